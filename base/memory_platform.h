@@ -1,0 +1,76 @@
+// In-memory file system, clock and console for tests, benchmarks and fuzzing.
+// The file system can be told to fail any open, write, close or rewind.
+#ifndef KORVANE_BASE_MEMORY_PLATFORM_H
+#define KORVANE_BASE_MEMORY_PLATFORM_H
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "base/platform.h"
+
+namespace korvane {
+
+class MemoryFileSystem : public FileSystem {
+ public:
+  // Files by host path ("/" separators, without a leading "./"). Output files appear here as they are
+  // written, so a failed run leaves what a disk would hold.
+  std::map<std::string, std::string> files;
+  // Host paths that exist as directories.
+  std::set<std::string> directories;
+
+  // Fault injection, by host path.
+  std::set<std::string> failOpenRead;
+  std::set<std::string> failOpenWrite;
+  std::set<std::string> failRewind;
+  std::set<std::string> failClose;
+  // A write that would take the file beyond this many bytes fails (nothing of it is stored).
+  std::map<std::string, size_t> failWriteBeyond;
+
+  void addFile(const std::string& path, std::string content) { files[key(path)] = std::move(content); }
+  bool has(const std::string& path) const { return files.count(key(path)) != 0; }
+  const std::string& content(const std::string& path) const { return files.at(key(path)); }
+
+  // The map key of a host path: leading "./" parts removed.
+  static std::string key(const std::string& path);
+
+ protected:
+  std::unique_ptr<InputFile> doOpenRead(const std::string& hostPath) override;
+  std::unique_ptr<OutputFile> doOpenWrite(const std::string& hostPath) override;
+  bool doExists(const std::string& hostPath) override;
+  bool doRemove(const std::string& hostPath) override;
+};
+
+class FixedClock : public Clock {
+ public:
+  explicit FixedClock(uint64_t value = 0) : value(value) {}
+  uint64_t now() override { return value; }
+  uint64_t value;
+};
+
+class MemoryConsole : public Console {
+ public:
+  void out(std::string_view text) override {
+    stdoutText.append(text);
+    both.append(text);
+  }
+  void err(std::string_view text) override {
+    stderrText.append(text);
+    both.append(text);
+  }
+  std::string stdoutText;
+  std::string stderrText;
+  std::string both;  // both streams interleaved in writing order
+};
+
+// The three together, for tests that drive a whole compile.
+struct MemoryPlatform {
+  MemoryFileSystem fs;
+  FixedClock clock;
+  MemoryConsole console;
+  Platform platform() { return Platform{fs, clock, console}; }
+};
+
+}  // namespace korvane
+
+#endif

@@ -1,0 +1,78 @@
+// The platform the compiler runs on: the file system, the clock and the two
+// standard streams. Each has one real implementation (real_platform.h) and one
+// in memory for tests (memory_platform.h); nothing else touches the host.
+#ifndef KORVANE_BASE_PLATFORM_H
+#define KORVANE_BASE_PLATFORM_H
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace korvane {
+
+// A file opened for reading in byte mode.
+class InputFile {
+ public:
+  virtual ~InputFile() = default;
+  // Reads up to `size` bytes; returns how many were read (0 at the end or on error).
+  virtual size_t read(void* buffer, size_t size) = 0;
+  // Seeks back to the first byte; false when that fails.
+  virtual bool rewind() = 0;
+};
+
+// A file created or truncated for writing. Text outputs write their CR LF
+// line ends themselves, so every file is written as bytes.
+class OutputFile {
+ public:
+  virtual ~OutputFile() = default;
+  virtual bool write(const void* data, size_t size) = 0;
+  bool write(std::string_view text) { return write(text.data(), text.size()); }
+  // Flushes and closes; false when anything failed. Called at most once.
+  virtual bool close() = 0;
+};
+
+// The build host is POSIX: every path handed to the file system has its
+// backslashes used as "/" (hostPath). Callers keep their texts as composed.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  std::unique_ptr<InputFile> openRead(std::string_view path);
+  std::unique_ptr<OutputFile> openWrite(std::string_view path);
+  // True when the path names an existing file or directory.
+  bool exists(std::string_view path);
+  bool remove(std::string_view path);
+
+ protected:
+  virtual std::unique_ptr<InputFile> doOpenRead(const std::string& hostPath) = 0;
+  virtual std::unique_ptr<OutputFile> doOpenWrite(const std::string& hostPath) = 0;
+  virtual bool doExists(const std::string& hostPath) = 0;
+  virtual bool doRemove(const std::string& hostPath) = 0;
+};
+
+std::string hostPath(std::string_view path);
+
+// UTC time as 100-nanosecond intervals since 1601-01-01 00:00 UTC.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual uint64_t now() = 0;
+};
+
+class Console {
+ public:
+  virtual ~Console() = default;
+  virtual void out(std::string_view text) = 0;
+  virtual void err(std::string_view text) = 0;
+};
+
+struct Platform {
+  FileSystem& fs;
+  Clock& clock;
+  Console& console;
+};
+
+}  // namespace korvane
+
+#endif

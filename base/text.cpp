@@ -1,0 +1,115 @@
+#include "base/text.h"
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+namespace korvane {
+
+namespace {
+template <typename View>
+bool equalsFolded(View a, View b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (foldAZ(a[i]) != foldAZ(b[i])) return false;
+  }
+  return true;
+}
+}  // namespace
+
+bool equalsNoCase(std::u16string_view a, std::u16string_view b) { return equalsFolded(a, b); }
+bool equalsNoCase(std::string_view a, std::string_view b) { return equalsFolded(a, b); }
+
+bool startsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
+  return text.size() >= prefix.size() && equalsFolded(text.substr(0, prefix.size()), prefix);
+}
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && equalsFolded(text.substr(0, prefix.size()), prefix);
+}
+
+std::u16string foldedCopy(std::u16string_view text) {
+  std::u16string out(text);
+  for (char16_t& c : out) c = foldAZ(c);
+  return out;
+}
+
+std::string narrowCopy(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char16_t c : text) out.push_back(static_cast<char>(c & 0xFF));
+  return out;
+}
+
+std::u16string widenCopy(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (char c : text) out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string toUtf8(std::u16string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t cp = text[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::string format(const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  va_list copy;
+  va_copy(copy, args);
+  char small[256];
+  int needed = std::vsnprintf(small, sizeof small, fmt, args);
+  va_end(args);
+  std::string out;
+  if (needed < 0) {
+    va_end(copy);
+    return out;
+  }
+  if (static_cast<size_t>(needed) < sizeof small) {
+    out.assign(small, static_cast<size_t>(needed));
+  } else {
+    std::vector<char> big(static_cast<size_t>(needed) + 1);
+    std::vsnprintf(big.data(), big.size(), fmt, copy);
+    out.assign(big.data(), static_cast<size_t>(needed));
+  }
+  va_end(copy);
+  return out;
+}
+
+size_t FoldedHash::operator()(std::u16string_view text) const {
+  // FNV-1a over the folded units.
+  uint64_t h = 1469598103934665603ull;
+  for (char16_t c : text) {
+    h ^= foldAZ(c);
+    h *= 1099511628211ull;
+  }
+  return static_cast<size_t>(h);
+}
+
+}  // namespace korvane

@@ -1,0 +1,45 @@
+// Text helpers shared by every room: the A-to-Z case folding that every
+// keyword and name comparison uses, conversions between UTF-16 and 8-bit
+// text, and printf-style formatting into std::string.
+#ifndef KORVANE_BASE_TEXT_H
+#define KORVANE_BASE_TEXT_H
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace korvane {
+
+// Folds only the letters A to Z to lower case; every other unit is kept.
+constexpr char16_t foldAZ(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+}
+constexpr char foldAZ(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+bool equalsNoCase(std::u16string_view a, std::u16string_view b);
+bool equalsNoCase(std::string_view a, std::string_view b);
+bool startsWithNoCase(std::u16string_view text, std::u16string_view prefix);
+bool startsWithNoCase(std::string_view text, std::string_view prefix);
+std::u16string foldedCopy(std::u16string_view text);
+
+// UTF-16 to 8-bit by keeping the low byte of each unit.
+std::string narrowCopy(std::u16string_view text);
+// 8-bit to UTF-16, each byte (0 to 255) becoming one unit.
+std::u16string widenCopy(std::string_view text);
+// UTF-16 to UTF-8 (unpaired surrogates become U+FFFD).
+std::string toUtf8(std::u16string_view text);
+
+std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// A hash for text folded in A to Z only, so that names equal but for the case
+// of those letters share a bucket.
+struct FoldedHash {
+  size_t operator()(std::u16string_view text) const;
+};
+struct FoldedEqual {
+  bool operator()(std::u16string_view a, std::u16string_view b) const { return equalsNoCase(a, b); }
+};
+
+}  // namespace korvane
+
+#endif

@@ -1,0 +1,76 @@
+#include "driver/command_line.h"
+
+#include <string_view>
+
+#include "base/text.h"
+
+namespace korvane {
+
+void appendTrailingBackslash(std::string& path) {
+  if (!path.empty() && path.back() != '\\') path.push_back('\\');
+}
+
+bool parseCommandLine(int argc, const char* const argv[], CompileOptions& options) {
+  options = CompileOptions();
+  int positionals = 0;
+  bool tooLong = false;
+  auto store = [&tooLong](std::string& field, std::string_view value) {
+    if (value.size() > kMaxOptionText) tooLong = true;
+    field.assign(value);
+  };
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg(argv[i]);
+    if (equalsNoCase(arg, "--drm")) {
+      options.drmMode = true;
+    } else if (equalsNoCase(arg, "--forcesystem")) {
+      options.forceSystem = true;
+    } else if (equalsNoCase(arg, "--forcenormal")) {
+      options.forceNormal = true;
+    } else if (startsWithNoCase(arg, "-m")) {
+      store(options.listPath, arg.substr(2));
+      appendTrailingBackslash(options.listPath);
+    } else if (startsWithNoCase(arg, "-t")) {
+      store(options.targetPath, arg.substr(2));
+      appendTrailingBackslash(options.targetPath);
+    } else if (startsWithNoCase(arg, "-s")) {
+      store(options.systemPath, arg.substr(2));
+      appendTrailingBackslash(options.systemPath);
+    } else if (startsWithNoCase(arg, "-i")) {
+      store(options.extensionListFile, arg.substr(2));
+    } else if (positionals == 0) {
+      store(options.inputFile, arg);
+      ++positionals;
+    } else if (positionals == 1) {
+      store(options.skinName, arg);
+      ++positionals;
+    }
+  }
+  // A path of 511 characters has no room for its trailing backslash.
+  for (const std::string* path : {&options.listPath, &options.targetPath, &options.systemPath}) {
+    if (path->size() > kMaxOptionText) tooLong = true;
+  }
+  return positionals == 2 && !tooLong;
+}
+
+void printUsage(Console& console) {
+  static const char* const kLines[] = {
+      "Syntax: Korvane [options] input skinname\n\n",
+      "Where   options    [-mpath] [-tpath] [-spath] [-ifile]\n",
+      "        input:     Input file in ASCII or UTF-16 format.\n",
+      "                   Example: MySkin.txt\n",
+      "        skinname:  Skin name used as filename prefix.\n",
+      "                   Example: MySkin\n",
+      "Options -mpath:    Path for MBM/MIF generation list.\n",
+      "                   Example: -m..\\mbmlist\\\n",
+      "        -tpath:    Path for SKN (and possible PKG) target.\n",
+      "                   Example: -t..\\output\\\n",
+      "        -spath:    Path for system skin CPP and MMP.\n",
+      "                   Example: -s..\\dllsrc\\\n",
+      "        -ifile:    Item ID extension list.\n",
+      "                   Example: -iNewPhoneIIDs.txt\n",
+      "        --drm      Suppress SKN and sounds from PKG file.\n",
+  };
+  for (const char* line : kLines) console.out(line);
+}
+
+}  // namespace korvane

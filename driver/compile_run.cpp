@@ -1,0 +1,229 @@
+#include "driver/compile_run.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "base/diagnostics.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "driver/command_line.h"
+#include "output/mbm_list_writer.h"
+#include "output/pkg_writer.h"
+#include "output/skn_writer.h"
+#include "parser/desc_parser.h"
+#include "source/item_id_registry.h"
+#include "source/source_lexer.h"
+
+namespace korvane {
+
+namespace {
+
+const std::string kEqualsLine(70, '=');
+const std::string kDashLine(70, '-');
+
+// 2003-01-01 00:00:00 UTC as 100-nanosecond intervals since 1601.
+constexpr uint64_t kPackageIdEpoch = 126858528000000000ull;
+
+struct OutputNames {
+  std::string list;
+  std::string skn;
+  std::string pkg;
+  std::string drm;
+};
+
+OutputNames composeOutputNames(const CompileOptions& options, bool scalable) {
+  OutputNames names;
+  names.list = options.listPath + options.skinName +
+               (scalable ? "_MIFList.txt" : "_MBMList.txt");
+  names.skn = options.targetPath + options.skinName + ".skn";
+  names.pkg = options.targetPath + options.skinName + ".pkg";
+  if (options.drmMode) names.drm = options.targetPath + "datafiles.def";
+  return names;
+}
+
+// Refuses, before anything is written, names that do not fit their fields.
+// The generation list's name limit also keeps the skin name within the 507
+// bytes that its ".mbm" and ".mif" names may take in the SKN file.
+void checkOutputNames(const CompileOptions& options) {
+  OutputNames names = composeOutputNames(options, false);
+  const std::pair<const std::string*, const char*> kinds[] = {
+      {&names.list, "MBM/MIF list"}, {&names.skn, "SKN file"}, {&names.pkg, "PKG file"},
+      {&names.drm, "DRM definition file"}};
+  for (const auto& [name, kind] : kinds) {
+    if (name->size() > kMaxOutputFileName) {
+      throw CKrvException(kErrorFileOpen,
+                          std::string("Output file name longer than 519 characters for the ") +
+                              kind);
+    }
+  }
+}
+
+void printBanner(Console& console) {
+  console.out(kEqualsLine + "\n");
+  console.out(format("Korvane v%i.%i.%i (%s) for Orv Platform.\n", 0, 0, 141, __DATE__));
+  console.out(kEqualsLine + "\n");
+  console.out("\n");
+}
+
+void printParameterSummary(Console& console, const CompileOptions& options) {
+  console.out("Phase 0: Parameter summary.\n");
+  console.out("  Source file: " + options.inputFile + "\n");
+  console.out("  Skin name: " + options.skinName + "\n");
+  if (!options.listPath.empty()) console.out("  MBM/MIF list path: " + options.listPath + "\n");
+  if (!options.targetPath.empty()) console.out("  SKN output path: " + options.targetPath + "\n");
+  if (!options.systemPath.empty()) {
+    console.out("  System skin output path: " + options.systemPath + "\n");
+  }
+  if (options.forceSystem) console.out("  Forcing skin type to be SYSTEM\n");
+  if (options.forceNormal) console.out("  Forcing skin type to be NORMAL\n");
+  if (options.drmMode) console.out("  DRM compatibility mode, PKG generation will be altered\n");
+}
+
+// Applies the force switches, reports the type and refuses system skins.
+void settleSkinType(SkinContent& content, const CompileOptions& options, Console& console) {
+  const char* kNoEffect = "Scalable skin, force parameter has no effect.";
+  if (options.forceSystem) {
+    if (content.isScalable()) {
+      printDiagnostic(console, Diagnostic::kWarning, kNoEffect);
+    } else {
+      content.skinType |= kSkinTypeSystem;
+    }
+  }
+  if (options.forceNormal) {
+    if (content.isScalable()) {
+      printDiagnostic(console, Diagnostic::kWarning, kNoEffect);
+    } else {
+      content.skinType &= ~kSkinTypeSystem;
+    }
+  }
+  bool system = !content.isScalable() && (content.skinType & kSkinTypeSystem) != 0;
+  std::string note = "Skintype: ";
+  note += content.isScalable() ? "Scalable " : system ? "System " : "Normal ";
+  if ((content.skinType & 0x2) != 0) {
+    note += "LangOverride=";
+    note += ((content.skinType >> 8) & 0xFF) == 1 ? "AH " : "Unknown ";
+    note += format("Parent=0x%08x 0x%08x", content.parentUidHigh, content.parentUidLow);
+  }
+  printDiagnostic(console, Diagnostic::kNote, note);
+  if (system) {
+    throw CKrvException(kErrorContent,
+                        "System skins are no longer supported, please use scalable skin type "
+                        "instead");
+  }
+}
+
+// Phases 1 to 3; every error leaves by exception.
+void runPhases(const CompileOptions& options, Platform& platform, SkinContent& content) {
+  Console& console = platform.console;
+  checkOutputNames(options);
+
+  console.out("\nPhase 1: Input parsing.\n");
+  console.out("  Opening source file " + options.inputFile + " ...\n");
+  gSourceLexer.open(platform.fs, options.inputFile);
+  console.out("  Parsing file ...\n");
+  content.setBitmapPath(u".\\");
+  {
+    DescParser parser(content, console);
+    parser.parse();
+  }
+  console.out("  Completed.\n");
+  gSourceLexer.currentLine = -1;
+
+  settleSkinType(content, options, console);
+  if (content.ahOverrideLow != 0) {
+    printDiagnostic(console, Diagnostic::kNote,
+                    format("Associated A&H override is: 0x%08x 0x%08x", content.ahOverrideHigh,
+                           content.ahOverrideLow));
+  }
+  if (content.packageIdHigh == 0 && content.packageIdLow == 0) {
+    generatePackageId(content, gSourceLexer.characterSum, platform.clock.now());
+    printDiagnostic(console, Diagnostic::kNote,
+                    format("Generated package ID for this skin is 0x%08x 0x%08x",
+                           content.packageIdHigh, content.packageIdLow));
+  }
+
+  OutputNames names = composeOutputNames(options, content.isScalable());
+  console.out("\nPhase 2: Output for MBM/MIF generation.\n");
+  console.out("  Writing MBM/MIF list for " + options.skinName + " to " + names.list + " ...\n");
+  MbmListWriter(platform.fs).write(content, options.skinName, names.list);
+  console.out("  Completed.\n");
+
+  console.out("\nPhase 3: Output for skin content.\n");
+  if (!options.systemPath.empty()) {
+    printDiagnostic(console, Diagnostic::kWarning, "System skin CPP/MMP path not used.");
+  }
+  console.out("  Skipping CPP and MMP file creation (non-system skin).\n");
+  console.out("  Writing SKN file (that uses MBM/MIF " + options.skinName + ") to " + names.skn +
+              " ...\n");
+  SknWriter(platform.fs, platform.clock).write(content, options.skinName, names.skn);
+  console.out("  Completed.\n");
+  std::string pkgLine = "  Writing PKG file for " + options.skinName + " to " + names.pkg + " ";
+  if (options.drmMode) pkgLine += "\n    and DRM definition file to " + names.drm + " ";
+  console.out(pkgLine + "...\n");
+  PkgWriter(platform.fs).write(content, options.skinName, names.pkg, names.drm);
+  console.out("  Completed.\n");
+}
+
+}  // namespace
+
+void generatePackageId(SkinContent& content, uint32_t characterSum, uint64_t now) {
+  uint32_t state = characterSum ^ static_cast<uint32_t>(now >> 32) ^ static_cast<uint32_t>(now);
+  auto draw = [&state]() {
+    state = state * 214013u + 2531011u;
+    return (state >> 16) & 0x7FFFu;
+  };
+  uint32_t high = static_cast<uint32_t>((now - kPackageIdEpoch) >> 20);
+  content.packageIdHigh = high == 0 ? 1 : high;
+  uint32_t r1 = draw();
+  uint32_t r2 = draw();
+  uint32_t r3 = draw();
+  uint32_t r4 = draw();
+  uint32_t v = r1 << 8;
+  v = (v ^ r2) << 8;
+  v = (v ^ r3) << 8;
+  content.packageIdLow = v ^ r4;
+}
+
+int runCompile(int argc, const char* const argv[], Platform& platform) {
+  Console& console = platform.console;
+  // The reader is process-wide; a run starts with no line, as a fresh process does.
+  gSourceLexer.currentLine = -1;
+  printBanner(console);
+
+  CompileOptions options;
+  if (!parseCommandLine(argc, argv, options)) {
+    printUsage(console);
+    return kExitUsage;
+  }
+
+  try {
+    loadItemIds(platform.fs, console, options.extensionListFile);
+  } catch (const CKrvException& e) {
+    e.reportError(console, gSourceLexer.currentLine);
+    console.out("\nItem ID extension list is invalid, INITIALIZATION FAILED!\n");
+    return kExitInvalidExtensionList;
+  }
+
+  printParameterSummary(console, options);
+
+  bool errorSeen = false;
+  {
+    auto content = std::make_unique<SkinContent>(platform.fs, console);
+    try {
+      runPhases(options, platform, *content);
+    } catch (const CKrvException& e) {
+      console.out("\n" + kDashLine + "\n");
+      e.reportError(console, gSourceLexer.currentLine);
+      console.out(kDashLine + "\n");
+      errorSeen = true;
+    }
+  }
+
+  console.out("\n" + kEqualsLine + "\n");
+  console.out(errorSeen ? "\nAborted, ERRORS ENCOUNTERED!\n" : "\nCompleted successfully.\n");
+  console.out("\n" + kEqualsLine + "\n");
+  return errorSeen ? kExitErrors : kExitSuccess;
+}
+
+}  // namespace korvane

@@ -1,0 +1,141 @@
+#include "driver/compile_run.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/memory_platform.h"
+#include "source/source_lexer.h"
+
+namespace korvane {
+namespace {
+
+const std::string kBar(70, '=');
+const std::string kDash(70, '-');
+
+std::string banner() {
+  return kBar + "\nKorvane v0.0.141 (" + __DATE__ + ") for Orv Platform.\n" + kBar + "\n\n";
+}
+std::string closing(bool ok) {
+  return "\n" + kBar + (ok ? "\n\nCompleted successfully.\n" : "\n\nAborted, ERRORS ENCOUNTERED!\n") +
+         "\n" + kBar + "\n";
+}
+
+struct RunResult {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+RunResult compile(MemoryPlatform& p, std::vector<std::string> args) {
+  args.insert(args.begin(), "korvane");
+  std::vector<const char*> argv;
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  Platform platform = p.platform();
+  int code = runCompile(static_cast<int>(argv.size()), argv.data(), platform);
+  return RunResult{code, p.console.stdoutText, p.console.stderrText};
+}
+
+TEST(CompileRun, IncompleteCommandLinePrintsUsageOnly) {
+  for (std::vector<std::string> args : {std::vector<std::string>{}, {"skin.txt"}, {"-tout", "x.txt"}}) {
+    MemoryPlatform p;
+    RunResult run = compile(p, args);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.out.rfind(banner() + "Syntax: Korvane [options] input skinname\n\nWhere   options", 0),
+              0u);
+    EXPECT_NE(run.out.find("        --drm      Suppress SKN and sounds from PKG file.\n"),
+              std::string::npos);
+    EXPECT_EQ(run.out.find("force"), std::string::npos);
+    EXPECT_TRUE(run.err.empty());
+  }
+}
+
+TEST(CompileRun, OverlongOptionIsAUsageError) {
+  MemoryPlatform p;
+  RunResult run = compile(p, {"-t" + std::string(511, 'a'), "skin.txt", "Skin"});
+  EXPECT_EQ(run.code, 1);
+}
+
+TEST(CompileRun, MissingSourceIsReportedWithLineOneOnBothStreams) {
+  MemoryPlatform p;
+  RunResult run = compile(p, {"-MOUT", "-t", "--DRM", "--forcenormal", "--forcesystem", "missing.txt",
+                        "MySkin", "ignored"});
+  const std::string report =
+      "An exception occured (when parsing line 1):\n  Error while opening a file\n"
+      "  Cannot open input file\n";
+  EXPECT_EQ(run.code, 2);
+  EXPECT_EQ(run.err, report);
+  EXPECT_EQ(run.out, banner() +
+                         "Phase 0: Parameter summary.\n"
+                         "  Source file: missing.txt\n"
+                         "  Skin name: MySkin\n"
+                         "  MBM/MIF list path: OUT\\\n"
+                         "  Forcing skin type to be SYSTEM\n"
+                         "  Forcing skin type to be NORMAL\n"
+                         "  DRM compatibility mode, PKG generation will be altered\n"
+                         "\nPhase 1: Input parsing.\n"
+                         "  Opening source file missing.txt ...\n"
+                         "\n" + kDash + "\n" + report + kDash + "\n" + closing(false));
+}
+
+TEST(CompileRun, ShortSourcesFailUnicodeDetection) {
+  for (const char* content : {"", "S"}) {
+    MemoryPlatform p;
+    p.fs.addFile("skin.txt", content);
+    RunResult run = compile(p, {"skin.txt", "Skin"});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_EQ(run.err,
+              "An exception occured (when parsing line 1):\n  Premature end of input\n"
+              "  Unicode detection failed\n");
+  }
+}
+
+TEST(CompileRun, FailedRewindIsASeekError) {
+  MemoryPlatform p;
+  p.fs.addFile("skin.txt", "SKINTYPE normal\n");
+  p.fs.failRewind.insert("skin.txt");
+  RunResult run = compile(p, {"skin.txt", "Skin"});
+  EXPECT_EQ(run.code, 2);
+  EXPECT_NE(run.err.find("  Seek operation failed\n  Seek failed after Unicode detection\n"),
+            std::string::npos);
+}
+
+TEST(CompileRun, OverlongOutputNamesAreRefusedBeforeParsing) {
+  MemoryPlatform p;
+  p.fs.addFile("skin.txt", "SKINTYPE normal\n");
+  RunResult run = compile(p, {"skin.txt", std::string(508, 's')});
+  EXPECT_EQ(run.code, 2);
+  EXPECT_NE(run.err.find("An exception occured:\n  Error while opening a file\n"
+                         "  Output file name longer than 519 characters for the MBM/MIF list\n"),
+            std::string::npos);
+  EXPECT_EQ(run.out.find("Phase 1"), std::string::npos);
+
+  MemoryPlatform q;
+  RunResult run2 = compile(q, {"-t" + std::string(500, 'd'), "skin.txt", "Skin78901234567890"});
+  EXPECT_EQ(run2.code, 2);
+  EXPECT_NE(run2.err.find("Output file name longer than 519 characters for the SKN file"),
+            std::string::npos);
+}
+
+TEST(PackageId, FollowsTheClockAndTheCharacterSum) {
+  MemoryPlatform p;
+  SkinContent content(p.fs, p.console);
+  generatePackageId(content, 0x1234, 133000000000000000ull);
+  EXPECT_EQ(content.packageIdHigh, 0x5d1a2e0fu);
+  EXPECT_EQ(content.packageIdLow, 0xd6d4d853u);
+}
+
+TEST(PackageId, HighWordIsNeverZero) {
+  MemoryPlatform p;
+  SkinContent content(p.fs, p.console);
+  // Exactly the 2003 epoch gives 0 ticks, which becomes 1.
+  generatePackageId(content, 0, 126858528000000000ull);
+  EXPECT_EQ(content.packageIdHigh, 1u);
+  // A clock before 2003 wraps and still gives a non-zero word.
+  generatePackageId(content, 0, 100);
+  EXPECT_EQ(content.packageIdHigh, 0xd4ed745du);
+}
+
+}  // namespace
+}  // namespace korvane

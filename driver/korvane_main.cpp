@@ -1,0 +1,10 @@
+#include "base/real_platform.h"
+#include "driver/compile_run.h"
+
+int main(int argc, char* argv[]) {
+  korvane::RealFileSystem fs;
+  korvane::SystemClock clock;
+  korvane::StdConsole console;
+  korvane::Platform platform{fs, clock, console};
+  return korvane::runCompile(argc, argv, platform);
+}

@@ -1,0 +1,330 @@
+// SkinContent: the in-memory record of one skin, its item records, and the
+// operations through which the parser defines items and asks questions.
+//
+// The lists keep definition order and are never sorted. Lookups that the
+// rules describe as first-match scans go through hash indexes kept beside
+// the lists, so adding n items costs O(n) in total.
+#ifndef KORVANE_MODEL_SKIN_CONTENT_H
+#define KORVANE_MODEL_SKIN_CONTENT_H
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "base/item_id.h"
+#include "base/platform.h"
+#include "base/text.h"
+
+namespace korvane {
+
+// Capacities of the model's texts (units, without terminator).
+constexpr size_t kMaxText = 511;
+constexpr size_t kMaxTargetDevice = 127;
+
+// Skin types (the whole `skinType` word) and its bits.
+constexpr uint32_t kSkinTypeNormal = 0;
+constexpr uint32_t kSkinTypeSystem = 1;
+constexpr uint32_t kSkinTypeScalable = 128;
+constexpr uint32_t kSkinTypeLanguageOverrideAH = 0x102;
+
+// The first bitmap index; each source takes two (bitmap and mask).
+constexpr uint32_t kFirstBitmapIndex = 0x4000;
+
+// Image attribute flags.
+constexpr uint32_t kAttrCoords = 0x001;
+constexpr uint32_t kAttrSize = 0x002;
+constexpr uint32_t kAttrStretch = 0x004;
+constexpr uint32_t kAttrTile = 0x008;
+constexpr uint32_t kAttrAlign = 0x010;
+constexpr uint32_t kAttrTileX = 0x040;
+constexpr uint32_t kAttrTileY = 0x080;
+constexpr uint32_t kAttrScalable = 0x100;
+
+// Mask kinds of a bitmap source (the colour-depth codes of "1" and "8").
+constexpr uint32_t kMaskNone = 0;
+constexpr uint32_t kMaskHard = 1;
+constexpr uint32_t kMaskSoft = 4;
+
+// Bitmap animation modes.
+constexpr uint32_t kAnimModePlay = 0;
+constexpr uint32_t kAnimModeCycle = 1;
+constexpr uint32_t kAnimModeBounce = 2;
+constexpr uint32_t kAnimModeSvgAnim = 255;
+
+// Effect parameter types.
+enum EffectParamType : uint32_t {
+  kParamInt = 0,
+  kParamStr = 1,
+  kParamBmp = 2,
+  kParamNamedRef = 3,
+  kParamRaw = 4,
+};
+
+struct LanguageName {
+  uint32_t languageId = 0;
+  std::u16string name;
+};
+
+struct BitmapSource {
+  uint32_t index = 0;
+  std::u16string path;  // the bitmap path in force when the source was created
+  uint32_t colorDepth = 0;
+  std::u16string fileName;
+  uint32_t maskKind = kMaskNone;
+  std::u16string maskFileName;  // empty for an unnamed mask
+  uint8_t svgAnim = 0;
+};
+
+struct ImageAttributes {
+  uint32_t flags = 0;
+  int32_t x = 0;
+  int32_t y = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  uint32_t align = 0;
+};
+
+struct BitmapItem {
+  ItemId id;
+  uint32_t bitmapIndex = 0;
+  int32_t maskIndex = -1;  // -1 without mask, else bitmapIndex + 1
+  ImageAttributes attributes;
+  uint8_t appIcon = 0;
+  Restriction restriction = 0;
+};
+
+struct ColorEntry {
+  int32_t index = -1;  // -1 for an entry given as a colour value
+  uint32_t rgb = 0;    // red in bits 0-7, green 8-15, blue 16-23
+};
+
+struct ColorTableItem {
+  ItemId id;
+  std::vector<ColorEntry> entries;
+  Restriction restriction = 0;
+};
+
+struct FrameItem {
+  ItemId id;
+  std::vector<ItemId> parts;
+  Restriction restriction = 0;
+};
+
+struct AppIconItem {
+  ItemId id;
+  std::vector<ItemId> bitmaps;
+  Restriction restriction = 0;
+};
+
+struct BmpAnimFrame {
+  ItemId id;
+  int32_t time = -1;
+  int32_t posX = 0;
+  int32_t posY = 0;
+};
+
+struct BmpAnimItem {
+  ItemId id;
+  int32_t interval = -1;
+  uint32_t mode = kAnimModePlay;
+  uint32_t flash = 0;
+  std::vector<BmpAnimFrame> frames;
+  Restriction restriction = 0;
+};
+
+struct StringItem {
+  ItemId id;
+  std::u16string text;
+  Restriction restriction = 0;
+};
+
+struct EffectParam {
+  std::u16string name;
+  uint32_t type = kParamInt;
+  int32_t intValue = 0;  // INT value or NAMEDREF value identifier
+  uint32_t rawCount = 0;
+  std::u16string data;  // STR text, or the RAW items (16 bits each)
+  uint32_t bitmapDepth = 0;
+  uint32_t bitmapIndex = 0;
+  int32_t maskIndex = -1;
+};
+
+struct EffectCommand {
+  uint32_t uid = 0;
+  uint32_t inputA = 0;
+  uint32_t inputB = 0;
+  uint32_t output = 0;
+  std::vector<EffectParam> params;
+};
+
+// VALUE: (UID, TIMINGID); TIMINGMODEL: (UID, 0); SIZEBOUNDPARAM: (VALUEID, flags).
+struct ParamGroup {
+  uint32_t id = 0;
+  uint32_t second = 0;
+  std::vector<EffectParam> params;
+};
+
+struct ScalableItem {
+  ItemId id;
+  ItemId refId;  // reference form only
+  uint32_t input = 0;
+  uint32_t output = 0;
+  std::vector<EffectCommand> effects;
+  Restriction restriction = 0;
+};
+
+struct AnimationItem {
+  ItemId id;
+  uint32_t input = 0;
+  uint32_t output = 0;
+  uint32_t minInterval = 0;
+  uint8_t morphing = 0;
+  std::vector<EffectCommand> preprocess;
+  std::vector<EffectCommand> commands;
+  std::vector<ParamGroup> values;
+  std::vector<ParamGroup> timingModels;
+  std::vector<ParamGroup> sizeBoundParams;
+  Restriction restriction = 0;
+};
+
+class SkinContent {
+ public:
+  // The file system answers whether image files exist; notes go to the console.
+  SkinContent(FileSystem& fs, Console& console);
+  virtual ~SkinContent() = default;
+  SkinContent(const SkinContent&) = delete;
+  SkinContent& operator=(const SkinContent&) = delete;
+
+  // Skin-level fields, written directly by the parser and the driver.
+  uint32_t packageIdLow = 0;
+  uint32_t packageIdHigh = 0;
+  uint32_t skinType = kSkinTypeNormal;
+  uint32_t ahOverrideLow = 0;
+  uint32_t ahOverrideHigh = 0;
+  uint32_t parentUidLow = 0;
+  uint32_t parentUidHigh = 0;
+  uint32_t paletteScheme = 0;
+  uint32_t paletteSchemeHigh = 0;
+  uint32_t nextGeneratedMinor = 0x1000;
+  uint32_t protect = 0;
+  std::u16string author;
+  std::u16string copyright;
+  std::u16string tool;
+  Restriction currentRestriction = 0;
+  // One value per RESTRICTION element with a language, duplicates kept.
+  std::vector<uint32_t> languageRestrictions;
+
+  // The lists, in definition order.
+  const std::vector<LanguageName>& names() const { return names_; }
+  const std::vector<BitmapSource>& bitmapSources() const { return bitmapSources_; }
+  const std::vector<BitmapItem>& bitmaps() const { return bitmaps_; }
+  const std::vector<ColorTableItem>& colorTables() const { return colorTables_; }
+  const std::vector<FrameItem>& frames() const { return frames_; }
+  const std::vector<AppIconItem>& appIcons() const { return appIcons_; }
+  const std::vector<BmpAnimItem>& bmpAnims() const { return bmpAnims_; }
+  const std::vector<std::u16string>& targetDevices() const { return targetDevices_; }
+  const std::vector<StringItem>& strings() const { return strings_; }
+  const std::vector<ScalableItem>& scalableItems() const { return scalableItems_; }
+  const std::vector<AnimationItem>& animations() const { return animations_; }
+  const std::u16string& bitmapPath() const { return bitmapPath_; }
+  uint32_t nextBitmapIndex() const { return nextBitmapIndex_; }
+
+  bool isScalable() const { return skinType == kSkinTypeScalable; }
+  // Any item of any kind with this identifier, whatever its restriction.
+  bool itemExists(const ItemId& id) const;
+  // Any item of any kind with this identifier and restriction.
+  bool itemDefined(const ItemId& id, Restriction restriction) const;
+
+  void addLanguageName(uint32_t languageId, const std::u16string& name);
+  void addTargetDevice(const std::u16string& device);
+  // Without a text the path becomes empty ("automatic").
+  void setBitmapPath();
+  void setBitmapPath(const std::u16string& path);
+
+  // The source of the current bitmap path with this depth and file name, or null.
+  const BitmapSource* findBitmapSource(uint32_t colorDepth, const std::u16string& fileName) const;
+  // The source to use for an image file: an existing one, or a new one when the
+  // file exists. Returns null, after a note, when the file does not exist. The
+  // pointer stays valid until the next source is registered.
+  BitmapSource* registerBitmapSource(uint32_t colorDepth, const std::u16string& fileName,
+                                     uint8_t svgAnim);
+  bool sourceFileExists(const std::u16string& directory, const std::u16string& fileName) const;
+  // The first bitmap item with this identifier (any restriction), or null.
+  const BitmapItem* findBitmap(const ItemId& id) const;
+
+  // Each add operation copies its record; a second item with the same
+  // identifier and restriction is refused.
+  void addBitmap(const BitmapItem& item);
+  void addColorTable(const ColorTableItem& item);
+  void addFrame(const FrameItem& item);
+  void addAppIcon(const AppIconItem& item);
+  void addBmpAnim(const BmpAnimItem& item);
+  void addString(const StringItem& item);
+  // Effect form: the reference is stored as (0, 0).
+  void addScalableItem(const ScalableItem& item);
+  // Reference form: input, output and effects are stored empty.
+  void addScalableRef(const ScalableItem& item);
+  void addAnimation(const AnimationItem& item);
+
+ private:
+  struct ItemKey {
+    ItemId id;
+    Restriction restriction;
+    friend bool operator==(const ItemKey& a, const ItemKey& b) {
+      return a.id == b.id && a.restriction == b.restriction;
+    }
+  };
+  struct ItemKeyHash {
+    size_t operator()(const ItemKey& key) const {
+      return ItemIdHash()(key.id) * 31 + key.restriction;
+    }
+  };
+  struct SourceKey {
+    std::u16string foldedPath;
+    uint32_t colorDepth;
+    std::u16string foldedName;
+    friend bool operator==(const SourceKey& a, const SourceKey& b) {
+      return a.colorDepth == b.colorDepth && a.foldedPath == b.foldedPath &&
+             a.foldedName == b.foldedName;
+    }
+  };
+  struct SourceKeyHash {
+    size_t operator()(const SourceKey& key) const {
+      return (FoldedHash()(key.foldedPath) * 31 + key.colorDepth) * 31 +
+             FoldedHash()(key.foldedName);
+    }
+  };
+
+  // Refuses a duplicate, then records the item in the indexes.
+  void claimItem(const ItemId& id, Restriction restriction);
+  SourceKey sourceKey(uint32_t colorDepth, const std::u16string& fileName) const;
+
+  FileSystem& fs_;
+  Console& console_;
+
+  std::vector<LanguageName> names_;
+  std::vector<BitmapSource> bitmapSources_;
+  std::vector<BitmapItem> bitmaps_;
+  std::vector<ColorTableItem> colorTables_;
+  std::vector<FrameItem> frames_;
+  std::vector<AppIconItem> appIcons_;
+  std::vector<BmpAnimItem> bmpAnims_;
+  std::vector<std::u16string> targetDevices_;
+  std::vector<StringItem> strings_;
+  std::vector<ScalableItem> scalableItems_;
+  std::vector<AnimationItem> animations_;
+  std::u16string bitmapPath_;
+  uint32_t nextBitmapIndex_ = kFirstBitmapIndex;
+
+  std::unordered_set<ItemKey, ItemKeyHash> definedItems_;
+  std::unordered_set<ItemId, ItemIdHash> existingItems_;
+  std::unordered_map<ItemId, size_t, ItemIdHash> firstBitmap_;
+  std::unordered_set<uint32_t> languageIds_;
+  std::unordered_map<SourceKey, size_t, SourceKeyHash> sourceIndex_;
+};
+
+}  // namespace korvane
+
+#endif

@@ -1,0 +1,58 @@
+// The character and token reader of the skin description (and of the item-ID
+// extension list). It detects 8-bit or UTF-16LE text, delivers every
+// character as a 16-bit value, skips comment lines, counts lines and sums the
+// characters it delivers.
+#ifndef KORVANE_SOURCE_SOURCE_LEXER_H
+#define KORVANE_SOURCE_SOURCE_LEXER_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "base/platform.h"
+
+namespace korvane {
+
+constexpr char16_t kEndOfInput = 0xFFFF;
+
+class SourceLexer {
+ public:
+  // Longest token, string or escape text the reader collects.
+  static constexpr size_t kMaxToken = 511;
+
+  SourceLexer() = default;
+  virtual ~SourceLexer() = default;
+  SourceLexer(const SourceLexer&) = delete;
+  SourceLexer& operator=(const SourceLexer&) = delete;
+
+  // Opens and prepares the file; afterwards `current` holds the first character.
+  // Resets every field, so one reader can read several files in turn.
+  void open(FileSystem& fs, std::string_view path);
+  // Reads the next unit into `current` and adds it to `characterSum`.
+  void getRawChar();
+  // Reads the next character, skipping comment lines and counting lines.
+  bool nextChar();
+  // Skips characters of `skipSet`, then collects characters up to one of
+  // `stopSet` into `token`. The character 0 belongs to every set.
+  bool readToken(std::u16string_view skipSet, std::u16string_view stopSet);
+
+  int32_t currentLine = -1;
+  bool unicode = false;
+  bool atLineStart = false;
+  char16_t current = kEndOfInput;
+  std::u16string token;
+  uint32_t characterSum = 0;
+
+ private:
+  std::string data_;  // the file's bytes after the byte-order mark test
+  size_t pos_ = 0;
+};
+
+// The process-wide reader of the skin description; its `currentLine` is the
+// line every diagnostic and error report shows.
+extern SourceLexer gSourceLexer;
+
+}  // namespace korvane
+
+#endif

@@ -1,0 +1,33 @@
+// Token readers and value parsers built on the source reader. Every error is a
+// parse error (code 4).
+#ifndef KORVANE_SOURCE_TOKENS_H
+#define KORVANE_SOURCE_TOKENS_H
+
+#include <cstdint>
+#include <string_view>
+
+#include "source/source_lexer.h"
+
+namespace korvane {
+
+// The most items one raw-data sequence holds.
+constexpr size_t kMaxRawItems = 512;
+
+// Next token anywhere in the file (skips blanks and line ends).
+bool nextWord(SourceLexer& lexer);
+// Next token on the current line; false at a line end or at the end of input.
+bool nextParam(SourceLexer& lexer);
+// A double-quoted string on the current line with <number> escapes; true when non-empty.
+bool readString(SourceLexer& lexer);
+// A bracketed, space-separated list of numbers; the items (16 bits each) are
+// left in `token` and their count returned.
+size_t readRawData(SourceLexer& lexer);
+
+int32_t parseNumber(std::u16string_view text);
+uint32_t parseColorDepth(std::u16string_view text);
+uint32_t parseLayer(std::u16string_view text);
+bool isSvgName(std::u16string_view text);
+
+}  // namespace korvane
+
+#endif
