@@ -57,6 +57,8 @@ class DescParser {
   ItemId parseImageReference(uint8_t appIconClass, Restriction compoundRestriction,
                              uint8_t animated);
   void parseImageAttribute(ImageAttributes& attributes, std::u16string_view token);
+  // True for "MASK=", "SOFTMASK=" (prefixes), "MASK" and "SOFTMASK".
+  static bool isMaskToken(std::u16string_view token);
   // `source` is null when the image file was missing; the token is still checked.
   void applyMaskToken(std::u16string_view token, bool isSvg, BitmapSource* source);
 

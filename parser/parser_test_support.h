@@ -1,0 +1,85 @@
+// Test support for the element parsers: a description held in the in-memory
+// file system, read by gSourceLexer and parsed into a fresh SkinContent.
+#ifndef KORVANE_PARSER_PARSER_TEST_SUPPORT_H
+#define KORVANE_PARSER_PARSER_TEST_SUPPORT_H
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "base/error.h"
+#include "base/memory_platform.h"
+#include "model/skin_content.h"
+#include "parser/desc_parser.h"
+#include "source/item_id_registry.h"
+#include "source/source_lexer.h"
+#include "source/tokens.h"
+
+namespace korvane::testing {
+
+// What a failed parse raised, with the reader's line at that moment.
+struct ParseFailure {
+  int32_t code = -1;
+  std::string message;
+  int32_t line = -1;
+};
+
+class ParserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gItemIdRegistry.loadBuiltins();
+    content = std::make_unique<SkinContent>(platform.fs, platform.console);
+    content->setBitmapPath(u".\\");
+  }
+
+  // Adds a registry row (the full name, with its "KTavsIID" prefix).
+  void addItemId(const std::string& fullName, uint32_t major, uint32_t minor) {
+    gItemIdRegistry.append(ItemIdEntry{widenCopy(fullName), major, minor});
+  }
+  // Makes an image file exist in the working directory.
+  void addImage(const std::string& name) { platform.fs.addFile(name, "image"); }
+
+  // Opens the reader on `text` (8-bit) without parsing anything.
+  void open(const std::string& text) {
+    platform.fs.addFile("skin.txt", text);
+    gSourceLexer.open(platform.fs, "skin.txt");
+  }
+
+  // Parses the whole description; a raised error fails the test.
+  void parse(const std::string& text) {
+    open(text);
+    DescParser parser(*content, platform.console);
+    try {
+      parser.parse();
+    } catch (const CKrvException& e) {
+      FAIL() << "unexpected error (line " << gSourceLexer.currentLine << "): " << e.message;
+    }
+  }
+
+  // Parses the whole description and returns what it raised (code -1: nothing).
+  ParseFailure parseFailure(const std::string& text) {
+    open(text);
+    DescParser parser(*content, platform.console);
+    ParseFailure failure;
+    try {
+      parser.parse();
+    } catch (const CKrvException& e) {
+      failure.code = e.code;
+      failure.message = e.message;
+      failure.line = gSourceLexer.currentLine;
+    }
+    return failure;
+  }
+
+  // Everything printed to standard output so far.
+  const std::string& out() const { return platform.console.stdoutText; }
+
+  MemoryPlatform platform;
+  std::unique_ptr<SkinContent> content;
+};
+
+}  // namespace korvane::testing
+
+#endif

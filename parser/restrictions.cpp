@@ -1,0 +1,144 @@
+// Restrictions: the RESTRICTION element, restriction prefixes on item
+// references, the one path by which every "IID=" reference is resolved, and
+// the shared expected-token and no-match errors. Also the mask rules, which
+// bitmaps, image references and BMP effect parameters share.
+#include <string>
+
+#include "base/diagnostics.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "parser/desc_parser.h"
+#include "source/item_id_registry.h"
+#include "source/source_lexer.h"
+#include "source/tokens.h"
+
+namespace korvane {
+
+namespace {
+
+struct RestrictionSpecifier {
+  std::u16string_view name;
+  Restriction code;
+  const char* description;  // as the RESTRICTION note names it
+};
+
+// Release and layout specifiers, in the order they are tested; all of them are
+// allowed as item prefixes.
+constexpr RestrictionSpecifier kSpecifiers[] = {
+    {u"Orv_2_6", 0x206, "2.6"},
+    {u"Orv_2_7", 0x207, "2.7"},
+    {u"Orv_2_8", 0x208, "2.8"},
+    {u"Orv_3_0", 0x300, "3.0"},
+    {u"Orv_3_1", 0x301, "3.1"},
+    {u"Orv_3_2", 0x302, "3.2"},
+    {u"Orv_5_0", 0x500, "5.0"},
+    {u"LAY_W", 0x10000, "Layout/Non-Mirrored"},
+    {u"LAY_AH", 0x20000, "Layout/Mirrored"},
+};
+
+constexpr Restriction kLanguageRestriction = 0x30000;
+
+const RestrictionSpecifier* findSpecifier(std::u16string_view text) {
+  for (const RestrictionSpecifier& specifier : kSpecifiers) {
+    if (equalsNoCase(text, specifier.name)) return &specifier;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void DescParser::parseRestrictionElement() {
+  if (!content_.isScalable()) {
+    printDiagnosticAt(console_, Diagnostic::kWarning,
+                      "RESTRICTION elements is only allowed in scalable skins, layout types will "
+                      "not work with this skin",
+                      gSourceLexer.currentLine);
+  }
+  nextParam(gSourceLexer);
+  const std::u16string& token = gSourceLexer.token;
+  if (const RestrictionSpecifier* specifier = findSpecifier(token)) {
+    content_.currentRestriction = specifier->code;
+    printDiagnostic(console_, Diagnostic::kNote,
+                    std::string("Current restriction set to ") + specifier->description);
+  } else if (startsWithNoCase(token, u"LANG=")) {
+    uint32_t language = static_cast<uint32_t>(parseNumber(token.substr(5))) & 0xFFFF;
+    printDiagnostic(console_, Diagnostic::kNote,
+                    format("Current restriction set to Language/langcode:%d", language));
+    content_.currentRestriction = kLanguageRestriction | language;
+    content_.languageRestrictions.push_back(content_.currentRestriction);
+  } else if (equalsNoCase(token, u"NONE")) {
+    content_.currentRestriction = 0;
+    printDiagnostic(console_, Diagnostic::kNote, "Current restriction cleared");
+  } else {
+    throw CKrvException(kErrorParse, "Unknown specifier for RESTRICTION element");
+  }
+}
+
+void DescParser::splitItemRestriction(std::u16string& text, Restriction& restriction) {
+  size_t percent = text.find(u'%');
+  if (percent == std::u16string::npos) return;
+  if (content_.currentRestriction != 0) {
+    throw CKrvException(kErrorParse,
+                        "No item-based restriction can be used where RESTRICTION element already "
+                        "applies");
+  }
+  const RestrictionSpecifier* specifier = findSpecifier(std::u16string_view(text).substr(0, percent));
+  if (specifier == nullptr) {
+    throw CKrvException(kErrorParse, "Unknown release restriction prefix in IID");
+  }
+  text.erase(0, percent + 1);
+  restriction = specifier->code;
+}
+
+ItemId DescParser::resolveItemReference(std::u16string_view textAfterKey,
+                                        Restriction& restriction) {
+  std::u16string name(textAfterKey);
+  splitItemRestriction(name, restriction);
+  const ItemIdEntry* entry = findItemId(name);
+  if (entry == nullptr) raiseNoItemMatch(textAfterKey);
+  return entry->id();
+}
+
+void DescParser::raiseExpectedToken(std::u16string_view found, std::u16string_view expected) {
+  throw CKrvException(kErrorParse, "Expected \"" + narrowCopy(expected) + "\", but \"" +
+                                       narrowCopy(found) + "\" found instead");
+}
+
+void DescParser::raiseNoItemMatch(std::u16string_view text) {
+  throw CKrvException(kErrorParse, "No match found for item ID \"" + narrowCopy(text) + "\"");
+}
+
+bool DescParser::isMaskToken(std::u16string_view token) {
+  return startsWithNoCase(token, u"MASK=") || startsWithNoCase(token, u"SOFTMASK=") ||
+         equalsNoCase(token, u"MASK") || equalsNoCase(token, u"SOFTMASK");
+}
+
+void DescParser::applyMaskToken(std::u16string_view token, bool isSvg, BitmapSource* source) {
+  auto named = [&](uint32_t kind, std::u16string_view fileName) {
+    if (isSvg) throw CKrvException(kErrorParse, "SVG icon can not have a named mask");
+    if (source == nullptr) return;
+    if (source->maskKind == kMaskNone) {
+      source->maskKind = kind;
+      source->maskFileName.assign(fileName);
+    } else {
+      printDiagnosticAt(console_, Diagnostic::kNote,
+                        "Mask already defined, second definition ignored",
+                        gSourceLexer.currentLine);
+    }
+  };
+  auto unnamed = [&](uint32_t kind) {
+    if (!isSvg) throw CKrvException(kErrorParse, "Non-SVG icon can not have an unnamed mask");
+    if (source != nullptr) source->maskKind = kind;
+  };
+  if (startsWithNoCase(token, u"MASK=")) {
+    named(kMaskHard, token.substr(5));
+  } else if (startsWithNoCase(token, u"SOFTMASK=")) {
+    named(kMaskSoft, token.substr(9));
+  } else if (equalsNoCase(token, u"MASK")) {
+    unnamed(kMaskHard);
+  } else if (equalsNoCase(token, u"SOFTMASK")) {
+    unnamed(kMaskSoft);
+  }
+}
+
+}  // namespace korvane
