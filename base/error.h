@@ -12,12 +12,12 @@ namespace korvane {
 
 // Error codes and what each stands for.
 enum ErrorCode : int32_t {
-  kErrorInternal = 0,     // inconsistencies found while writing outputs
-  kErrorFileOpen = 1,     // a file that cannot be opened (or written)
+  kErrorInternal = 0,  // inconsistencies found while writing outputs
+  kErrorFileOpen = 1,  // a file that cannot be opened (or written)
   kErrorPrematureEnd = 2,
   kErrorSeek = 3,
-  kErrorParse = 4,        // syntax and parameter errors of the source and the extension list
-  kErrorContent = 5,      // errors in what the skin defines
+  kErrorParse = 4,    // syntax and parameter errors of the source and the extension list
+  kErrorContent = 5,  // errors in what the skin defines
 };
 
 class CKrvException {

@@ -79,6 +79,8 @@ bool MemoryFileSystem::doExists(const std::string& path) {
   return files.count(hostPath) != 0 || directories.count(hostPath) != 0;
 }
 
-bool MemoryFileSystem::doRemove(const std::string& path) { return files.erase(key(path)) != 0; }
+bool MemoryFileSystem::doRemove(const std::string& path) {
+  return files.erase(key(path)) != 0;
+}
 
 }  // namespace korvane

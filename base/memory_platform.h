@@ -13,8 +13,8 @@ namespace korvane {
 
 class MemoryFileSystem : public FileSystem {
  public:
-  // Files by host path ("/" separators, without a leading "./"). Output files appear here as they are
-  // written, so a failed run leaves what a disk would hold.
+  // Files by host path ("/" separators, without a leading "./"). Output files appear here as they
+  // are written, so a failed run leaves what a disk would hold.
   std::map<std::string, std::string> files;
   // Host paths that exist as directories.
   std::set<std::string> directories;
@@ -27,7 +27,9 @@ class MemoryFileSystem : public FileSystem {
   // A write that would take the file beyond this many bytes fails (nothing of it is stored).
   std::map<std::string, size_t> failWriteBeyond;
 
-  void addFile(const std::string& path, std::string content) { files[key(path)] = std::move(content); }
+  void addFile(const std::string& path, std::string content) {
+    files[key(path)] = std::move(content);
+  }
   bool has(const std::string& path) const { return files.count(key(path)) != 0; }
   const std::string& content(const std::string& path) const { return files.at(key(path)); }
 

@@ -16,7 +16,11 @@ std::unique_ptr<InputFile> FileSystem::openRead(std::string_view path) {
 std::unique_ptr<OutputFile> FileSystem::openWrite(std::string_view path) {
   return doOpenWrite(hostPath(path));
 }
-bool FileSystem::exists(std::string_view path) { return doExists(hostPath(path)); }
-bool FileSystem::remove(std::string_view path) { return doRemove(hostPath(path)); }
+bool FileSystem::exists(std::string_view path) {
+  return doExists(hostPath(path));
+}
+bool FileSystem::remove(std::string_view path) {
+  return doRemove(hostPath(path));
+}
 
 }  // namespace korvane

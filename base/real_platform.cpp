@@ -71,7 +71,9 @@ uint64_t SystemClock::now() {
   return kUnixEpochAsFileTime + static_cast<uint64_t>(ticks);
 }
 
-void StdConsole::out(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void StdConsole::out(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+}
 
 void StdConsole::err(std::string_view text) {
   std::fflush(stdout);

@@ -18,8 +18,12 @@ bool equalsFolded(View a, View b) {
 }
 }  // namespace
 
-bool equalsNoCase(std::u16string_view a, std::u16string_view b) { return equalsFolded(a, b); }
-bool equalsNoCase(std::string_view a, std::string_view b) { return equalsFolded(a, b); }
+bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
+  return equalsFolded(a, b);
+}
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  return equalsFolded(a, b);
+}
 
 bool startsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
   return text.size() >= prefix.size() && equalsFolded(text.substr(0, prefix.size()), prefix);

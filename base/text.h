@@ -14,7 +14,9 @@ namespace korvane {
 constexpr char16_t foldAZ(char16_t c) {
   return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
 }
-constexpr char foldAZ(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
+constexpr char foldAZ(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
 
 bool equalsNoCase(std::u16string_view a, std::u16string_view b);
 bool equalsNoCase(std::string_view a, std::string_view b);

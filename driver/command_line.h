@@ -14,9 +14,9 @@ constexpr size_t kMaxOptionText = 511;
 struct CompileOptions {
   std::string inputFile;
   std::string skinName;
-  std::string listPath;    // -m, with a trailing backslash
-  std::string targetPath;  // -t, with a trailing backslash
-  std::string systemPath;  // -s, with a trailing backslash
+  std::string listPath;           // -m, with a trailing backslash
+  std::string targetPath;         // -t, with a trailing backslash
+  std::string systemPath;         // -s, with a trailing backslash
   std::string extensionListFile;  // -i
   bool drmMode = false;
   bool forceSystem = false;

@@ -34,8 +34,7 @@ struct OutputNames {
 
 OutputNames composeOutputNames(const CompileOptions& options, bool scalable) {
   OutputNames names;
-  names.list = options.listPath + options.skinName +
-               (scalable ? "_MIFList.txt" : "_MBMList.txt");
+  names.list = options.listPath + options.skinName + (scalable ? "_MIFList.txt" : "_MBMList.txt");
   names.skn = options.targetPath + options.skinName + ".skn";
   names.pkg = options.targetPath + options.skinName + ".pkg";
   if (options.drmMode) names.drm = options.targetPath + "datafiles.def";
@@ -47,14 +46,15 @@ OutputNames composeOutputNames(const CompileOptions& options, bool scalable) {
 // bytes that its ".mbm" and ".mif" names may take in the SKN file.
 void checkOutputNames(const CompileOptions& options) {
   OutputNames names = composeOutputNames(options, false);
-  const std::pair<const std::string*, const char*> kinds[] = {
-      {&names.list, "MBM/MIF list"}, {&names.skn, "SKN file"}, {&names.pkg, "PKG file"},
-      {&names.drm, "DRM definition file"}};
+  const std::pair<const std::string*, const char*> kinds[] = {{&names.list, "MBM/MIF list"},
+                                                              {&names.skn, "SKN file"},
+                                                              {&names.pkg, "PKG file"},
+                                                              {&names.drm, "DRM definition file"}};
   for (const auto& [name, kind] : kinds) {
     if (name->size() > kMaxOutputFileName) {
-      throw CKrvException(kErrorFileOpen,
-                          std::string("Output file name longer than 519 characters for the ") +
-                              kind);
+      throw CKrvException(
+          kErrorFileOpen,
+          std::string("Output file name longer than 519 characters for the ") + kind);
     }
   }
 }

@@ -18,8 +18,9 @@ std::string banner() {
   return kBar + "\nKorvane v0.0.141 (" + __DATE__ + ") for Orv Platform.\n" + kBar + "\n\n";
 }
 std::string closing(bool ok) {
-  return "\n" + kBar + (ok ? "\n\nCompleted successfully.\n" : "\n\nAborted, ERRORS ENCOUNTERED!\n") +
-         "\n" + kBar + "\n";
+  return "\n" + kBar +
+         (ok ? "\n\nCompleted successfully.\n" : "\n\nAborted, ERRORS ENCOUNTERED!\n") + "\n" +
+         kBar + "\n";
 }
 
 struct RunResult {
@@ -38,12 +39,14 @@ RunResult compile(MemoryPlatform& p, std::vector<std::string> args) {
 }
 
 TEST(CompileRun, IncompleteCommandLinePrintsUsageOnly) {
-  for (std::vector<std::string> args : {std::vector<std::string>{}, {"skin.txt"}, {"-tout", "x.txt"}}) {
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{}, {"skin.txt"}, {"-tout", "x.txt"}}) {
     MemoryPlatform p;
     RunResult run = compile(p, args);
     EXPECT_EQ(run.code, 1);
-    EXPECT_EQ(run.out.rfind(banner() + "Syntax: Korvane [options] input skinname\n\nWhere   options", 0),
-              0u);
+    EXPECT_EQ(
+        run.out.rfind(banner() + "Syntax: Korvane [options] input skinname\n\nWhere   options", 0),
+        0u);
     EXPECT_NE(run.out.find("        --drm      Suppress SKN and sounds from PKG file.\n"),
               std::string::npos);
     EXPECT_EQ(run.out.find("force"), std::string::npos);
@@ -59,8 +62,8 @@ TEST(CompileRun, OverlongOptionIsAUsageError) {
 
 TEST(CompileRun, MissingSourceIsReportedWithLineOneOnBothStreams) {
   MemoryPlatform p;
-  RunResult run = compile(p, {"-MOUT", "-t", "--DRM", "--forcenormal", "--forcesystem", "missing.txt",
-                        "MySkin", "ignored"});
+  RunResult run = compile(p, {"-MOUT", "-t", "--DRM", "--forcenormal", "--forcesystem",
+                              "missing.txt", "MySkin", "ignored"});
   const std::string report =
       "An exception occured (when parsing line 1):\n  Error while opening a file\n"
       "  Cannot open input file\n";
@@ -76,7 +79,8 @@ TEST(CompileRun, MissingSourceIsReportedWithLineOneOnBothStreams) {
                          "  DRM compatibility mode, PKG generation will be altered\n"
                          "\nPhase 1: Input parsing.\n"
                          "  Opening source file missing.txt ...\n"
-                         "\n" + kDash + "\n" + report + kDash + "\n" + closing(false));
+                         "\n" +
+                         kDash + "\n" + report + kDash + "\n" + closing(false));
 }
 
 TEST(CompileRun, ShortSourcesFailUnicodeDetection) {

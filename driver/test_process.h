@@ -57,7 +57,8 @@ inline ProcessResult runProcess(const std::string& binary, const std::vector<std
   pid_t pid = ::fork();
   if (pid == 0) {
     if (::chdir(dir.path().c_str()) != 0) ::_exit(127);
-    if (!std::freopen(outPath.c_str(), "wb", stdout) || !std::freopen(errPath.c_str(), "wb", stderr)) {
+    if (!std::freopen(outPath.c_str(), "wb", stdout) ||
+        !std::freopen(errPath.c_str(), "wb", stderr)) {
       ::_exit(127);
     }
     std::vector<char*> argv;

@@ -7,7 +7,9 @@ namespace korvane {
 
 SkinContent::SkinContent(FileSystem& fs, Console& console) : fs_(fs), console_(console) {}
 
-bool SkinContent::itemExists(const ItemId& id) const { return existingItems_.count(id) != 0; }
+bool SkinContent::itemExists(const ItemId& id) const {
+  return existingItems_.count(id) != 0;
+}
 
 bool SkinContent::itemDefined(const ItemId& id, Restriction restriction) const {
   return definedItems_.count(ItemKey{id, restriction}) != 0;
@@ -21,7 +23,8 @@ void SkinContent::claimItem(const ItemId& id, Restriction restriction) {
 }
 
 void SkinContent::addLanguageName(uint32_t languageId, const std::u16string& name) {
-  if (name.size() > kMaxText) throw CKrvException(kErrorParse, "Skin name longer than 511 characters");
+  if (name.size() > kMaxText)
+    throw CKrvException(kErrorParse, "Skin name longer than 511 characters");
   if (languageIds_.count(languageId) != 0) {
     throw CKrvException(kErrorContent, "Name for the language ID has already been specified");
   }
@@ -36,15 +39,19 @@ void SkinContent::addTargetDevice(const std::u16string& device) {
   targetDevices_.push_back(device);
 }
 
-void SkinContent::setBitmapPath() { bitmapPath_.clear(); }
+void SkinContent::setBitmapPath() {
+  bitmapPath_.clear();
+}
 
 void SkinContent::setBitmapPath(const std::u16string& path) {
   if (path.empty() || path.back() == u'\\') {
-    if (path.size() > kMaxText) throw CKrvException(kErrorParse, "Bitmap path longer than 511 characters");
+    if (path.size() > kMaxText)
+      throw CKrvException(kErrorParse, "Bitmap path longer than 511 characters");
     bitmapPath_ = path;
     return;
   }
-  if (path.size() + 1 > kMaxText) throw CKrvException(kErrorParse, "Bitmap path longer than 511 characters");
+  if (path.size() + 1 > kMaxText)
+    throw CKrvException(kErrorParse, "Bitmap path longer than 511 characters");
   bitmapPath_ = path + u'\\';
   printDiagnostic(console_, Diagnostic::kNote, "Trailing backslash appended to bitmap path");
 }
@@ -60,8 +67,8 @@ const BitmapSource* SkinContent::findBitmapSource(uint32_t colorDepth,
   return it == sourceIndex_.end() ? nullptr : &bitmapSources_[it->second];
 }
 
-BitmapSource* SkinContent::registerBitmapSource(uint32_t colorDepth,
-                                                const std::u16string& fileName, uint8_t svgAnim) {
+BitmapSource* SkinContent::registerBitmapSource(uint32_t colorDepth, const std::u16string& fileName,
+                                                uint8_t svgAnim) {
   SourceKey key = sourceKey(colorDepth, fileName);
   auto it = sourceIndex_.find(key);
   if (it != sourceIndex_.end()) return &bitmapSources_[it->second];

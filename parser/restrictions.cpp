@@ -82,7 +82,8 @@ void DescParser::splitItemRestriction(std::u16string& text, Restriction& restric
                         "No item-based restriction can be used where RESTRICTION element already "
                         "applies");
   }
-  const RestrictionSpecifier* specifier = findSpecifier(std::u16string_view(text).substr(0, percent));
+  const RestrictionSpecifier* specifier =
+      findSpecifier(std::u16string_view(text).substr(0, percent));
   if (specifier == nullptr) {
     throw CKrvException(kErrorParse, "Unknown release restriction prefix in IID");
   }

@@ -78,7 +78,8 @@ bool SourceLexer::readToken(std::u16string_view skipSet, std::u16string_view sto
   while (current != kEndOfInput && inSet(current, skipSet)) nextChar();
   if (current == kEndOfInput) return false;
   while (current != kEndOfInput && !inSet(current, stopSet)) {
-    if (token.size() == kMaxToken) throw CKrvException(kErrorParse, "Token longer than 511 characters");
+    if (token.size() == kMaxToken)
+      throw CKrvException(kErrorParse, "Token longer than 511 characters");
     token.push_back(current);
     nextChar();
   }

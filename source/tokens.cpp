@@ -12,10 +12,16 @@ namespace {
 constexpr std::u16string_view kBlanks = u" \t";
 constexpr std::u16string_view kSeparators = u" \t\r\n";
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == 0; }
-bool isLineEndOrEnd(char16_t c) { return c == u'\n' || c == u'\r' || c == kEndOfInput; }
+bool isBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == 0;
+}
+bool isLineEndOrEnd(char16_t c) {
+  return c == u'\n' || c == u'\r' || c == kEndOfInput;
+}
 
-[[noreturn]] void parseError(const char* message) { throw CKrvException(kErrorParse, message); }
+[[noreturn]] void parseError(const char* message) {
+  throw CKrvException(kErrorParse, message);
+}
 
 void appendLimited(std::u16string& text, char16_t c, const char* overflowMessage) {
   if (text.size() == SourceLexer::kMaxToken) parseError(overflowMessage);
@@ -28,9 +34,13 @@ void skipBlanks(SourceLexer& lexer) {
 
 }  // namespace
 
-bool nextWord(SourceLexer& lexer) { return lexer.readToken(kSeparators, kSeparators); }
+bool nextWord(SourceLexer& lexer) {
+  return lexer.readToken(kSeparators, kSeparators);
+}
 
-bool nextParam(SourceLexer& lexer) { return lexer.readToken(kBlanks, kSeparators); }
+bool nextParam(SourceLexer& lexer) {
+  return lexer.readToken(kBlanks, kSeparators);
+}
 
 bool readString(SourceLexer& lexer) {
   std::u16string& token = lexer.token;
@@ -135,7 +145,7 @@ int32_t parseNumber(std::u16string_view text) {
 }
 
 uint32_t parseColorDepth(std::u16string_view text) {
-  static constexpr std::u16string_view kDepths[] = {u"1",  u"2",  u"4",   u"8",   u"c4",
+  static constexpr std::u16string_view kDepths[] = {u"1",  u"2",   u"4",   u"8",   u"c4",
                                                     u"c8", u"c12", u"c16", u"c24", u"c32"};
   for (uint32_t code = 1; code <= 10; ++code) {
     if (equalsNoCase(text, kDepths[code - 1])) return code;
