@@ -1,9 +1,129 @@
-// Animations.
+// Animations: the ANIMATION element with its header, MORPHING, the PREPROCESS
+// effects, and the COMMAND, VALUE, TIMINGMODEL and SIZEBOUNDPARAM entries.
+#include <string>
+#include <vector>
+
 #include "base/error.h"
+#include "base/text.h"
 #include "parser/desc_parser.h"
+#include "source/source_lexer.h"
+#include "source/tokens.h"
 
 namespace korvane {
 
-void DescParser::parseAnimation() { throw CKrvException(kErrorParse, "ANIMATION is not supported yet"); }
+namespace {
+
+// The SKN file counts the entries of each list in 16 bits.
+constexpr size_t kMaxCountedEntries = 0xFFFF;
+
+// Size-bound flags: which dimension of the item a value follows.
+constexpr uint32_t kSizeBoundWidth = 1;
+constexpr uint32_t kSizeBoundHeight = 2;
+constexpr uint32_t kSizeBoundBoth = 3;
+
+// Reads the next token of the line, which must begin with `key`, and returns
+// the text after the key.
+std::u16string readKeyedParam(std::u16string_view key, const char* missingMessage) {
+  nextParam(gSourceLexer);
+  if (!startsWithNoCase(gSourceLexer.token, key)) throw CKrvException(kErrorParse, missingMessage);
+  return gSourceLexer.token.substr(key.size());
+}
+
+uint32_t readKeyedNumber(std::u16string_view key, const char* missingMessage) {
+  return static_cast<uint32_t>(parseNumber(readKeyedParam(key, missingMessage)));
+}
+
+template <typename T>
+T& appendCounted(std::vector<T>& list, const char* overflowMessage) {
+  if (list.size() >= kMaxCountedEntries) throw CKrvException(kErrorContent, overflowMessage);
+  return list.emplace_back();
+}
+
+bool isKeyword(std::u16string_view keyword) {
+  return equalsNoCase(gSourceLexer.token, keyword);
+}
+
+uint32_t parseSizeBoundFlags(std::u16string_view token) {
+  if (equalsNoCase(token, u"FLAGS=W")) return kSizeBoundWidth;
+  if (equalsNoCase(token, u"FLAGS=H")) return kSizeBoundHeight;
+  if (equalsNoCase(token, u"FLAGS=W_AND_H")) return kSizeBoundBoth;
+  throw CKrvException(kErrorParse, "FLAGS=W|H|W_AND_H parameter expected for SIZEBOUNDPARAM");
+}
+
+}  // namespace
+
+void DescParser::parseAnimation() {
+  const std::u16string& token = gSourceLexer.token;
+  nextParam(gSourceLexer);
+  if (!startsWithNoCase(token, u"IID=")) {
+    throw CKrvException(kErrorParse, "IID parameter expected for ANIMATION");
+  }
+  AnimationItem item;
+  item.restriction = content_.currentRestriction;
+  item.id = resolveItemReference(std::u16string_view(token).substr(4), item.restriction);
+  item.input = parseLayer(readKeyedParam(u"INPUT=", "INPUT parameter expected for ANIMATION"));
+  item.output = parseLayer(readKeyedParam(u"OUTPUT=", "OUTPUT parameter expected for ANIMATION"));
+  item.minInterval =
+      readKeyedNumber(u"MININTERVAL=", "MININTERVAL parameter expected for ANIMATION");
+
+  nextWord(gSourceLexer);
+  if (isKeyword(u"MORPHING")) {
+    item.morphing = 1;
+    nextWord(gSourceLexer);
+  }
+  if (isKeyword(u"PREPROCESS")) {
+    for (;;) {
+      if (!nextWord(gSourceLexer)) {
+        throw CKrvException(kErrorParse, "No END token for ANIMATION/PREPROCESS");
+      }
+      if (isKeyword(u"END")) break;
+      if (!isKeyword(u"EFFECT")) raiseExpectedToken(token, u"EFFECT or END");
+      parseEffect(appendCounted(item.preprocess, "PREPROCESS has more than 65535 effects"));
+    }
+    nextWord(gSourceLexer);
+  }
+
+  // The parameters of a VALUE or TIMINGMODEL block run to its END; the end of
+  // the file ends them too and is reported by the loop below.
+  auto readGroupParams = [&](ParamGroup& group, const char* overflowMessage) {
+    while (nextWord(gSourceLexer) && !isKeyword(u"END")) {
+      parseEffectParam(appendCounted(group.params, overflowMessage));
+    }
+  };
+
+  for (;;) {
+    if (isKeyword(u"END")) {
+      content_.addAnimation(item);
+      return;
+    }
+    if (isKeyword(u"COMMAND")) {
+      parseEffect(appendCounted(item.commands, "ANIMATION has more than 65535 commands"));
+    } else if (isKeyword(u"VALUE")) {
+      ParamGroup& group = appendCounted(item.values, "ANIMATION has more than 65535 values");
+      group.id = readKeyedNumber(u"UID=", "UID parameter expected for VALUE");
+      group.second = readKeyedNumber(u"TIMINGID=", "TIMINGID parameter expected for VALUE");
+      readGroupParams(group, "VALUE has more than 65535 parameters");
+    } else if (isKeyword(u"TIMINGMODEL")) {
+      ParamGroup& group =
+          appendCounted(item.timingModels, "ANIMATION has more than 65535 timing models");
+      group.id = readKeyedNumber(u"UID=", "UID parameter expected for TIMINGMODEL");
+      readGroupParams(group, "TIMINGMODEL has more than 65535 parameters");
+    } else if (isKeyword(u"SIZEBOUNDPARAM")) {
+      ParamGroup& group = appendCounted(item.sizeBoundParams,
+                                        "ANIMATION has more than 65535 size-bound parameters");
+      nextParam(gSourceLexer);
+      EffectParam& param = group.params.emplace_back();
+      param.name = token;
+      param.type = kParamInt;
+      param.intValue = 0;
+      group.id = readKeyedNumber(u"VALUEID=", "VALUEID parameter expected for SIZEBOUNDPARAM");
+      nextParam(gSourceLexer);
+      group.second = parseSizeBoundFlags(token);
+    } else {
+      raiseExpectedToken(token, u"COMMAND, VALUE, TIMINGMODEL, SIZEBOUNDPARAM, or END");
+    }
+    if (!nextWord(gSourceLexer)) throw CKrvException(kErrorParse, "No END token for ANIMATION");
+  }
+}
 
 }  // namespace korvane

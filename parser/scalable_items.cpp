@@ -1,11 +1,152 @@
-// Scalable items and effects.
+// Scalable items: the SCALABLEITEM element in its effect and reference forms,
+// the EFFECT block (shared with the COMMAND blocks of animations) and the
+// effect parameters (shared with the VALUE and TIMINGMODEL blocks).
+#include <string>
+#include <vector>
+
+#include "base/diagnostics.h"
 #include "base/error.h"
+#include "base/text.h"
 #include "parser/desc_parser.h"
+#include "source/source_lexer.h"
+#include "source/tokens.h"
 
 namespace korvane {
 
-void DescParser::parseScalableItem() { throw CKrvException(kErrorParse, "SCALABLEITEM is not supported yet"); }
-void DescParser::parseEffect(EffectCommand&) { throw CKrvException(kErrorParse, "EFFECT is not supported yet"); }
-void DescParser::parseEffectParam(EffectParam&) { throw CKrvException(kErrorParse, "EFFECT parameters are not supported yet"); }
+namespace {
+
+// The SKN file counts effects and parameters in 16 bits.
+constexpr size_t kMaxCountedEntries = 0xFFFF;
+
+// Bitmap index of a BMP parameter whose image file does not exist.
+constexpr uint32_t kNoBitmapIndex = 0xFFFFFFFF;
+
+struct ParamKeyword {
+  std::u16string_view keyword;
+  EffectParamType type;
+};
+
+constexpr ParamKeyword kParamKeywords[] = {
+    {u"INT", kParamInt},           {u"STR", kParamStr}, {u"BMP", kParamBmp},
+    {u"NAMEDREF", kParamNamedRef}, {u"RAW", kParamRaw},
+};
+
+// Reads the next token of the line, which must begin with `key`, and returns
+// the text after the key.
+std::u16string readKeyedParam(std::u16string_view key, const char* missingMessage) {
+  nextParam(gSourceLexer);
+  if (!startsWithNoCase(gSourceLexer.token, key)) throw CKrvException(kErrorParse, missingMessage);
+  return gSourceLexer.token.substr(key.size());
+}
+
+template <typename T>
+T& appendCounted(std::vector<T>& list, const char* overflowMessage) {
+  if (list.size() >= kMaxCountedEntries) throw CKrvException(kErrorContent, overflowMessage);
+  return list.emplace_back();
+}
+
+}  // namespace
+
+void DescParser::parseScalableItem() {
+  const std::u16string& token = gSourceLexer.token;
+  nextParam(gSourceLexer);
+  if (!startsWithNoCase(token, u"IID=")) {
+    throw CKrvException(kErrorParse, "IID parameter expected for SCALABLEITEM");
+  }
+  ScalableItem item;
+  item.restriction = content_.currentRestriction;
+  item.id = resolveItemReference(std::u16string_view(token).substr(4), item.restriction);
+
+  nextParam(gSourceLexer);
+  if (startsWithNoCase(token, u"INPUT=")) {
+    item.input = parseLayer(std::u16string_view(token).substr(6));
+    item.output =
+        parseLayer(readKeyedParam(u"OUTPUT=", "OUTPUT parameter expected for SCALABLEITEM"));
+    for (;;) {
+      if (!nextWord(gSourceLexer)) {
+        throw CKrvException(kErrorParse, "No END token for SCALABLEITEM");
+      }
+      if (equalsNoCase(token, u"END")) break;
+      if (!equalsNoCase(token, u"EFFECT")) raiseExpectedToken(token, u"EFFECT or END");
+      parseEffect(appendCounted(item.effects, "SCALABLEITEM has more than 65535 effects"));
+    }
+    content_.addScalableItem(item);
+  } else if (startsWithNoCase(token, u"REFIID=")) {
+    // The prefix of the referenced name is checked, but the item keeps its own restriction.
+    Restriction dropped = content_.currentRestriction;
+    item.refId = resolveItemReference(std::u16string_view(token).substr(7), dropped);
+    if (!content_.itemExists(item.refId)) {
+      printDiagnosticAt(
+          console_, Diagnostic::kInfo,
+          "IID reference (" + narrowCopy(token) + ") currently points to non-existent element",
+          gSourceLexer.currentLine);
+    }
+    content_.addScalableRef(item);
+  } else {
+    throw CKrvException(kErrorParse, "INPUT parameter expected for SCALABLEITEM");
+  }
+}
+
+void DescParser::parseEffect(EffectCommand& effect) {
+  effect.uid = static_cast<uint32_t>(
+      parseNumber(readKeyedParam(u"UID=", "UID parameter expected for EFFECT")));
+  effect.inputA = parseLayer(readKeyedParam(u"INPUTA=", "INPUTA parameter expected for EFFECT"));
+  effect.inputB = parseLayer(readKeyedParam(u"INPUTB=", "INPUTB parameter expected for EFFECT"));
+  effect.output = parseLayer(readKeyedParam(u"OUTPUT=", "OUTPUT parameter expected for EFFECT"));
+  for (;;) {
+    if (!nextWord(gSourceLexer)) throw CKrvException(kErrorParse, "No END token for EFFECT");
+    if (equalsNoCase(gSourceLexer.token, u"END")) return;
+    parseEffectParam(appendCounted(effect.params, "EFFECT has more than 65535 parameters"));
+  }
+}
+
+void DescParser::parseEffectParam(EffectParam& param) {
+  const std::u16string& token = gSourceLexer.token;
+  const ParamKeyword* kind = nullptr;
+  for (const ParamKeyword& candidate : kParamKeywords) {
+    if (equalsNoCase(token, candidate.keyword)) kind = &candidate;
+  }
+  if (kind == nullptr) raiseExpectedToken(token, u"STR, INT, BMP, RAW or NAMEDREF");
+  param.type = kind->type;
+  nextParam(gSourceLexer);
+  param.name = token;
+
+  switch (kind->type) {
+    case kParamInt:
+      nextParam(gSourceLexer);
+      param.intValue = parseNumber(token);
+      break;
+    case kParamStr:
+      readString(gSourceLexer);
+      param.data = token;
+      break;
+    case kParamBmp: {
+      nextParam(gSourceLexer);
+      param.bitmapDepth = parseColorDepth(token);
+      if (!nextParam(gSourceLexer)) {
+        // Without this the bare bitmap path, a directory, would pass as an image file.
+        throw CKrvException(kErrorParse, "File name expected for BMP parameter");
+      }
+      const std::u16string fileName = token;
+      BitmapSource* source = content_.registerBitmapSource(param.bitmapDepth, fileName, 0);
+      param.bitmapIndex = source != nullptr ? source->index : kNoBitmapIndex;
+      param.maskIndex = -1;
+      if (nextParam(gSourceLexer)) {
+        if (!isMaskToken(token)) raiseExpectedToken(token, u"MASK or SOFTMASK");
+        applyMaskToken(token, isSvgName(fileName), source);
+        if (source != nullptr) param.maskIndex = static_cast<int32_t>(param.bitmapIndex + 1);
+      }
+      break;
+    }
+    case kParamNamedRef:
+      param.intValue =
+          parseNumber(readKeyedParam(u"VALUEID=", "VALUEID parameter expected for NAMEDREF"));
+      break;
+    case kParamRaw:
+      param.rawCount = static_cast<uint32_t>(readRawData(gSourceLexer));
+      param.data = token;
+      break;
+  }
+}
 
 }  // namespace korvane
