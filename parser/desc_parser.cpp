@@ -1,16 +1,94 @@
+// The top level of the description parser: the fixed opening (skin type,
+// package identifier, first name) and the element loop.
 #include "parser/desc_parser.h"
 
+#include "base/diagnostics.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "source/source_lexer.h"
 #include "source/tokens.h"
 
 namespace korvane {
 
+namespace {
+
+using ElementParser = void (DescParser::*)();
+
+struct ElementKeyword {
+  std::u16string_view keyword;
+  ElementParser parse;
+  // Non-null for elements that only scalable skins may hold: the refusal.
+  const char* scalableOnly;
+};
+
+// The element keywords of the loop, in the order they are tested.
+constexpr ElementKeyword kElements[] = {
+    {u"NAME", &DescParser::parseName, nullptr},
+    {u"LANGUAGEOVERRIDE", &DescParser::parseLanguageOverride, nullptr},
+    {u"LANGUAGEPARENT", &DescParser::parseLanguageParent, nullptr},
+    {u"PROTECT", &DescParser::parseProtect, nullptr},
+    {u"AUTHOR", &DescParser::parseAuthor, nullptr},
+    {u"COPYRIGHT", &DescParser::parseCopyright, nullptr},
+    {u"TARGETDEVICE", &DescParser::parseTargetDevice, nullptr},
+    {u"TOOL", &DescParser::parseTool, nullptr},
+    {u"BITMAP", &DescParser::parseBitmapElement, nullptr},
+    {u"COLORTABLE", &DescParser::parseColorTable, nullptr},
+    {u"FRAME", &DescParser::parseFrame, nullptr},
+    {u"BMPANIM", &DescParser::parseBmpAnim, nullptr},
+    {u"APPICON", &DescParser::parseAppIcon, nullptr},
+    {u"PALETTE", &DescParser::parsePalette, nullptr},
+    {u"SOUND", &DescParser::parseStringItem, nullptr},
+    {u"STRING", &DescParser::parseStringItem, nullptr},
+    {u"SCALABLEITEM", &DescParser::parseScalableItem,
+     "SCALABLEITEM can only be included in scalable skins"},
+    {u"ANIMATION", &DescParser::parseAnimation, "ANIMATION can only be included in scalable skins"},
+    {u"BITMAPPATH", &DescParser::parseBitmapPath, nullptr},
+    {u"RESTRICTION", &DescParser::parseRestrictionElement, nullptr},
+};
+
+const ElementKeyword* findElement(std::u16string_view keyword) {
+  for (const ElementKeyword& element : kElements) {
+    if (equalsNoCase(keyword, element.keyword)) return &element;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 DescParser::DescParser(SkinContent& content, Console& console)
     : content_(content), console_(console) {}
 
-// Minimal body until the element parsers arrive: reads every word.
 void DescParser::parse() {
+  const std::u16string& token = gSourceLexer.token;
+
+  nextWord(gSourceLexer);
+  if (!equalsNoCase(token, u"SKINTYPE")) raiseExpectedToken(token, u"SKINTYPE");
+  parseSkinType();
+
+  nextWord(gSourceLexer);
+  if (equalsNoCase(token, u"UID")) {
+    parseUid();
+    nextWord(gSourceLexer);
+  } else if (equalsNoCase(token, u"PID")) {
+    parsePid();
+    nextWord(gSourceLexer);
+  } else {
+    content_.packageIdHigh = 0;
+    content_.packageIdLow = 0;
+  }
+  if (!equalsNoCase(token, u"NAME")) raiseExpectedToken(token, u"NAME");
+  parseName();
+
   while (nextWord(gSourceLexer)) {
+    const ElementKeyword* element = findElement(token);
+    if (element == nullptr) {
+      printDiagnostic(console_, Diagnostic::kDebug, "Unknown token: \"" + toUtf8(token) + "\"");
+      throw CKrvException(kErrorParse, "Unknown token encountered or syntax error");
+    }
+    if (element->scalableOnly != nullptr && !content_.isScalable()) {
+      throw CKrvException(kErrorContent, element->scalableOnly);
+    }
+    (this->*(element->parse))();
   }
 }
 

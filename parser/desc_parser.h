@@ -77,6 +77,18 @@ class DescParser {
   void parseAnimation();
 
  private:
+  // Image references: the attributes every bitmap starts from, the attribute
+  // and mask tokens up to the line end (true when a mask token was given), the
+  // identifier generated for an inline file that names no registry item.
+  ImageAttributes initialAttributes() const;
+  bool readImageTail(ImageAttributes& attributes, bool isSvg, BitmapSource* source);
+  ItemId generateItemId(const std::u16string& fileName, Restriction compoundRestriction);
+
+  // Compounds: the "IID=" header (`restriction` starts from the current one)
+  // and the body tokens up to "END".
+  ItemId readCompoundItemId(const char* missingMessage, Restriction& restriction);
+  bool nextBodyToken(const char* missingEndMessage);
+
   SkinContent& content_;
   Console& console_;
 };

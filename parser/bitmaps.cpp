@@ -1,0 +1,220 @@
+// Bitmaps: the BITMAP element, the image references inside compounds (by item
+// name, or inline by colour depth and file name) and the image attributes.
+//
+// A missing image file leaves no bitmap item behind: the model has printed its
+// note and handed back no source, but the rest of the line is still read and
+// checked, and an inline reference still gives its identifier to the compound.
+#include <string>
+
+#include "base/diagnostics.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "parser/desc_parser.h"
+#include "source/item_id_registry.h"
+#include "source/source_lexer.h"
+#include "source/tokens.h"
+
+namespace korvane {
+
+namespace {
+
+// Major of generated identifiers when the skin has no UID of its own.
+constexpr uint32_t kGeneratedMajor = 0xFFFFFFFC;
+
+struct Alignment {
+  std::u16string_view name;
+  uint32_t code;
+};
+
+// Vertical letter (T 0x01, B 0x02, C 0x04) then horizontal (L 0x08, R 0x10, C 0x20).
+constexpr Alignment kAlignments[] = {
+    {u"TL", 0x09}, {u"TC", 0x21}, {u"TR", 0x11}, {u"CL", 0x0C}, {u"CC", 0x24},
+    {u"CR", 0x14}, {u"BL", 0x0A}, {u"BC", 0x22}, {u"BR", 0x12},
+};
+
+std::u16string readFileName() {
+  nextParam(gSourceLexer);
+  return gSourceLexer.token;
+}
+
+// An empty name would make the bitmap path itself pass for an image file.
+void requireFileName(const std::u16string& fileName) {
+  if (fileName.empty()) throw CKrvException(kErrorParse, "Image file name missing");
+}
+
+// "x,y" into two numbers; `noCommaMessage` when there is no comma.
+void parsePair(std::u16string_view text, int32_t& first, int32_t& second,
+               const char* noCommaMessage) {
+  size_t comma = text.find(u',');
+  if (comma == std::u16string_view::npos) throw CKrvException(kErrorParse, noCommaMessage);
+  first = parseNumber(text.substr(0, comma));
+  second = parseNumber(text.substr(comma + 1));
+}
+
+}  // namespace
+
+ImageAttributes DescParser::initialAttributes() const {
+  ImageAttributes attributes;
+  if (content_.isScalable()) attributes.flags = kAttrScalable;
+  return attributes;
+}
+
+bool DescParser::readImageTail(ImageAttributes& attributes, bool isSvg, BitmapSource* source) {
+  bool masked = false;
+  while (nextParam(gSourceLexer)) {
+    const std::u16string& token = gSourceLexer.token;
+    if (isMaskToken(token)) {
+      applyMaskToken(token, isSvg, source);
+      masked = true;
+    } else {
+      parseImageAttribute(attributes, token);
+    }
+  }
+  return masked;
+}
+
+void DescParser::parseBitmapElement() {
+  const std::u16string& token = gSourceLexer.token;
+  BitmapItem item;
+  nextParam(gSourceLexer);
+  if (equalsNoCase(token, u"CLASS=appicon")) {
+    item.appIcon = 1;
+    nextParam(gSourceLexer);
+  }
+  item.restriction = content_.currentRestriction;
+  bool named = startsWithNoCase(token, u"IID=");
+  if (named) {
+    item.id = resolveItemReference(std::u16string_view(token).substr(4), item.restriction);
+    nextParam(gSourceLexer);
+  }
+  uint32_t depth = parseColorDepth(token);
+  std::u16string fileName = readFileName();
+  if (!named) {
+    const ItemIdEntry* entry = findItemIdByFileName(console_, fileName);
+    if (entry == nullptr) raiseNoItemMatch(fileName);
+    item.id = entry->id();
+  }
+  requireFileName(fileName);
+
+  BitmapSource* source = content_.registerBitmapSource(depth, fileName, 0);
+  item.attributes = initialAttributes();
+  bool masked = readImageTail(item.attributes, isSvgName(fileName), source);
+  if (source == nullptr) return;
+  item.bitmapIndex = source->index;
+  item.maskIndex = masked ? static_cast<int32_t>(source->index + 1) : -1;
+  content_.addBitmap(item);
+}
+
+ItemId DescParser::generateItemId(const std::u16string& fileName, Restriction compoundRestriction) {
+  ItemId id;
+  id.major = (content_.packageIdHigh == 0 && content_.packageIdLow != 0) ? content_.packageIdLow
+                                                                         : kGeneratedMajor;
+  id.minor = content_.nextGeneratedMinor++;
+  std::string values = format("(0x%x,0x%x) for ", id.major, id.minor) + narrowCopy(fileName);
+  printDiagnosticAt(console_, Diagnostic::kNote, "Generated IID " + values,
+                    gSourceLexer.currentLine);
+  if (compoundRestriction != 0) {
+    printDiagnosticAt(console_, Diagnostic::kNote,
+                      "Restriction inherited to generated IID " + values, gSourceLexer.currentLine);
+  }
+  return id;
+}
+
+ItemId DescParser::parseImageReference(uint8_t appIconClass, Restriction compoundRestriction,
+                                       uint8_t animated) {
+  const std::u16string& token = gSourceLexer.token;
+
+  if (startsWithNoCase(token, u"IID=")) {
+    std::u16string reference = token;
+    std::u16string name = reference.substr(4);
+    Restriction restriction = content_.currentRestriction;
+    splitItemRestriction(name, restriction);
+    std::string quoted = "(" + narrowCopy(reference) + ")";
+    if (restriction != 0 && restriction == compoundRestriction) {
+      printDiagnosticAt(console_, Diagnostic::kNote,
+                        "IID reference " + quoted +
+                            " is restricted, but shares the restrictions of the compound. Relative "
+                            "validity can not be checked",
+                        gSourceLexer.currentLine);
+    } else if (restriction != 0) {
+      printDiagnosticAt(
+          console_, Diagnostic::kWarning,
+          "IID reference " + quoted +
+              " is restricted. Relative validity can not be checked and may be broken",
+          gSourceLexer.currentLine);
+    } else if (compoundRestriction != 0) {
+      printDiagnosticAt(console_, Diagnostic::kNote,
+                        "Non-restricted IID reference " + quoted + " inside restricted compound",
+                        gSourceLexer.currentLine);
+    }
+    const ItemIdEntry* entry = findItemId(name);
+    if (entry == nullptr) raiseNoItemMatch(std::u16string_view(reference).substr(4));
+    return entry->id();
+  }
+
+  BitmapItem item;
+  item.restriction = compoundRestriction;
+  item.appIcon = appIconClass;
+  uint32_t depth = parseColorDepth(token);
+  std::u16string fileName = readFileName();
+  requireFileName(fileName);
+  if (const ItemIdEntry* entry = findItemIdByFileName(console_, fileName)) {
+    item.id = entry->id();
+    if (compoundRestriction != 0) {
+      printDiagnosticAt(console_, Diagnostic::kNote,
+                        format("Known IID (0x%x,0x%x) referenced inside restricted compound. "
+                               "Relative validity can not be checked",
+                               item.id.major, item.id.minor),
+                        gSourceLexer.currentLine);
+    }
+  } else {
+    item.id = generateItemId(fileName, compoundRestriction);
+  }
+
+  BitmapSource* source = content_.registerBitmapSource(depth, fileName, animated);
+  item.attributes = initialAttributes();
+  bool masked = readImageTail(item.attributes, isSvgName(fileName), source);
+  if (masked && (item.attributes.flags & kAttrTile) != 0) {
+    printDiagnosticAt(console_, Diagnostic::kWarning, "TILE attribute used with masked bitmap",
+                      gSourceLexer.currentLine);
+  }
+  if (source != nullptr) {
+    item.bitmapIndex = source->index;
+    item.maskIndex = masked ? static_cast<int32_t>(source->index + 1) : -1;
+    content_.addBitmap(item);
+  }
+  return item.id;
+}
+
+void DescParser::parseImageAttribute(ImageAttributes& attributes, std::u16string_view token) {
+  if (startsWithNoCase(token, u"COORDS=")) {
+    parsePair(token.substr(7), attributes.x, attributes.y, "No comma in image attribute COORDS");
+    attributes.flags |= kAttrCoords;
+  } else if (startsWithNoCase(token, u"SIZE=")) {
+    parsePair(token.substr(5), attributes.width, attributes.height,
+              "No comma in image attribute SIZE");
+    attributes.flags |= kAttrSize;
+  } else if (equalsNoCase(token, u"STRETCH")) {
+    attributes.flags |= kAttrStretch;
+  } else if (equalsNoCase(token, u"TILE")) {
+    attributes.flags |= kAttrTile;
+  } else if (equalsNoCase(token, u"TILEX")) {
+    attributes.flags |= kAttrTileX;
+  } else if (equalsNoCase(token, u"TILEY")) {
+    attributes.flags |= kAttrTileY;
+  } else if (startsWithNoCase(token, u"ALIGN=")) {
+    std::u16string_view code = token.substr(6);
+    for (const Alignment& alignment : kAlignments) {
+      if (equalsNoCase(code, alignment.name)) {
+        attributes.flags |= kAttrAlign;
+        attributes.align = alignment.code;
+        return;
+      }
+    }
+    throw CKrvException(kErrorParse, "Unknown parameter for image attribute ALIGN");
+  } else {
+    throw CKrvException(kErrorParse, "Unknown attribute parameter");
+  }
+}
+
+}  // namespace korvane

@@ -1,0 +1,182 @@
+// The compound graphic elements (colour tables, nine-part frames, bitmap
+// animations, application icons), the palette and sound/string items.
+//
+// The SKN file counts colour-table entries, frame and application-icon parts
+// and animation frames in one byte, so a list is refused when its 256th entry
+// is read.
+#include <string>
+
+#include "base/diagnostics.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "parser/desc_parser.h"
+#include "source/source_lexer.h"
+#include "source/tokens.h"
+
+namespace korvane {
+
+namespace {
+
+constexpr size_t kMaxCompoundEntries = 255;
+constexpr uint32_t kAppIconMajor = 0x101F84B6;
+
+void checkEntryCount(size_t count, const char* tooManyMessage) {
+  if (count >= kMaxCompoundEntries) throw CKrvException(kErrorContent, tooManyMessage);
+}
+
+// 0xRRGGBB as written into red in bits 0-7, green 8-15, blue 16-23.
+uint32_t reorderRgb(uint32_t value) {
+  return ((value & 0xFF) << 16) | (value & 0xFF00) | ((value >> 16) & 0xFF);
+}
+
+struct AnimMode {
+  std::u16string_view token;
+  uint32_t mode;
+};
+
+constexpr AnimMode kAnimModes[] = {
+    {u"MODE=play", kAnimModePlay},
+    {u"MODE=cycle", kAnimModeCycle},
+    {u"MODE=bounce", kAnimModeBounce},
+    {u"MODE=svganim", kAnimModeSvgAnim},
+};
+
+}  // namespace
+
+ItemId DescParser::readCompoundItemId(const char* missingMessage, Restriction& restriction) {
+  nextParam(gSourceLexer);
+  const std::u16string& token = gSourceLexer.token;
+  if (!startsWithNoCase(token, u"IID=")) throw CKrvException(kErrorParse, missingMessage);
+  restriction = content_.currentRestriction;
+  return resolveItemReference(std::u16string_view(token).substr(4), restriction);
+}
+
+bool DescParser::nextBodyToken(const char* missingEndMessage) {
+  if (!nextWord(gSourceLexer)) throw CKrvException(kErrorParse, missingEndMessage);
+  return !equalsNoCase(gSourceLexer.token, u"END");
+}
+
+void DescParser::parseColorTable() {
+  ColorTableItem item;
+  item.id = readCompoundItemId("IID parameter expected for COLORTABLE", item.restriction);
+  while (nextBodyToken("No END token for COLORTABLE")) {
+    checkEntryCount(item.entries.size(), "COLORTABLE has more than 255 entries");
+    std::u16string_view token = gSourceLexer.token;
+    ColorEntry entry;
+    if (startsWithNoCase(token, u"IDX=")) {
+      entry.index = parseNumber(token.substr(4));
+      entry.rgb = 0;
+    } else if (startsWithNoCase(token, u"RGB=")) {
+      entry.index = -1;
+      entry.rgb = reorderRgb(static_cast<uint32_t>(parseNumber(token.substr(4))));
+    } else {
+      throw CKrvException(kErrorParse, "Unknown token inside COLORTABLE");
+    }
+    item.entries.push_back(entry);
+  }
+  content_.addColorTable(item);
+}
+
+void DescParser::parseFrame() {
+  FrameItem item;
+  item.id = readCompoundItemId("IID parameter expected for FRAME", item.restriction);
+  while (nextBodyToken("No END token for FRAME")) {
+    checkEntryCount(item.parts.size(), "FRAME has more than 255 elements");
+    item.parts.push_back(parseImageReference(0, item.restriction, 0));
+  }
+  content_.addFrame(item);
+}
+
+void DescParser::parseBmpAnim() {
+  BmpAnimItem item;
+  item.id = readCompoundItemId("IID parameter expected for BMPANIM", item.restriction);
+  uint8_t animated = 0;
+  while (nextParam(gSourceLexer)) {
+    std::u16string_view token = gSourceLexer.token;
+    if (startsWithNoCase(token, u"INTERVAL=")) {
+      item.interval = parseNumber(token.substr(9));
+      continue;
+    }
+    if (equalsNoCase(token, u"FLASH")) {
+      item.flash = 1;
+      continue;
+    }
+    const AnimMode* mode = nullptr;
+    for (const AnimMode& candidate : kAnimModes) {
+      if (equalsNoCase(token, candidate.token)) mode = &candidate;
+    }
+    if (mode == nullptr) raiseExpectedToken(token, u"<BMPANIM parameter>");
+    item.mode = mode->mode;
+    if (mode->mode == kAnimModeSvgAnim) animated = 1;
+  }
+
+  BmpAnimFrame next;
+  while (nextBodyToken("No END token for BMPANIM")) {
+    std::u16string_view token = gSourceLexer.token;
+    if (startsWithNoCase(token, u"TIME=")) {
+      next.time = parseNumber(token.substr(5));
+    } else if (startsWithNoCase(token, u"POS=")) {
+      std::u16string_view position = token.substr(4);
+      size_t comma = position.find(u',');
+      if (comma == std::u16string_view::npos) {
+        throw CKrvException(kErrorParse, "No comma found in POS parameter of BMPANIM");
+      }
+      next.posX = parseNumber(position.substr(0, comma));
+      next.posY = parseNumber(position.substr(comma + 1));
+    } else {
+      checkEntryCount(item.frames.size(), "BMPANIM has more than 255 frames");
+      next.id = parseImageReference(0, item.restriction, animated);
+      item.frames.push_back(next);
+      next = BmpAnimFrame();
+    }
+  }
+  content_.addBmpAnim(item);
+}
+
+void DescParser::parseAppIcon() {
+  nextParam(gSourceLexer);
+  std::u16string_view token = gSourceLexer.token;
+  if (!startsWithNoCase(token, u"UID=")) {
+    throw CKrvException(kErrorParse, "UID parameter expected for APPICON");
+  }
+  AppIconItem item;
+  item.id = ItemId{kAppIconMajor, static_cast<uint32_t>(parseNumber(token.substr(4)))};
+  item.restriction = content_.currentRestriction;
+  while (nextBodyToken("No END token for APPICON")) {
+    checkEntryCount(item.bitmaps.size(), "APPICON has more than 255 elements");
+    ItemId id = parseImageReference(1, item.restriction, 0);
+    item.bitmaps.push_back(id);
+    const BitmapItem* bitmap = content_.findBitmap(id);
+    if (bitmap == nullptr) {
+      printDiagnosticAt(console_, Diagnostic::kWarning,
+                        "Application icon possibly uses a bitmap outside its class",
+                        gSourceLexer.currentLine);
+    } else if (bitmap->appIcon == 0) {
+      printDiagnosticAt(console_, Diagnostic::kWarning,
+                        "Application icon uses a bitmap outside its class",
+                        gSourceLexer.currentLine);
+    }
+  }
+  content_.addAppIcon(item);
+}
+
+void DescParser::parsePalette() {
+  nextParam(gSourceLexer);
+  std::u16string_view token = gSourceLexer.token;
+  if (!startsWithNoCase(token, u"SCHEME=")) {
+    throw CKrvException(kErrorParse, "SCHEME parameter expected for PALETTE");
+  }
+  uint32_t scheme = static_cast<uint32_t>(parseNumber(token.substr(7)));
+  content_.paletteSchemeHigh = 0;
+  content_.paletteScheme = scheme;
+}
+
+void DescParser::parseStringItem() {
+  StringItem item;
+  item.id = readCompoundItemId("IID parameter expected for SOUND/STRING", item.restriction);
+  readString(gSourceLexer);
+  item.text = gSourceLexer.token;
+  content_.addString(item);
+}
+
+}  // namespace korvane
