@@ -1,11 +1,100 @@
 #include "output/mbm_list_writer.h"
 
+#include <memory>
+
+#include "base/error.h"
+#include "base/text.h"
+
 namespace korvane {
+
+namespace {
+
+constexpr const char* kLineEnd = "\r\n";
+
+[[noreturn]] void raiseUnknownDepth() {
+  throw CKrvException(kErrorInternal, "Unknown color depth value used internally");
+}
+
+// The depth option by colour-depth code (1 to 10).
+const char* depthOption(uint32_t colorDepth) {
+  static const char* const kOptions[] = {"/1",  "/2",   "/4",   "/8",   "/c4",
+                                         "/c8", "/c12", "/c16", "/c24", "/c32"};
+  if (colorDepth < 1 || colorDepth > 10) raiseUnknownDepth();
+  return kOptions[colorDepth - 1];
+}
+
+// The mask depth by mask kind (0 to 4): "1" for MASK, "8" for SOFTMASK; null for no mask.
+const char* maskDepth(uint32_t maskKind) {
+  static const char* const kDepths[] = {nullptr, "1", "2", "4", "8"};
+  if (maskKind > 4) raiseUnknownDepth();
+  return kDepths[maskKind];
+}
+
+std::string pathAndName(const BitmapSource& source, const std::u16string& fileName) {
+  return narrowCopy(source.path) + narrowCopy(fileName);
+}
+
+class ListFile {
+ public:
+  ListFile(FileSystem& fs, const std::string& name) : file_(fs.openWrite(name)) {
+    if (file_ == nullptr) {
+      throw CKrvException(kErrorFileOpen, "Text output file for bmconv can not be opened");
+    }
+  }
+  void write(const std::string& text) {
+    if (!file_->write(text)) raiseWriteError();
+  }
+  void close() {
+    std::unique_ptr<OutputFile> file = std::move(file_);
+    if (!file->close()) raiseWriteError();
+  }
+
+ private:
+  [[noreturn]] static void raiseWriteError() {
+    throw CKrvException(kErrorFileOpen, "Text output file for bmconv can not be written");
+  }
+  std::unique_ptr<OutputFile> file_;
+};
+
+}  // namespace
 
 MbmListWriter::MbmListWriter(FileSystem& fs) : fs_(fs) {}
 
-void MbmListWriter::write(const SkinContent&, const std::string&, const std::string&) {
-  (void)fs_;
+std::string MbmListWriter::scalableLine(const BitmapSource& source) {
+  std::string line = depthOption(source.colorDepth);
+  if (const char* mask = maskDepth(source.maskKind)) line += std::string(",") + mask;
+  line += ' ';
+  if (source.svgAnim != 0) line += "/A ";
+  return line + pathAndName(source, source.fileName) + kLineEnd;
+}
+
+std::string MbmListWriter::bitmapLine(const BitmapSource& source) {
+  return depthOption(source.colorDepth) + pathAndName(source, source.fileName) + kLineEnd;
+}
+
+std::string MbmListWriter::maskLine(const BitmapSource& source) {
+  const char* mask = maskDepth(source.maskKind);
+  if (mask == nullptr) return std::string();
+  return std::string("/") + mask + pathAndName(source, source.maskFileName) + kLineEnd;
+}
+
+void MbmListWriter::write(const SkinContent& content, const std::string& skinName,
+                          const std::string& listFileName) {
+  ListFile file(fs_, listFileName);
+  bool scalable = content.isScalable();
+  file.write(scalable ? std::string("/E") + kLineEnd : skinName + ".mbm" + kLineEnd);
+  for (const BitmapSource& source : content.bitmapSources()) {
+    if (scalable) {
+      file.write(scalableLine(source));
+      continue;
+    }
+    if (source.index >= kFirstBitmapIndex) {
+      throw CKrvException(kErrorContent, "SVG icons require scalable skin");
+    }
+    file.write(bitmapLine(source));
+    file.write(maskLine(source));
+  }
+  file.close();
 }
 
 }  // namespace korvane

@@ -1,4 +1,6 @@
-// MbmListWriter writes the bitmap converter's generation list.
+// MbmListWriter writes the bitmap converter's generation list: the MIF list of
+// a scalable skin (options, mask suffix and file on one line) or the MBM list
+// of a normal skin (bitmap and mask on lines of their own).
 #ifndef KORVANE_OUTPUT_MBM_LIST_WRITER_H
 #define KORVANE_OUTPUT_MBM_LIST_WRITER_H
 
@@ -14,8 +16,18 @@ class MbmListWriter {
   explicit MbmListWriter(FileSystem& fs);
   virtual ~MbmListWriter() = default;
 
+  // Lines written before an error stay in the file; a failed write or close
+  // raises an error too.
   void write(const SkinContent& content, const std::string& skinName,
              const std::string& listFileName);
+
+  // The lines of one source, each ending in CR LF. They raise the internal
+  // colour-depth error for codes the list has no option for.
+  // Scalable skins: one line with the mask as a suffix of the depth option.
+  static std::string scalableLine(const BitmapSource& source);
+  // Normal skins: the bitmap line, then (only when the source has a mask) the mask line.
+  static std::string bitmapLine(const BitmapSource& source);
+  static std::string maskLine(const BitmapSource& source);
 
  private:
   FileSystem& fs_;

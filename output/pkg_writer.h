@@ -4,6 +4,7 @@
 #define KORVANE_OUTPUT_PKG_WRITER_H
 
 #include <string>
+#include <vector>
 
 #include "base/platform.h"
 #include "model/skin_content.h"
@@ -15,9 +16,17 @@ class PkgWriter {
   explicit PkgWriter(FileSystem& fs);
   virtual ~PkgWriter() = default;
 
-  // DRM mode is on exactly when `drmFileName` is not empty.
+  // DRM mode is on exactly when `drmFileName` is not empty. A failed write or
+  // close removes both files and raises an error.
   void write(const SkinContent& content, const std::string& skinName,
              const std::string& pkgFileName, const std::string& drmFileName);
+
+  // The skin directory identifier: the parent UID when either of its words
+  // is set, else the package identifier; low then high in 16 hexadecimal
+  // digits, or low alone in 8 when high is 0.
+  static std::string skinDirectoryId(const SkinContent& content);
+  // The sound file names in list order, each once (A to Z case ignored), narrowed.
+  static std::vector<std::string> soundFiles(const SkinContent& content);
 
  private:
   FileSystem& fs_;

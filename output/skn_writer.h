@@ -1,26 +1,151 @@
 // SknWriter builds the binary SKN file of a finished skin in memory and saves it.
+//
+// The image is a tree of chunks (size, type, version, payload, 0xF5 trailer),
+// written through a buffer that is always reserved with `grow` before it is
+// filled with the puts; sizes and counts known only afterwards are
+// back-patched. The whole image is built and checked before the file is
+// opened, so an error while building leaves the target file untouched.
+//
+// The encoders live in three files: skn_writer.cpp (buffer, framing, the
+// header and the skin-level chunks), skn_items.cpp (item lists, restriction
+// wrappers, the graphic and text items) and skn_scalable.cpp (scalable items,
+// effects, animations and effect parameters).
 #ifndef KORVANE_OUTPUT_SKN_WRITER_H
 #define KORVANE_OUTPUT_SKN_WRITER_H
 
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "base/platform.h"
 #include "model/skin_content.h"
 
 namespace korvane {
 
+// Chunk types of the SKN file.
+enum SknChunkType : uint16_t {
+  kSknSkinFile = 0,
+  kSknSkinName = 1,
+  kSknBitmapFileName = 2,
+  kSknItemList = 3,
+  kSknBitmap = 4,
+  kSknColorTable = 5,
+  kSknImageTable = 6,
+  kSknImageAttributes = 7,
+  kSknBmpAnim = 8,
+  kSknLanguageOverride = 9,
+  kSknWallpaper = 10,
+  kSknSkinInfo = 11,
+  kSknString = 12,
+  kSknRelease26 = 13,
+  kSknTargetDevice = 14,
+  kSknLayoutOrLanguage = 15,
+  kSknScalableItem = 16,
+  kSknEffect = 17,
+  kSknRelease = 18,
+  kSknAnimation = 19,
+  kSknParamGroup = 20,
+};
+
 class SknWriter {
  public:
   SknWriter(FileSystem& fs, Clock& clock);
   virtual ~SknWriter() = default;
+  SknWriter(const SknWriter&) = delete;
+  SknWriter& operator=(const SknWriter&) = delete;
 
+  // Builds the image, then saves it to `sknFileName`. A failed write or close
+  // removes the partial file and raises an error.
   void write(const SkinContent& content, const std::string& skinName,
              const std::string& sknFileName);
+  // Builds and checks the image without saving it.
+  std::vector<uint8_t> build(const SkinContent& content, const std::string& skinName);
+
+  // The buffer: `grow` appends n zero bytes (nothing for n <= 0); the puts
+  // write little-endian values into reserved bytes at the cursor and advance
+  // it. A put beyond the reserved bytes is an internal error.
+  void grow(int64_t n);
+  void put8(uint32_t value);
+  void put16(uint32_t value);
+  void put32(uint32_t value);
 
  private:
+  enum class ItemKind : uint8_t {
+    kBitmap,
+    kAppIcon,
+    kFrame,
+    kColorTable,
+    kBmpAnim,
+    kString,
+    kScalable,
+    kAnimation,
+  };
+  struct ItemRef {
+    ItemKind kind;
+    size_t index;
+  };
+
+  // Framing and back-patching.
+  size_t beginChunk(uint16_t type, uint16_t version);
+  void endChunk(size_t start);
+  void patch16(size_t position, size_t value, const char* what);
+  void patch32(size_t position, uint32_t value);
+
+  // Texts and layer fields.
+  void putCountedText(std::u16string_view text);
+  void putCountedName(std::string_view name);
+  void putLayer(uint32_t layer);
+
+  // Skin-level chunks (skn_writer.cpp).
+  void writeHeader();
+  void writeSkinInfo();
+  void writeTargetDevice(const std::u16string& device);
+  void writeSkinName(const LanguageName& name);
+  void writeLanguageOverride();
+  uint32_t writeWallpaperReferences();
+  void writeWallpaperReference(uint8_t slot, uint32_t bitmapIndex);
+  void writeBitmapFileName(uint32_t fileNumber, const char* extension);
+
+  // Item lists and item chunks (skn_items.cpp).
+  void groupItemsByRestriction();
+  bool hasItems(Restriction restriction) const;
+  void writeItemList(Restriction restriction);
+  void writeAppIconList();
+  void writeRestrictionWrapper(Restriction restriction);
+  void writeItem(const ItemRef& ref);
+  void writeBitmap(const BitmapItem& item);
+  void writeColorTable(const ColorTableItem& item);
+  void writeImageTable(const ItemId& id, const std::vector<ItemId>& ids);
+  void writeBmpAnim(const BmpAnimItem& item);
+  void writeImageAttributes(const ImageAttributes& attributes);
+  void writeString(const StringItem& item);
+
+  // Scalable items, effects and animations (skn_scalable.cpp).
+  void writeScalableItem(const ScalableItem& item);
+  void writeEffects(const std::vector<EffectCommand>& effects, const char* what);
+  void writeEffect(const EffectCommand& effect);
+  void writeAnimation(const AnimationItem& item);
+  void writeParamGroups(const std::vector<ParamGroup>& groups, const char* what);
+  void writeParamGroup(const ParamGroup& group);
+  void writeParams(const std::vector<EffectParam>& params);
+  void writeParam(const EffectParam& param);
+
   FileSystem& fs_;
   Clock& clock_;
+
+  const SkinContent* content_ = nullptr;
+  std::string skinName_;
+  std::vector<uint8_t> bytes_;
+  size_t cursor_ = 0;
+  // The items of each class-0 item list, in the order the list writes them.
+  std::unordered_map<Restriction, std::vector<ItemRef>> itemsByRestriction_;
 };
+
+// Raises an internal error when a list of `count` entries does not fit a
+// count field that holds at most `max`.
+void checkSknCount(size_t count, size_t max, const char* what);
 
 }  // namespace korvane
 
