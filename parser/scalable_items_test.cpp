@@ -292,5 +292,30 @@ TEST_F(ScalableItemsTest, CountsBeyondSixteenBitsAreRefused) {
   EXPECT_EQ(failure.line, 0xFFFF + 2);
 }
 
+TEST_F(ScalableItemsTest, WholeDescriptionsHandOverAfterEachItem) {
+  addImage("qsn_bg_screen.bmp");
+  parse(
+      "SKINTYPE scalable\nNAME 1 \"Skin\"\n"
+      "BITMAP 8 qsn_bg_screen.bmp\n"
+      "SCALABLEITEM IID=KrvOne REFIID=QsnBgScreen\n"
+      "SCALABLEITEM IID=KrvTwo INPUT=none OUTPUT=none\nEND\n"
+      "ANIMATION IID=KrvThree INPUT=none OUTPUT=none MININTERVAL=1\nEND\n"
+      "RESTRICTION LAY_AH\n"
+      "SCALABLEITEM IID=KrvOne REFIID=KrvThree\n");
+  EXPECT_EQ(out(), "NOTE: Current restriction set to Layout/Mirrored\n");
+  ASSERT_EQ(content->scalableItems().size(), 3u);
+  EXPECT_EQ(content->scalableItems()[0].refId, (ItemId{0x10005A26, 0x1000}));
+  EXPECT_EQ(content->scalableItems()[2].restriction, 0x20000u);
+  EXPECT_EQ(content->animations().size(), 1u);
+
+  for (const char* element : {"SCALABLEITEM", "ANIMATION"}) {
+    fresh();
+    ParseFailure failure =
+        parseFailure(std::string("SKINTYPE normal\nNAME 1 \"Skin\"\n") + element + " IID=KrvOne\n");
+    EXPECT_EQ(failure.code, kErrorContent);
+    EXPECT_EQ(failure.message, std::string(element) + " can only be included in scalable skins");
+  }
+}
+
 }  // namespace
 }  // namespace korvane
