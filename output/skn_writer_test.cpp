@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -75,6 +77,16 @@ class Walker {
     }
   }
 
+  // The payload of each chunk type: a number is that many fixed bytes; "T" a
+  // counted text; "bN" a u8 count of N-byte entries; "n" one nested chunk;
+  // "c" and "h" a u32 or u16 count of nested chunks; "p" a u16 count of
+  // parameter records.
+  static constexpr const char* kLayouts[] = {
+      "30 c", "2 T",      "4 T",  "1 c",   "20 n",       "8 b6 n",       "8 b8 n",
+      "16",   "12 b14 n", "9",    "1 T 4", "16 T T 2 T", "8 T",          "6 n",
+      "T",    "8 n",      "24 h", "10 p",  "14 n",       "24 h h h h h", "8 p",
+  };
+
   Node chunk(size_t parentLimit) {
     Node node;
     node.start = pos_;
@@ -84,98 +96,25 @@ class Walker {
     node.type = static_cast<uint16_t>(u16());
     node.version = static_cast<uint16_t>(u16());
     if (node.size < 9 || node.start + node.size > parentLimit) fail(node.start, "chunk size");
+    if (node.type >= std::size(kLayouts)) fail(node.start, "unknown chunk type");
     limit_ = node.start + node.size - 1;
-    switch (node.type) {
-      case 0:
-        take(30);
+    std::istringstream layout(kLayouts[node.type]);
+    for (std::string part; layout >> part;) {
+      if (part == "T") {
+        text();
+      } else if (part[0] == 'b') {
+        take(std::stoul(part.substr(1)) * u8());
+      } else if (part == "n") {
+        children(node, 1);
+      } else if (part == "c") {
         children(node, u32());
-        break;
-      case 1:
-        u16();
-        text();
-        break;
-      case 2:
-        u32();
-        text();
-        break;
-      case 3:
-        u8();
-        children(node, u32());
-        break;
-      case 4:
-        take(20);
-        children(node, 1);
-        break;
-      case 5:
-        take(8);
-        take(6 * u8());
-        children(node, 1);
-        break;
-      case 6:
-        take(8);
-        take(8 * u8());
-        children(node, 1);
-        break;
-      case 7:
-        take(16);
-        break;
-      case 8:
-        take(12);
-        take(14 * u8());
-        children(node, 1);
-        break;
-      case 9:
-        take(9);
-        break;
-      case 10:
-        u8();
-        text();
-        u32();
-        break;
-      case 11:
-        take(16);
-        text();
-        text();
-        take(2);
-        text();
-        break;
-      case 12:
-        take(8);
-        text();
-        break;
-      case 13:
-        take(6);
-        children(node, 1);
-        break;
-      case 14:
-        text();
-        break;
-      case 15:
-        take(8);
-        children(node, 1);
-        break;
-      case 16:
-        take(24);
+      } else if (part == "h") {
         children(node, u16());
-        break;
-      case 17:
-        take(10);
+      } else if (part == "p") {
         params(node, u16());
-        break;
-      case 18:
-        take(14);
-        children(node, 1);
-        break;
-      case 19:
-        take(24);
-        for (int list = 0; list < 5; ++list) children(node, u16());
-        break;
-      case 20:
-        take(8);
-        params(node, u16());
-        break;
-      default:
-        fail(node.start, "unknown chunk type");
+      } else {
+        take(std::stoul(part));
+      }
     }
     if (pos_ != limit_ || b_[pos_] != 0xF5) fail(node.start, "chunk end or trailer");
     pos_ = node.start + node.size;
@@ -371,6 +310,7 @@ TEST_F(SknWriterTest, ItemListsGroupByRestrictionInListOrder) {
   content.addFrame(FrameItem{ItemId{9, 3}, std::vector<ItemId>(9), 0});
   content.addBmpAnim(BmpAnimItem{ItemId{9, 4}, -1, 1, 0, {BmpAnimFrame{{1, 2}, -1, -3, 4}}, 0});
   content.addBitmap(bitmap(5));
+  content.addBitmap(bitmap(7, 0, 1));  // application icon bitmaps stay in scalable lists
   content.addAppIcon(AppIconItem{ItemId{0x101F84B6, 6}, {ItemId{1, 1}}, 0});
   content.addString(StringItem{ItemId{9, 1}, u"late", 0x500});
   content.addBitmap(bitmap(5, 0x301));
@@ -380,7 +320,7 @@ TEST_F(SknWriterTest, ItemListsGroupByRestrictionInListOrder) {
   build();
   std::vector<uint16_t> order;
   for (const Node& item : itemsOf(root.children[3])) order.push_back(item.type);
-  EXPECT_EQ(order, (std::vector<uint16_t>{4, 6, 6, 5, 8, 12}));
+  EXPECT_EQ(order, (std::vector<uint16_t>{4, 4, 6, 6, 5, 8, 12}));
   // Release wrappers for 3.1 and 5.0 only, after 3.0 and before the layouts.
   std::vector<uint32_t> releases;
   for (const Node& n : root.children) {
@@ -399,10 +339,10 @@ TEST_F(SknWriterTest, ItemListsGroupByRestrictionInListOrder) {
   EXPECT_EQ(slice(bytes, root.children[14]), slice(bytes, root.children[12]));
 
   const std::vector<Node>& items = itemsOf(root.children[3]);
-  EXPECT_EQ(u16At(bytes, items[3].start + 17), 0xFFFFu);  // colour given as RGB
-  EXPECT_EQ(bytes[items[3].children[0].start + 8], 0);    // scalable flag bits 0-7
-  EXPECT_EQ(u16At(bytes, items[3].children[0].start + 18), 1u);
-  EXPECT_EQ(Bytes(bytes.begin() + items[4].start + 16, bytes.begin() + items[4].start + 35),
+  EXPECT_EQ(u16At(bytes, items[4].start + 17), 0xFFFFu);  // colour given as RGB
+  EXPECT_EQ(bytes[items[4].children[0].start + 8], 0);    // scalable flag bits 0-7
+  EXPECT_EQ(u16At(bytes, items[4].children[0].start + 18), 1u);
+  EXPECT_EQ(Bytes(bytes.begin() + items[5].start + 16, bytes.begin() + items[5].start + 35),
             (Bytes{0xFF, 0xFF, 1, 0, 1, 1, 0, 0, 0, 2, 0, 0, 0, 0xFF, 0xFF, 0xFD, 0xFF, 4, 0}));
 }
 
