@@ -125,7 +125,7 @@ void DescParser::parseEffectParam(EffectParam& param) {
       param.bitmapDepth = parseColorDepth(token);
       if (!nextParam(gSourceLexer)) {
         // Without this the bare bitmap path, a directory, would pass as an image file.
-        throw CKrvException(kErrorParse, "File name expected for BMP parameter");
+        throw CKrvException(kErrorParse, "Image file name missing");
       }
       const std::u16string fileName = token;
       BitmapSource* source = content_.registerBitmapSource(param.bitmapDepth, fileName, 0);

@@ -205,7 +205,7 @@ TEST_F(ScalableItemsTest, MalformedItemsAndEffectsAreRefusedWithTheirLine) {
       {header + effect + "INT a\n", "Number token is empty", 4},
       {header + effect + "NAMEDREF a ID=4\n", "VALUEID parameter expected for NAMEDREF", 4},
       {header + effect + "STR a\n\"text\"\n", "No opening quotation mark for string found", 4},
-      {header + effect + "BMP a c16\n", "File name expected for BMP parameter", 4},
+      {header + effect + "BMP a c16\n", "Image file name missing", 4},
       {header + effect + "BMP a c16 pic.bmp STRETCH\n",
        "Expected \"MASK or SOFTMASK\", but \"STRETCH\" found instead", 4},
       {header + effect + "BMP a c16 pic.bmp MASK=m.bmp SOFTMASK=n.bmp\n",
