@@ -1,0 +1,455 @@
+#include "output/skn_dump.h"
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "base/text.h"
+
+namespace korvane {
+
+namespace {
+
+constexpr const char* kUsage = "Usage: korvane-dump [--no-time] [--json] FILE.skn\n";
+
+bool isSurrogate(char16_t c, char16_t first, char16_t last) {
+  return c >= first && c <= last;
+}
+
+const char* paramTypeName(uint8_t code) {
+  switch (code) {
+    case kSknParamInt:
+      return "INT";
+    case kSknParamString:
+      return "STR/RAW";
+    case kSknParamBitmap:
+      return "BMP";
+    case kSknParamNamedRef:
+      return "NAMEDREF";
+    default:
+      return "?";
+  }
+}
+
+bool hasParams(const SknChunk& chunk) {
+  return chunk.type == kSknEffect || chunk.type == kSknAnimationParamGroup;
+}
+
+std::string withNote(std::string value, const std::string& note) {
+  if (!note.empty()) value += " (" + note + ")";
+  return value;
+}
+
+std::string fieldText(const SknField& field) {
+  std::string value;
+  switch (field.kind) {
+    case SknFieldKind::kNumber:
+      value = format("%llu", static_cast<unsigned long long>(field.value));
+      break;
+    case SknFieldKind::kSigned:
+      value = format("%d", static_cast<int16_t>(field.value));
+      break;
+    case SknFieldKind::kHex:
+      value = format("0x%llx", static_cast<unsigned long long>(field.value));
+      break;
+    case SknFieldKind::kItemId:
+      value = format("(0x%x, 0x%x)", static_cast<uint32_t>(field.value), field.minor);
+      break;
+    case SknFieldKind::kLayer:
+      value = sknLayerText(static_cast<uint32_t>(field.value));
+      break;
+    case SknFieldKind::kText:
+      value = quoteSknText(field.text);
+      break;
+    case SknFieldKind::kTime:
+      value = format("0x%016llx", static_cast<unsigned long long>(field.value));
+      break;
+  }
+  return withNote(std::move(value), field.note);
+}
+
+bool shown(const SknField& field, const SknDumpOptions& options) {
+  return options.showTime || field.kind != SknFieldKind::kTime;
+}
+
+std::string bitmapIndexText(uint32_t index) {
+  return index == 0xFFFFFFFF ? "none" : format("0x%x", index);
+}
+
+std::string paramValueText(const SknParam& param) {
+  switch (param.typeCode) {
+    case kSknParamInt:
+      return format("%d", static_cast<int32_t>(param.intValue));
+    case kSknParamString:
+      return quoteSknText(param.text);
+    case kSknParamBitmap:
+      return format("bitmapIndex %s, maskIndex %s, fileNumber %s",
+                    bitmapIndexText(param.bitmapIndex).c_str(),
+                    bitmapIndexText(param.maskIndex).c_str(),
+                    withNote(format("%u", param.fileNumber), param.fileNumber == 0   ? "MBM"
+                                                             : param.fileNumber == 1 ? "MIF"
+                                                                                     : "")
+                        .c_str());
+    case kSknParamNamedRef:
+      return format("VALUEID=%d", static_cast<int32_t>(param.intValue));
+    default:
+      return "";
+  }
+}
+
+void renderChunkText(std::string& out, const SknChunk& chunk, size_t depth,
+                     const SknDumpOptions& options) {
+  std::string indent(depth * 2, ' ');
+  std::string inner = indent + "  ";
+  out += indent;
+  if (!chunk.list.empty()) out += chunk.list + ": ";
+  out += chunk.name() ? chunk.name() : "?";
+  if (!chunk.restriction.empty()) out += " " + chunk.restriction;
+  out += format(" (type %u, version %u) at 0x%04x, %u bytes\n", chunk.type, chunk.version,
+                chunk.offset, chunk.size);
+  for (const SknField& field : chunk.fields) {
+    if (shown(field, options)) out += inner + field.name + ": " + fieldText(field) + "\n";
+  }
+  for (size_t i = 0; i < chunk.entries.size(); ++i) {
+    out += inner + format("%s %zu:", chunk.entryName.c_str(), i + 1);
+    const std::vector<SknField>& fields = chunk.entries[i].fields;
+    for (size_t j = 0; j < fields.size(); ++j) {
+      out += (j == 0 ? " " : ", ") + fields[j].name + " " + fieldText(fields[j]);
+    }
+    out += "\n";
+  }
+  for (size_t i = 0; i < chunk.params.size(); ++i) {
+    const SknParam& param = chunk.params[i];
+    out += inner + format("parameter %zu at 0x%04x, %u bytes: %s ", i + 1, param.offset, param.size,
+                          paramTypeName(param.typeCode));
+    out += quoteSknText(param.name) + " = " + paramValueText(param);
+    if (param.reserved != 0) out += format(", reserved byte %u", param.reserved);
+    out += "\n";
+  }
+  for (const SknChunk& child : chunk.children) renderChunkText(out, child, depth + 1, options);
+}
+
+// A minimal JSON writer: objects, arrays, numbers and strings, two spaces of
+// indentation per level.
+class JsonWriter {
+ public:
+  void beginObject() { open('{'); }
+  void endObject() { close('}'); }
+  void beginArray() { open('['); }
+  void endArray() { close(']'); }
+  void key(std::string_view name) {
+    separate();
+    appendString(name);
+    out_ += ": ";
+    afterKey_ = true;
+  }
+  void number(uint64_t value) {
+    startValue();
+    out_ += format("%llu", static_cast<unsigned long long>(value));
+  }
+  void signedNumber(int64_t value) {
+    startValue();
+    out_ += format("%lld", static_cast<long long>(value));
+  }
+  void string(std::string_view text) {
+    startValue();
+    appendString(text);
+  }
+  std::string take() {
+    out_ += '\n';
+    return std::move(out_);
+  }
+
+ private:
+  void startValue() {
+    if (afterKey_) {
+      afterKey_ = false;
+      return;
+    }
+    separate();
+  }
+  void separate() {
+    if (firsts_.empty()) return;
+    if (!firsts_.back()) out_ += ',';
+    firsts_.back() = false;
+    newline();
+  }
+  void newline() {
+    out_ += '\n';
+    out_.append(firsts_.size() * 2, ' ');
+  }
+  void open(char bracket) {
+    startValue();
+    out_ += bracket;
+    firsts_.push_back(true);
+  }
+  void close(char bracket) {
+    bool empty = firsts_.back();
+    firsts_.pop_back();
+    if (!empty) newline();
+    out_ += bracket;
+  }
+  void appendString(std::string_view text) {
+    out_ += '"';
+    for (char c : text) {
+      switch (c) {
+        case '"':
+          out_ += "\\\"";
+          break;
+        case '\\':
+          out_ += "\\\\";
+          break;
+        case '\n':
+          out_ += "\\n";
+          break;
+        case '\r':
+          out_ += "\\r";
+          break;
+        case '\t':
+          out_ += "\\t";
+          break;
+        default:
+          if (static_cast<unsigned char>(c) < 0x20) {
+            out_ += format("\\u%04x", static_cast<unsigned char>(c));
+          } else {
+            out_ += c;
+          }
+      }
+    }
+    out_ += '"';
+  }
+
+  std::string out_;
+  std::vector<bool> firsts_;  // per open container: nothing written into it yet
+  bool afterKey_ = false;
+};
+
+void fieldJson(JsonWriter& json, const SknField& field) {
+  json.key(field.name);
+  switch (field.kind) {
+    case SknFieldKind::kNumber:
+    case SknFieldKind::kHex:
+      json.number(field.value);
+      break;
+    case SknFieldKind::kSigned:
+      json.signedNumber(static_cast<int16_t>(field.value));
+      break;
+    case SknFieldKind::kItemId:
+      json.beginObject();
+      json.key("major");
+      json.number(field.value);
+      json.key("minor");
+      json.number(field.minor);
+      json.endObject();
+      break;
+    case SknFieldKind::kLayer:
+      json.string(sknLayerText(static_cast<uint32_t>(field.value)));
+      break;
+    case SknFieldKind::kText:
+      json.string(toUtf8(field.text));
+      break;
+    case SknFieldKind::kTime:
+      json.string(format("0x%016llx", static_cast<unsigned long long>(field.value)));
+      break;
+  }
+}
+
+void paramJson(JsonWriter& json, const SknParam& param) {
+  json.beginObject();
+  json.key("offset");
+  json.number(param.offset);
+  json.key("size");
+  json.number(param.size);
+  json.key("reserved");
+  json.number(param.reserved);
+  json.key("typeCode");
+  json.number(param.typeCode);
+  json.key("type");
+  json.string(paramTypeName(param.typeCode));
+  json.key("name");
+  json.string(toUtf8(param.name));
+  switch (param.typeCode) {
+    case kSknParamInt:
+    case kSknParamNamedRef:
+      json.key("value");
+      json.signedNumber(static_cast<int32_t>(param.intValue));
+      break;
+    case kSknParamString:
+      json.key("value");
+      json.string(toUtf8(param.text));
+      // The exact 16-bit units, for RAW items and texts that UTF-8 can't carry.
+      json.key("units");
+      json.beginArray();
+      for (char16_t unit : param.text) json.number(unit);
+      json.endArray();
+      break;
+    case kSknParamBitmap:
+      json.key("bitmapIndex");
+      json.number(param.bitmapIndex);
+      json.key("maskIndex");
+      json.number(param.maskIndex);
+      json.key("fileNumber");
+      json.number(param.fileNumber);
+      break;
+    default:
+      break;
+  }
+  json.endObject();
+}
+
+void chunkJson(JsonWriter& json, const SknChunk& chunk, const SknDumpOptions& options) {
+  json.beginObject();
+  json.key("name");
+  json.string(chunk.name() ? chunk.name() : "?");
+  json.key("type");
+  json.number(chunk.type);
+  json.key("version");
+  json.number(chunk.version);
+  json.key("offset");
+  json.number(chunk.offset);
+  json.key("size");
+  json.number(chunk.size);
+  if (!chunk.restriction.empty()) {
+    json.key("restriction");
+    json.string(chunk.restriction);
+  }
+  if (!chunk.list.empty()) {
+    json.key("list");
+    json.string(chunk.list);
+  }
+  json.key("fields");
+  json.beginObject();
+  for (const SknField& field : chunk.fields) {
+    if (shown(field, options)) fieldJson(json, field);
+  }
+  json.endObject();
+  if (!chunk.entryName.empty()) {
+    json.key(chunk.entryName + "s");
+    json.beginArray();
+    for (const SknEntry& entry : chunk.entries) {
+      json.beginObject();
+      json.key("offset");
+      json.number(entry.offset);
+      for (const SknField& field : entry.fields) fieldJson(json, field);
+      json.endObject();
+    }
+    json.endArray();
+  }
+  if (hasParams(chunk)) {
+    json.key("parameters");
+    json.beginArray();
+    for (const SknParam& param : chunk.params) paramJson(json, param);
+    json.endArray();
+  }
+  json.key("children");
+  json.beginArray();
+  for (const SknChunk& child : chunk.children) chunkJson(json, child, options);
+  json.endArray();
+  json.endObject();
+}
+
+bool readWholeFile(FileSystem& fs, const std::string& path, std::string& bytes) {
+  std::unique_ptr<InputFile> file = fs.openRead(path);
+  if (!file) return false;
+  char buffer[65536];
+  for (size_t n; (n = file->read(buffer, sizeof buffer)) > 0;) bytes.append(buffer, n);
+  return true;
+}
+
+}  // namespace
+
+std::string quoteSknText(std::u16string_view text) {
+  std::string out = "\"";
+  std::u16string plain;
+  auto escape = [&](char16_t unit) {
+    out += toUtf8(plain);
+    plain.clear();
+    out += format("<%u>", unit);
+  };
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    if (isSurrogate(c, 0xD800, 0xDBFF) && i + 1 < text.size() &&
+        isSurrogate(text[i + 1], 0xDC00, 0xDFFF)) {
+      plain += c;
+      plain += text[++i];
+    } else if (c < 0x20 || c == 0x7F || c == u'"' || c == u'<' || isSurrogate(c, 0xD800, 0xDFFF)) {
+      escape(c);
+    } else {
+      plain += c;
+    }
+  }
+  out += toUtf8(plain);
+  out += '"';
+  return out;
+}
+
+std::string sknLayerText(uint32_t value) {
+  uint32_t layer = (value >> 8) & 0xFF;
+  switch (value & 0xFF) {
+    case 1:
+      if (layer == 0) return "none";
+      break;
+    case 2:
+      return format("%u/RGB", layer);
+    case 4:
+      return format("%u/A", layer);
+    case 8:
+      return format("%u/RGBA", layer);
+    default:
+      break;
+  }
+  return format("raw 0x%04x", value & 0xFFFF);
+}
+
+std::string renderSknText(const SknChunk& root, const SknDumpOptions& options) {
+  std::string out;
+  renderChunkText(out, root, 0, options);
+  return out;
+}
+
+std::string renderSknJson(const SknChunk& root, const SknDumpOptions& options) {
+  JsonWriter json;
+  chunkJson(json, root, options);
+  return json.take();
+}
+
+int runDump(int argc, const char* const argv[], Platform& platform) {
+  SknDumpOptions options;
+  bool json = false;
+  const char* path = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg == "--no-time") {
+      options.showTime = false;
+    } else if (arg == "--json") {
+      json = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      platform.console.err(kUsage);
+      return kDumpUsageOrOpen;
+    } else if (path) {
+      platform.console.err(kUsage);
+      return kDumpUsageOrOpen;
+    } else {
+      path = argv[i];
+    }
+  }
+  if (!path) {
+    platform.console.err(kUsage);
+    return kDumpUsageOrOpen;
+  }
+  std::string bytes;
+  if (!readWholeFile(platform.fs, path, bytes)) {
+    platform.console.err(format("error: cannot open %s\n", path));
+    return kDumpUsageOrOpen;
+  }
+  SknDecodeResult result = decodeSkn(bytes);
+  if (!result.ok) {
+    platform.console.err(result.error.describe() + "\n");
+    return kDumpFormatError;
+  }
+  platform.console.out(json ? renderSknJson(result.root, options)
+                            : renderSknText(result.root, options));
+  return kDumpValid;
+}
+
+}  // namespace korvane

@@ -1,0 +1,41 @@
+// korvane-dump: the decoded SKN tree as indented text for people and as JSON
+// for scripts, and the program around them.
+#ifndef KORVANE_OUTPUT_SKN_DUMP_H
+#define KORVANE_OUTPUT_SKN_DUMP_H
+
+#include <string>
+
+#include "base/platform.h"
+#include "output/skn_reader.h"
+
+namespace korvane {
+
+enum DumpExitCode : int {
+  kDumpValid = 0,
+  kDumpUsageOrOpen = 1,  // a bad command line or a file that cannot be opened
+  kDumpFormatError = 2,
+};
+
+struct SknDumpOptions {
+  // Off for "--no-time": the time stamp is left out, so two compiles of one
+  // source dump identically.
+  bool showTime = true;
+};
+
+// One line per chunk, field, table entry and parameter record, indented by nesting.
+std::string renderSknText(const SknChunk& root, const SknDumpOptions& options = {});
+std::string renderSknJson(const SknChunk& root, const SknDumpOptions& options = {});
+
+// A text as the description writes it: in double quotes, with the characters
+// that need it (double quote, "<", control characters, lone surrogates)
+// written as <number> escapes.
+std::string quoteSknText(std::u16string_view text);
+// "none", "2/RGBA", "0/RGB", "1/A", or "raw 0x0305" for other channel codes.
+std::string sknLayerText(uint32_t value);
+
+// korvane-dump [--no-time] [--json] FILE.skn
+int runDump(int argc, const char* const argv[], Platform& platform);
+
+}  // namespace korvane
+
+#endif
