@@ -113,8 +113,12 @@ void renderChunkText(std::string& out, const SknChunk& chunk, size_t depth,
   for (size_t i = 0; i < chunk.entries.size(); ++i) {
     out += inner + format("%s %zu:", chunk.entryName.c_str(), i + 1);
     const std::vector<SknField>& fields = chunk.entries[i].fields;
-    for (size_t j = 0; j < fields.size(); ++j) {
-      out += (j == 0 ? " " : ", ") + fields[j].name + " " + fieldText(fields[j]);
+    if (fields.size() == 1) {
+      out += " " + fieldText(fields[0]);
+    } else {
+      for (size_t j = 0; j < fields.size(); ++j) {
+        out += (j == 0 ? " " : ", ") + fields[j].name + " " + fieldText(fields[j]);
+      }
     }
     out += "\n";
   }

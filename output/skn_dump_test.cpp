@@ -1,0 +1,239 @@
+#include "output/skn_dump.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "base/memory_platform.h"
+#include "output/skn_reader_test_support.h"
+
+namespace korvane {
+namespace {
+
+using testing::SknBytes;
+
+struct DumpRun {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+DumpRun dump(const std::string& bytes, std::vector<const char*> options = {}) {
+  MemoryPlatform memory;
+  memory.fs.addFile("skin.skn", bytes);
+  std::vector<const char*> argv{"korvane-dump"};
+  argv.insert(argv.end(), options.begin(), options.end());
+  argv.push_back("skin.skn");
+  Platform platform = memory.platform();
+  DumpRun run;
+  run.code = runDump(static_cast<int>(argv.size()), argv.data(), platform);
+  run.out = memory.console.stdoutText;
+  run.err = memory.console.stderrText;
+  return run;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(SknDump, BadCommandLinesAndUnreadableFilesExitWithOne) {
+  const std::string usage = "Usage: korvane-dump [--no-time] [--json] FILE.skn\n";
+  for (std::vector<const char*> argv :
+       std::vector<std::vector<const char*>>{{"korvane-dump"},
+                                             {"korvane-dump", "--json"},
+                                             {"korvane-dump", "--xml", "a.skn"},
+                                             {"korvane-dump", "a.skn", "b.skn"}}) {
+    MemoryPlatform memory;
+    Platform platform = memory.platform();
+    EXPECT_EQ(runDump(static_cast<int>(argv.size()), argv.data(), platform), kDumpUsageOrOpen);
+    EXPECT_EQ(memory.console.stderrText, usage);
+    EXPECT_EQ(memory.console.stdoutText, "");
+  }
+
+  MemoryPlatform memory;
+  memory.fs.addFile("locked.skn", testing::minimalNormalSkin());
+  memory.fs.failOpenRead.insert("locked.skn");
+  Platform platform = memory.platform();
+  for (const char* name : {"missing.skn", "locked.skn"}) {
+    const char* argv[] = {"korvane-dump", name};
+    EXPECT_EQ(runDump(2, argv, platform), kDumpUsageOrOpen);
+  }
+  EXPECT_EQ(memory.console.stderrText,
+            "error: cannot open missing.skn\nerror: cannot open locked.skn\n");
+}
+
+// One broken copy of the minimal skin per framing fault. Layout of that file:
+// information 0x2a (33 bytes), MBM file name 0x4b (31), item list 0x6a (14),
+// application icon list 0x78, the six wrappers from 0x86, the file trailer at 0x150.
+TEST(SknDump, FramingFaultsExitWithTwoNamingOffsetAndChunkPath) {
+  struct Fault {
+    const char* what;
+    std::function<void(SknBytes&)> change;
+    std::string message;
+  };
+  const std::vector<Fault> faults = {
+      {"file size disagrees with the bytes", [](SknBytes& b) { b.set(0, 338, 4); },
+       "error at offset 0x0000 in skin file: file size field 338 does not match the file "
+       "length 337"},
+      {"chunk size disagrees with its parent", [](SknBytes& b) { b.set(0x131, 32, 4); },
+       "error at offset 0x0131 in skin file > layout or language restriction: chunk size 32 "
+       "runs past the end of its parent (ends at 0x0150)"},
+      {"chunk size smaller than a frame", [](SknBytes& b) { b.set(0x4B, 5, 4); },
+       "error at offset 0x004b in skin file > bitmap file name: chunk size 5 is smaller than a "
+       "chunk frame (9 bytes)"},
+      {"missing trailer of a chunk", [](SknBytes& b) { b.set(0x4A, 0, 1); },
+       "error at offset 0x004a in skin file > skin information: missing 0xF5 trailer (found "
+       "0x00)"},
+      {"missing trailer of the file", [](SknBytes& b) { b.set(0x150, 0xF4, 1); },
+       "error at offset 0x0150 in skin file: missing 0xF5 trailer (found 0xf4)"},
+      {"top-level count", [](SknBytes& b) { b.set(0x26, 11, 4); },
+       "error at offset 0x0026 in skin file: top-level chunk count 11 does not match the 10 "
+       "chunks that follow"},
+      {"item list count", [](SknBytes& b) { b.set(0x73, 2, 4); },
+       "error at offset 0x0073 in skin file > item list: item count 2 does not match the 0 "
+       "chunks that follow"},
+      {"unknown type", [](SknBytes& b) { b.set(0x4F, 21, 2); },
+       "error at offset 0x004f in skin file: unknown chunk type 21"},
+      {"unknown version", [](SknBytes& b) { b.set(0x30, 1, 2); },
+       "error at offset 0x0030 in skin file > skin information: unknown version 1 of chunk "
+       "type 11 (expected 2)"},
+      {"truncated text", [](SknBytes& b) { b.set(0x57, 9, 2); },
+       "error at offset 0x0057 in skin file > bitmap file name: truncated text name: 9 units "
+       "need 18 bytes but only 16 are left"},
+      {"bytes left over", [](SknBytes& b) { b.set(0x57, 7, 2); },
+       "error at offset 0x0067 in skin file > bitmap file name: 2 bytes left over at the end of "
+       "the chunk"},
+      {"truncated header", [](SknBytes& b) { b.data.resize(20); },
+       "error at offset 0x0014 in skin file: truncated SKN header: the file has 20 bytes, at "
+       "least 43 are needed"},
+  };
+  for (const Fault& fault : faults) {
+    SknBytes bytes;
+    bytes.data = testing::minimalNormalSkin();
+    ASSERT_EQ(bytes.data.size(), 337u);
+    fault.change(bytes);
+    DumpRun run = dump(bytes.data);
+    EXPECT_EQ(run.code, kDumpFormatError) << fault.what;
+    EXPECT_EQ(run.err, fault.message + "\n") << fault.what;
+    EXPECT_EQ(run.out, "") << fault.what;
+  }
+}
+
+TEST(SknDump, TextShowsTheTreeAsTheDescriptionNamesIt) {
+  DumpRun run = dump(testing::minimalNormalSkin());
+  ASSERT_EQ(run.code, kDumpValid) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out.substr(0, run.out.find('\n') + 1),
+            "skin file (type 0, version 1) at 0x0000, 337 bytes\n");
+  EXPECT_TRUE(contains(run.out, "\n  skinType: 0x0 (normal)\n"));
+  EXPECT_TRUE(contains(run.out, "\n    time: 0x01d9c4b2e0a1f000 (2023-08-01 20:00:53 UTC)\n"));
+  EXPECT_TRUE(contains(run.out, "\n    name: \"Skin.mbm\"\n"));
+  EXPECT_TRUE(contains(run.out, "\n    listClass: 1 (application icons)\n"));
+  EXPECT_TRUE(contains(run.out,
+                       "\n  release restriction Orv_3_0 (type 18, version 1) at 0x00ed, 37 bytes\n"
+                       "    major: 3\n    minor: 0\n    reserved1: 0\n    reserved2: 0\n"
+                       "    listCount: 1\n"
+                       "    item list (type 3, version 1) at 0x0103, 14 bytes\n"));
+
+  run = dump(testing::everyItemSkin());
+  ASSERT_EQ(run.code, kDumpValid) << run.err;
+  for (const char* line : {
+           "  layout or language restriction LANG=31 (type 15, version 1)",
+           "  release 2.6 restriction Orv_2_6 (type 13, version 1)",
+           "      id: (0x10005a26, 0x1000)\n      fileNumber: 1 (MIF)\n",
+           "        flags: 0x113 (COORDS SIZE ALIGN scalable)\n",
+           "      colour 2: index 0xffff (RGB), rgb 0x332211\n",
+           "      id 2: (0x10005a26, 0x10e1)\n",
+           "      frame 1: id (0x10005a26, 0x1000), time 5, posX -1, posY 2\n",
+           "      interval: 65535 (default)\n      mode: 2 (bounce)\n",
+           "        output: 2/RGBA\n",
+           "      input: raw 0x0000\n",
+           "bytes: INT \"Color\" = -4\n",
+           "bytes: STR/RAW \"Path\" = \"a<34>b\"\n",
+           "bytes: STR/RAW \"Data\" = \"<1><2>\"\n",
+           "bytes: BMP \"Img\" = bitmapIndex 0x4004, maskIndex none, fileNumber 1 (MIF)\n",
+           "bytes: NAMEDREF \"Ref\" = VALUEID=5\n",
+           "      preprocess: effect (type 17, version 1)",
+           "      sizeBoundParams: animation parameter group (type 20, version 1)",
+           "        second: 3 (FLAGS=W_AND_H)\n",
+       }) {
+    EXPECT_TRUE(contains(run.out, line)) << line;
+  }
+}
+
+TEST(SknDump, NoTimeMakesTwoCompilesDumpAlike) {
+  std::string first = testing::minimalNormalSkin(0x01D9000000000000);
+  std::string second = testing::minimalNormalSkin(0x01DA000000000001);
+  EXPECT_NE(dump(first).out, dump(second).out);
+  EXPECT_NE(dump(first, {"--json"}).out, dump(second, {"--json"}).out);
+  DumpRun text = dump(first, {"--no-time"});
+  EXPECT_EQ(text.out, dump(second, {"--no-time"}).out);
+  EXPECT_FALSE(contains(text.out, "time"));
+  DumpRun json = dump(first, {"--json", "--no-time"});
+  EXPECT_EQ(json.code, kDumpValid);
+  EXPECT_EQ(json.out, dump(second, {"--no-time", "--json"}).out);
+  EXPECT_FALSE(contains(json.out, "time"));
+}
+
+TEST(SknDump, JsonCarriesTheSameTree) {
+  DumpRun run = dump(testing::everyItemSkin(), {"--json"});
+  ASSERT_EQ(run.code, kDumpValid) << run.err;
+  EXPECT_EQ(run.out.rfind("{\n  \"name\": \"skin file\",\n  \"type\": 0,\n  \"version\": 1,\n", 0),
+            0u);
+  EXPECT_EQ(run.out.back(), '\n');
+  for (const char* part : {
+           "\"restriction\": \"LANG=31\"",
+           "\"list\": \"sizeBoundParams\"",
+           "\"id\": {\n",
+           "\"major\": 268458534,",
+           "\"output\": \"2/RGBA\"",
+           "\"time\": \"0x01d9c4b2e0a1f000\"",
+           "\"type\": \"STR/RAW\",\n",
+           "\"value\": \"a\\\"b\"",
+           "\"value\": \"\\u0001\\u0002\"",
+           "\"colours\": [\n",
+           "\"parameters\": [],\n",
+           "\"children\": []\n",
+       }) {
+    EXPECT_TRUE(contains(run.out, part)) << part;
+  }
+  // Every bracket opened is closed: the output is one balanced value.
+  int depth = 0;
+  bool inString = false;
+  for (size_t i = 0; i < run.out.size(); ++i) {
+    char c = run.out[i];
+    if (inString) {
+      if (c == '\\') ++i;
+      if (c == '"') inString = false;
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '{' || c == '[') {
+      ++depth;
+    } else if (c == '}' || c == ']') {
+      ASSERT_GT(depth, 0);
+      --depth;
+    }
+  }
+  EXPECT_EQ(depth, 0);
+  EXPECT_FALSE(inString);
+}
+
+TEST(SknDump, TextsAndLayersAreWrittenAsTheDescriptionWritesThem) {
+  EXPECT_EQ(quoteSknText(u""), "\"\"");
+  EXPECT_EQ(quoteSknText(u"caf\u00e9 <x> \"q\"\n"), "\"caf\xc3\xa9 <60>x> <34>q<34><10>\"");
+  EXPECT_EQ(quoteSknText(u"\xD83D\xDE00"), "\"\xF0\x9F\x98\x80\"");
+  EXPECT_EQ(quoteSknText(std::u16string(1, u'\xD800') + u"a"), "\"<55296>a\"");
+  EXPECT_EQ(quoteSknText(u"a" + std::u16string(1, u'\xDC00')), "\"a<56320>\"");
+
+  EXPECT_EQ(sknLayerText(0x0001), "none");
+  EXPECT_EQ(sknLayerText(0x0208), "2/RGBA");
+  EXPECT_EQ(sknLayerText(0x0002), "0/RGB");
+  EXPECT_EQ(sknLayerText(0x0104), "1/A");
+  EXPECT_EQ(sknLayerText(0x0305), "raw 0x0305");
+  EXPECT_EQ(sknLayerText(0x0201), "raw 0x0201");
+  EXPECT_EQ(sknLayerText(0x0000), "raw 0x0000");
+}
+
+}  // namespace
+}  // namespace korvane
