@@ -15,6 +15,11 @@
 
 namespace korvane::testing {
 
+inline std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 class TempDir {
  public:
   TempDir() {
@@ -33,10 +38,7 @@ class TempDir {
     std::filesystem::create_directories((path_ / name).parent_path());
     std::ofstream(path_ / name, std::ios::binary) << content;
   }
-  std::string read(const std::string& name) const {
-    std::ifstream in(path_ / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  std::string read(const std::string& name) const { return readFile(path_ / name); }
   bool exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
 
  private:

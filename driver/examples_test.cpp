@@ -1,0 +1,130 @@
+// The example skins compile to every output with the real binary, their SKN
+// files dump without error, and every item the description defines is in the
+// SKN file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "base/memory_platform.h"
+#include "driver/test_process.h"
+#include "output/skn_reader.h"
+#include "parser/desc_parser.h"
+#include "source/item_id_registry.h"
+#include "source/source_lexer.h"
+
+namespace korvane {
+namespace {
+
+using testing::runProcess;
+using testing::TempDir;
+
+using IdSet = std::set<std::pair<uint32_t, uint32_t>>;
+
+void copyExamples(const TempDir& dir) {
+  std::filesystem::copy(KORVANE_EXAMPLES_DIR, dir.path(), std::filesystem::copy_options::recursive);
+}
+
+// The identifiers of every item chunk in the tree.
+void collectItems(const SknChunk& chunk, IdSet& ids) {
+  switch (chunk.type) {
+    case kSknBitmapItem:
+    case kSknColorTableItem:
+    case kSknImageTableItem:
+    case kSknBmpAnimItem:
+    case kSknStringItem:
+    case kSknScalableItem:
+    case kSknAnimationItem:
+      if (const SknField* id = chunk.field("id")) {
+        ids.insert({static_cast<uint32_t>(id->value), id->minor});
+      }
+      break;
+    default:
+      break;
+  }
+  for (const SknChunk& child : chunk.children) collectItems(child, ids);
+}
+
+// Parses the example in memory and returns the identifiers of its items.
+IdSet itemsOfDescription(const std::string& description) {
+  MemoryPlatform p;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(KORVANE_EXAMPLES_DIR)) {
+    if (!entry.is_regular_file()) continue;
+    std::string relative =
+        std::filesystem::relative(entry.path(), KORVANE_EXAMPLES_DIR).generic_string();
+    p.fs.addFile(relative, testing::readFile(entry.path()));
+  }
+  gItemIdRegistry.loadBuiltins();
+  SkinContent content(p.fs, p.console);
+  gSourceLexer.open(p.fs, description);
+  content.setBitmapPath(u".\\");
+  DescParser(content, p.console).parse();
+  IdSet ids;
+  auto add = [&ids](const auto& list) {
+    for (const auto& item : list) ids.insert({item.id.major, item.id.minor});
+  };
+  add(content.bitmaps());
+  add(content.colorTables());
+  add(content.frames());
+  add(content.appIcons());
+  add(content.bmpAnims());
+  add(content.strings());
+  add(content.scalableItems());
+  add(content.animations());
+  return ids;
+}
+
+class ExampleSkin : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+TEST_P(ExampleSkin, CompilesToEveryOutputThatDumpsWithAllItems) {
+  auto [description, listSuffix] = GetParam();
+  std::string skin = std::filesystem::path(description).stem().string();
+  TempDir dir;
+  copyExamples(dir);
+  testing::ProcessResult result = runProcess(KORVANE_BINARY, {description, skin}, dir);
+  ASSERT_EQ(result.exitCode, 0) << result.out;
+  EXPECT_TRUE(result.err.empty());
+  EXPECT_TRUE(dir.exists(skin + listSuffix));
+  EXPECT_TRUE(dir.exists(skin + ".pkg"));
+
+  testing::ProcessResult dump = runProcess(KORVANE_DUMP_BINARY, {skin + ".skn"}, dir);
+  EXPECT_EQ(dump.exitCode, 0) << dump.err;
+
+  SknDecodeResult decoded = decodeSkn(dir.read(skin + ".skn"));
+  ASSERT_TRUE(decoded.ok) << decoded.error.describe();
+  IdSet written;
+  collectItems(decoded.root, written);
+  IdSet defined = itemsOfDescription(description);
+  EXPECT_FALSE(defined.empty());
+  EXPECT_EQ(written, defined);
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleSkin,
+                         ::testing::Values(std::make_pair("DemoSkin.txt", "_MIFList.txt"),
+                                           std::make_pair("NormalSkin.txt", "_MBMList.txt")));
+
+TEST(ExampleSkins, TwoCompilesDifferOnlyInTheTimeStamp) {
+  TempDir first;
+  TempDir second;
+  copyExamples(first);
+  copyExamples(second);
+  ASSERT_EQ(runProcess(KORVANE_BINARY, {"DemoSkin.txt", "DemoSkin"}, first).exitCode, 0);
+  ASSERT_EQ(runProcess(KORVANE_BINARY, {"DemoSkin.txt", "DemoSkin"}, second).exitCode, 0);
+  std::string a = first.read("DemoSkin.skn");
+  std::string b = second.read("DemoSkin.skn");
+  ASSERT_EQ(a.size(), b.size());
+  // The time stamp: the first 8 payload bytes of the skin information chunk,
+  // which follows the 42-byte SKN header.
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (i >= 50 && i < 58) continue;
+    ASSERT_EQ(a[i], b[i]) << "at offset " << i;
+  }
+  EXPECT_NE(a.substr(50, 8), b.substr(50, 8));
+  EXPECT_EQ(first.read("DemoSkin.pkg"), second.read("DemoSkin.pkg"));
+  EXPECT_EQ(first.read("DemoSkin_MIFList.txt"), second.read("DemoSkin_MIFList.txt"));
+}
+
+}  // namespace
+}  // namespace korvane
