@@ -368,11 +368,10 @@ def run_bounds(rows, run):
     return first, last
 
 
-def place_aliases(rng, rows, specs):
+def place_aliases(rng, rows, pairs):
     """Gives a free row (or an anchored one) a partner name and inserts the
     alias row with the same minor, right after it or a few rows later."""
-    for spec in specs:
-        run, partner, alias, distance = spec
+    for run, partner, alias, distance in pairs:
         if any(r.name == partner for r in rows):
             index = next(i for i, r in enumerate(rows) if r.name == partner)
         else:
