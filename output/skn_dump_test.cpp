@@ -143,7 +143,8 @@ TEST(SknDump, TextShowsTheTreeAsTheDescriptionNamesIt) {
            "  release 2.6 restriction Orv_2_6 (type 13, version 1)",
            "      id: (0x10005a26, 0x1000)\n      fileNumber: 1 (MIF)\n",
            "        flags: 0x113 (COORDS SIZE ALIGN scalable)\n",
-           "      colour 2: index 0xffff (RGB), rgb 0x332211\n",
+           "      colour 1: index 215, rgb 0x0\n      colour 2: index 65535 (RGB), rgb 0x332211 "
+           "(RGB=0x112233)\n",
            "      id 2: (0x10005a26, 0x10e1)\n",
            "      frame 1: id (0x10005a26, 0x1000), time 5, posX -1, posY 2\n",
            "      interval: 65535 (default)\n      mode: 2 (bounce)\n",

@@ -440,9 +440,17 @@ void Decoder::decodeEntries(Region& r, SknChunk& chunk, const char* entryName,
 }
 
 void Decoder::colorEntry(Region& r, std::vector<SknField>& fields) {
-  hex(fields, r, "index", 2);
-  if (fields.back().value == 0xFFFF) fields.back().note = "RGB";
+  number(fields, r, "index", 2);
+  bool isRgb = fields.back().value == 0xFFFF;
+  if (isRgb) fields.back().note = "RGB";
   hex(fields, r, "rgb", 4);
+  // Red is stored in the low byte; the description writes it first.
+  uint64_t rgb = fields.back().value;
+  if (isRgb) {
+    fields.back().note =
+        format("RGB=0x%02x%02x%02x", static_cast<unsigned>(rgb & 0xFF),
+               static_cast<unsigned>((rgb >> 8) & 0xFF), static_cast<unsigned>((rgb >> 16) & 0xFF));
+  }
 }
 
 void Decoder::itemIdEntry(Region& r, std::vector<SknField>& fields) {
