@@ -102,13 +102,13 @@ void SknWriter::writeAppIconList() {
 void SknWriter::writeRestrictionWrapper(Restriction restriction) {
   size_t start;
   if (restriction == kRelease26) {
-    start = beginChunk(kSknRelease26, 1);
+    start = beginChunk(kSknRelease26Restriction, 1);
     grow(6);
     put8(2);
     put8(6);
     put32(1);
   } else if (restriction < kFirstLayout) {
-    start = beginChunk(kSknRelease, 1);
+    start = beginChunk(kSknReleaseRestriction, 1);
     grow(14);
     put8((restriction >> 8) & 0xFF);
     put8(restriction & 0xFF);
@@ -116,7 +116,7 @@ void SknWriter::writeRestrictionWrapper(Restriction restriction) {
     put32(0);
     put32(1);
   } else {
-    start = beginChunk(kSknLayoutOrLanguage, 1);
+    start = beginChunk(kSknLayoutOrLanguageRestriction, 1);
     grow(8);
     if (restriction < kFirstLanguage) {
       put16(restriction >> 16);
@@ -166,7 +166,7 @@ void SknWriter::writeItem(const ItemRef& ref) {
 }
 
 void SknWriter::writeBitmap(const BitmapItem& item) {
-  size_t start = beginChunk(kSknBitmap, 1);
+  size_t start = beginChunk(kSknBitmapItem, 1);
   grow(20);
   put32(item.id.major);
   put32(item.id.minor);
@@ -179,7 +179,7 @@ void SknWriter::writeBitmap(const BitmapItem& item) {
 
 void SknWriter::writeColorTable(const ColorTableItem& item) {
   checkSknCount(item.entries.size(), UINT8_MAX, "colour table entries");
-  size_t start = beginChunk(kSknColorTable, 1);
+  size_t start = beginChunk(kSknColorTableItem, 1);
   grow(9);
   put32(item.id.major);
   put32(item.id.minor);
@@ -197,7 +197,7 @@ void SknWriter::writeColorTable(const ColorTableItem& item) {
 
 void SknWriter::writeImageTable(const ItemId& id, const std::vector<ItemId>& ids) {
   checkSknCount(ids.size(), UINT8_MAX, "item IDs in an image table");
-  size_t start = beginChunk(kSknImageTable, 1);
+  size_t start = beginChunk(kSknImageTableItem, 1);
   grow(9);
   put32(id.major);
   put32(id.minor);
@@ -213,7 +213,7 @@ void SknWriter::writeImageTable(const ItemId& id, const std::vector<ItemId>& ids
 
 void SknWriter::writeBmpAnim(const BmpAnimItem& item) {
   checkSknCount(item.frames.size(), UINT8_MAX, "bitmap animation frames");
-  size_t start = beginChunk(kSknBmpAnim, 1);
+  size_t start = beginChunk(kSknBmpAnimItem, 1);
   grow(13);
   put32(item.id.major);
   put32(item.id.minor);
@@ -248,7 +248,7 @@ void SknWriter::writeImageAttributes(const ImageAttributes& attributes) {
 }
 
 void SknWriter::writeString(const StringItem& item) {
-  size_t start = beginChunk(kSknString, 1);
+  size_t start = beginChunk(kSknStringItem, 1);
   grow(8);
   put32(item.id.major);
   put32(item.id.minor);

@@ -13,33 +13,9 @@
 #include <string_view>
 #include <vector>
 
-namespace korvane {
+#include "output/skn_format.h"
 
-// Chunk types of the SKN file.
-enum SknChunkType : uint16_t {
-  kSknSkinFile = 0,
-  kSknSkinName = 1,
-  kSknBitmapFileName = 2,
-  kSknItemList = 3,
-  kSknBitmapItem = 4,
-  kSknColorTableItem = 5,
-  kSknImageTableItem = 6,
-  kSknImageAttributes = 7,
-  kSknBmpAnimItem = 8,
-  kSknLanguageOverride = 9,
-  kSknWallpaperReference = 10,
-  kSknSkinInformation = 11,
-  kSknStringItem = 12,
-  kSknRelease26Restriction = 13,
-  kSknTargetDevice = 14,
-  kSknLayoutOrLanguageRestriction = 15,
-  kSknScalableItem = 16,
-  kSknEffect = 17,
-  kSknReleaseRestriction = 18,
-  kSknAnimationItem = 19,
-  kSknAnimationParamGroup = 20,
-};
-constexpr uint16_t kSknLastChunkType = 20;
+namespace korvane {
 
 // The name of a chunk type ("bitmap item"), or nullptr for an unknown type.
 const char* sknChunkName(uint16_t type);

@@ -57,7 +57,7 @@ void SknWriter::writeEffect(const EffectCommand& effect) {
 }
 
 void SknWriter::writeAnimation(const AnimationItem& item) {
-  size_t start = beginChunk(kSknAnimation, 1);
+  size_t start = beginChunk(kSknAnimationItem, 1);
   grow(8);
   put32(item.id.major);
   put32(item.id.minor);
@@ -87,7 +87,7 @@ void SknWriter::writeParamGroups(const std::vector<ParamGroup>& groups, const ch
 }
 
 void SknWriter::writeParamGroup(const ParamGroup& group) {
-  size_t start = beginChunk(kSknParamGroup, 1);
+  size_t start = beginChunk(kSknAnimationParamGroup, 1);
   grow(8);
   put32(group.id);
   put32(group.second);

@@ -212,7 +212,7 @@ void SknWriter::writeHeader() {
 void SknWriter::writeSkinInfo() {
   const SkinContent& content = *content_;
   uint64_t now = clock_.now();
-  size_t start = beginChunk(kSknSkinInfo, 2);
+  size_t start = beginChunk(kSknSkinInformation, 2);
   grow(16);
   put32(static_cast<uint32_t>(now >> 32));
   put32(static_cast<uint32_t>(now));
@@ -266,7 +266,7 @@ uint32_t SknWriter::writeWallpaperReferences() {
 }
 
 void SknWriter::writeWallpaperReference(uint8_t slot, uint32_t bitmapIndex) {
-  size_t start = beginChunk(kSknWallpaper, 1);
+  size_t start = beginChunk(kSknWallpaperReference, 1);
   grow(1);
   put8(slot);
   putCountedName(skinName_ + ".mbm");

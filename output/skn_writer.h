@@ -21,33 +21,9 @@
 
 #include "base/platform.h"
 #include "model/skin_content.h"
+#include "output/skn_format.h"
 
 namespace korvane {
-
-// Chunk types of the SKN file.
-enum SknChunkType : uint16_t {
-  kSknSkinFile = 0,
-  kSknSkinName = 1,
-  kSknBitmapFileName = 2,
-  kSknItemList = 3,
-  kSknBitmap = 4,
-  kSknColorTable = 5,
-  kSknImageTable = 6,
-  kSknImageAttributes = 7,
-  kSknBmpAnim = 8,
-  kSknLanguageOverride = 9,
-  kSknWallpaper = 10,
-  kSknSkinInfo = 11,
-  kSknString = 12,
-  kSknRelease26 = 13,
-  kSknTargetDevice = 14,
-  kSknLayoutOrLanguage = 15,
-  kSknScalableItem = 16,
-  kSknEffect = 17,
-  kSknRelease = 18,
-  kSknAnimation = 19,
-  kSknParamGroup = 20,
-};
 
 class SknWriter {
  public:

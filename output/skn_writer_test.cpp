@@ -2,130 +2,30 @@
 
 #include <gtest/gtest.h>
 
-#include <iterator>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "base/error.h"
 #include "base/memory_platform.h"
+#include "output/skn_reader.h"
 
 namespace korvane {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// One decoded chunk: where it starts, its frame, and the chunks nested in it.
-struct Node {
-  size_t start = 0;
-  size_t size = 0;
-  uint16_t type = 0;
-  uint16_t version = 0;
-  std::vector<Node> children;
-  std::vector<size_t> params;  // start of each effect parameter record
-};
+// The writer's bytes are read back with the SKN reader, the second statement
+// of the format: every chunk's size must cover exactly its fields, nested
+// chunks and parameter records through its 0xF5 trailer, and every count must
+// match. A fault fails the test with the reader's description of it.
+using Node = SknChunk;
 
-// Decodes a whole SKN image and checks the framing of every chunk: each size
-// covers exactly its fields, nested chunks and parameters through its 0xF5
-// trailer. Any violation throws.
-class Walker {
- public:
-  explicit Walker(const Bytes& b) : b_(b) {}
-
-  Node file() {
-    Node root = chunk(b_.size());
-    if (root.start + root.size != b_.size()) fail(0, "file size field");
-    return root;
-  }
-
- private:
-  [[noreturn]] void fail(size_t at, const std::string& what) {
-    throw std::runtime_error("bad SKN framing at " + std::to_string(at) + ": " + what);
-  }
-  size_t take(size_t n) {
-    if (pos_ + n > limit_) fail(pos_, "field runs past its chunk");
-    size_t at = pos_;
-    pos_ += n;
-    return at;
-  }
-  uint32_t u8() { return b_[take(1)]; }
-  uint32_t u16() {
-    size_t at = take(2);
-    return b_[at] | b_[at + 1] << 8;
-  }
-  uint32_t u32() {
-    uint32_t low = u16();
-    return low | u16() << 16;
-  }
-  void text() { take(2 * u16()); }
-  void children(Node& node, uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i) node.children.push_back(chunk(limit_));
-  }
-  void params(Node& node, uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i) {
-      size_t start = pos_;
-      uint32_t size = u16();
-      u8();
-      uint32_t code = u8();
-      text();
-      if (code == 0 || code == 3) take(4);
-      if (code == 1) text();
-      if (code == 2) take(12);
-      if (code > 3 || pos_ - start != size) fail(start, "parameter record");
-      node.params.push_back(start);
-    }
-  }
-
-  // The payload of each chunk type: a number is that many fixed bytes; "T" a
-  // counted text; "bN" a u8 count of N-byte entries; "n" one nested chunk;
-  // "c" and "h" a u32 or u16 count of nested chunks; "p" a u16 count of
-  // parameter records.
-  static constexpr const char* kLayouts[] = {
-      "30 c", "2 T",      "4 T",  "1 c",   "20 n",       "8 b6 n",       "8 b8 n",
-      "16",   "12 b14 n", "9",    "1 T 4", "16 T T 2 T", "8 T",          "6 n",
-      "T",    "8 n",      "24 h", "10 p",  "14 n",       "24 h h h h h", "8 p",
-  };
-
-  Node chunk(size_t parentLimit) {
-    Node node;
-    node.start = pos_;
-    size_t savedLimit = limit_;
-    limit_ = parentLimit;
-    node.size = u32();
-    node.type = static_cast<uint16_t>(u16());
-    node.version = static_cast<uint16_t>(u16());
-    if (node.size < 9 || node.start + node.size > parentLimit) fail(node.start, "chunk size");
-    if (node.type >= std::size(kLayouts)) fail(node.start, "unknown chunk type");
-    limit_ = node.start + node.size - 1;
-    std::istringstream layout(kLayouts[node.type]);
-    for (std::string part; layout >> part;) {
-      if (part == "T") {
-        text();
-      } else if (part[0] == 'b') {
-        take(std::stoul(part.substr(1)) * u8());
-      } else if (part == "n") {
-        children(node, 1);
-      } else if (part == "c") {
-        children(node, u32());
-      } else if (part == "h") {
-        children(node, u16());
-      } else if (part == "p") {
-        params(node, u16());
-      } else {
-        take(std::stoul(part));
-      }
-    }
-    if (pos_ != limit_ || b_[pos_] != 0xF5) fail(node.start, "chunk end or trailer");
-    pos_ = node.start + node.size;
-    limit_ = savedLimit;
-    return node;
-  }
-
-  const Bytes& b_;
-  size_t pos_ = 0;
-  size_t limit_ = 0;
-};
+Node decodeImage(const Bytes& b) {
+  SknDecodeResult result = decodeSkn(b.data(), b.size());
+  if (!result.ok) throw std::runtime_error(result.error.describe());
+  return result.root;
+}
 
 uint32_t u16At(const Bytes& b, size_t at) {
   return b.at(at) | b.at(at + 1) << 8;
@@ -134,14 +34,14 @@ uint32_t u32At(const Bytes& b, size_t at) {
   return u16At(b, at) | u16At(b, at + 2) << 16;
 }
 Bytes slice(const Bytes& b, const Node& n) {
-  return Bytes(b.begin() + n.start, b.begin() + n.start + n.size);
+  return Bytes(b.begin() + n.offset, b.begin() + n.offset + n.size);
 }
 
 class SknWriterTest : public ::testing::Test {
  protected:
   Bytes build(const std::string& skinName = "Skin") {
     bytes = SknWriter(p.fs, p.clock).build(content, skinName);
-    root = Walker(bytes).file();
+    root = decodeImage(bytes);
     return bytes;
   }
   // The item chunks of a top-level item list, or of the list inside a wrapper.
@@ -192,17 +92,17 @@ TEST_F(SknWriterTest, MinimalSkinsHaveTenTopLevelChunksAndEmptyWrappers) {
                                                  18, 15, 15}));
     // Normal: the unrestricted list (class 0) then the application icon list
     // (class 1). Scalable: the MIF file name (file number 1), then the list.
-    EXPECT_EQ(bytes[root.children[2].start + 8], scalable ? 1 : 0);
-    EXPECT_EQ(bytes[root.children[3].start + 8], scalable ? 0 : 1);
+    EXPECT_EQ(bytes[root.children[2].offset + 8], scalable ? 1 : 0);
+    EXPECT_EQ(bytes[root.children[3].offset + 8], scalable ? 0 : 1);
     EXPECT_EQ(root.children[3].size, 14u);
     std::vector<size_t> wrapperSizes;
     for (size_t i = 4; i < 10; ++i) wrapperSizes.push_back(root.children[i].size);
     EXPECT_EQ(wrapperSizes, (std::vector<size_t>{29, 37, 37, 37, 31, 31}));
     // The 3.0 wrapper: bytes 3 and 0, two zero words, then 1.
-    EXPECT_EQ(Bytes(bytes.begin() + root.children[7].start + 8,
-                    bytes.begin() + root.children[7].start + 22),
+    EXPECT_EQ(Bytes(bytes.begin() + root.children[7].offset + 8,
+                    bytes.begin() + root.children[7].offset + 22),
               (Bytes{3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
-    EXPECT_EQ(u16At(bytes, root.children[9].start + 8), 2u);  // mirrored layout
+    EXPECT_EQ(u16At(bytes, root.children[9].offset + 8), 2u);  // mirrored layout
   }
 }
 
@@ -235,9 +135,9 @@ TEST_F(SknWriterTest, SkinLevelChunks) {
   const Node& info = root.children[0];
   EXPECT_EQ(info.size, 33u);
   EXPECT_EQ(info.version, 2);
-  EXPECT_EQ(u32At(bytes, info.start + 8), 0x01234567u);
-  EXPECT_EQ(u32At(bytes, info.start + 12), 0x89ABCDEFu);
-  EXPECT_EQ(u32At(bytes, info.start + 16), 0x0002008Du);
+  EXPECT_EQ(u32At(bytes, info.offset + 8), 0x01234567u);
+  EXPECT_EQ(u32At(bytes, info.offset + 12), 0x89ABCDEFu);
+  EXPECT_EQ(u32At(bytes, info.offset + 16), 0x0002008Du);
 
   content.author = u"ab";
   content.tool = u"t";
@@ -249,12 +149,12 @@ TEST_F(SknWriterTest, SkinLevelChunks) {
   EXPECT_EQ(slice(bytes, root.children[1]),
             (Bytes{0x11, 0, 0, 0, 14, 0, 1, 0, 3, 0, 'N', 0, '9', 0, 'x', 0, 0xF5}));
   EXPECT_EQ(root.children[2].type, kSknSkinName);
-  EXPECT_EQ(u16At(bytes, root.children[2].start + 8), 1u);
+  EXPECT_EQ(u16At(bytes, root.children[2].offset + 8), 1u);
   // The MBM file name widens 0xE9 without sign.
   const Node& mbm = root.children[3];
   EXPECT_EQ(mbm.type, kSknBitmapFileName);
-  EXPECT_EQ(u16At(bytes, mbm.start + 12), 7u);
-  EXPECT_EQ(u16At(bytes, mbm.start + 14 + 2 * 2), 0x00E9u);
+  EXPECT_EQ(u16At(bytes, mbm.offset + 12), 7u);
+  EXPECT_EQ(u16At(bytes, mbm.offset + 14 + 2 * 2), 0x00E9u);
 
   content.ahOverrideHigh = 6;
   build();
@@ -272,14 +172,14 @@ TEST_F(SknWriterTest, WallpaperReferencesOnlyInNormalSkins) {
   build();
   std::vector<uint32_t> slots;
   for (const Node& n : root.children) {
-    if (n.type == kSknWallpaper) slots.push_back(bytes[n.start + 8]);
+    if (n.type == kSknWallpaperReference) slots.push_back(bytes[n.offset + 8]);
   }
   EXPECT_EQ(slots, (std::vector<uint32_t>{0, 1, 0, 1, 2}));
   EXPECT_EQ(u32At(bytes, 38), 15u);
-  EXPECT_EQ(u32At(bytes, root.children[5].start + root.children[5].size - 5), 0x22u);
+  EXPECT_EQ(u32At(bytes, root.children[5].offset + root.children[5].size - 5), 0x22u);
   content.skinType = kSkinTypeScalable;
   build();
-  for (const Node& n : root.children) EXPECT_NE(n.type, kSknWallpaper);
+  for (const Node& n : root.children) EXPECT_NE(n.type, kSknWallpaperReference);
 }
 
 TEST_F(SknWriterTest, BitmapAndImageAttributeChunks) {
@@ -294,10 +194,10 @@ TEST_F(SknWriterTest, BitmapAndImageAttributeChunks) {
   const std::vector<Node>& items = itemsOf(root.children[2]);
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(items[0].size, 54u);
-  EXPECT_EQ(u32At(bytes, items[0].start + 16), 1u);  // the MIF file
-  EXPECT_EQ(u32At(bytes, items[0].start + 24), 0x4001u);
-  EXPECT_EQ(u32At(bytes, items[1].start + 16), 0u);
-  EXPECT_EQ(u32At(bytes, items[1].start + 24), 0xFFFFFFFFu);
+  EXPECT_EQ(u32At(bytes, items[0].offset + 16), 1u);  // the MIF file
+  EXPECT_EQ(u32At(bytes, items[0].offset + 24), 0x4001u);
+  EXPECT_EQ(u32At(bytes, items[1].offset + 16), 0u);
+  EXPECT_EQ(u32At(bytes, items[1].offset + 24), 0xFFFFFFFFu);
   const Node& attributes = items[0].children[0];
   EXPECT_EQ(slice(bytes, attributes), (Bytes{25, 0,  0, 0,  7, 0, 2, 0, 0x01, 0x12, 0xFE, 0xFF, 3,
                                              0,  40, 0, 50, 0, 1, 0, 0, 0,    0,    0,    0xF5}));
@@ -324,25 +224,26 @@ TEST_F(SknWriterTest, ItemListsGroupByRestrictionInListOrder) {
   // Release wrappers for 3.1 and 5.0 only, after 3.0 and before the layouts.
   std::vector<uint32_t> releases;
   for (const Node& n : root.children) {
-    if (n.type == kSknRelease) releases.push_back(bytes[n.start + 8] << 8 | bytes[n.start + 9]);
+    if (n.type == kSknReleaseRestriction)
+      releases.push_back(bytes[n.offset + 8] << 8 | bytes[n.offset + 9]);
   }
   EXPECT_EQ(releases, (std::vector<uint32_t>{0x207, 0x208, 0x300, 0x301, 0x500}));
   EXPECT_EQ(u32At(bytes, 38), 15u);
-  EXPECT_EQ(topTypes().at(10), kSknLayoutOrLanguage);
+  EXPECT_EQ(topTypes().at(10), kSknLayoutOrLanguageRestriction);
   EXPECT_EQ(itemsOf(root.children[8]).size(), 1u);   // 3.1
   EXPECT_EQ(itemsOf(root.children[9]).size(), 1u);   // 5.0
   EXPECT_EQ(itemsOf(root.children[10]).size(), 1u);  // LAY_W
   // Language wrappers: one per RESTRICTION element, duplicates included.
-  EXPECT_EQ(u16At(bytes, root.children[12].start + 10), 31u);
+  EXPECT_EQ(u16At(bytes, root.children[12].offset + 10), 31u);
   EXPECT_EQ(itemsOf(root.children[12]).size(), 1u);
   EXPECT_EQ(itemsOf(root.children[13]).size(), 0u);
   EXPECT_EQ(slice(bytes, root.children[14]), slice(bytes, root.children[12]));
 
   const std::vector<Node>& items = itemsOf(root.children[3]);
-  EXPECT_EQ(u16At(bytes, items[4].start + 17), 0xFFFFu);  // colour given as RGB
-  EXPECT_EQ(bytes[items[4].children[0].start + 8], 0);    // scalable flag bits 0-7
-  EXPECT_EQ(u16At(bytes, items[4].children[0].start + 18), 1u);
-  EXPECT_EQ(Bytes(bytes.begin() + items[5].start + 16, bytes.begin() + items[5].start + 35),
+  EXPECT_EQ(u16At(bytes, items[4].offset + 17), 0xFFFFu);  // colour given as RGB
+  EXPECT_EQ(bytes[items[4].children[0].offset + 8], 0);    // scalable flag bits 0-7
+  EXPECT_EQ(u16At(bytes, items[4].children[0].offset + 18), 1u);
+  EXPECT_EQ(Bytes(bytes.begin() + items[5].offset + 16, bytes.begin() + items[5].offset + 35),
             (Bytes{0xFF, 0xFF, 1, 0, 1, 1, 0, 0, 0, 2, 0, 0, 0, 0xFF, 0xFF, 0xFD, 0xFF, 4, 0}));
 }
 
@@ -354,8 +255,8 @@ TEST_F(SknWriterTest, ApplicationIconsOfNormalSkinsHaveTheirOwnList) {
   EXPECT_EQ(itemsOf(root.children[2]).size(), 1u);
   const std::vector<Node>& icons = itemsOf(root.children[3]);
   ASSERT_EQ(icons.size(), 2u);
-  EXPECT_EQ(u32At(bytes, icons[0].start + 12), 1u);
-  EXPECT_EQ(icons[1].type, kSknImageTable);
+  EXPECT_EQ(u32At(bytes, icons[0].offset + 12), 1u);
+  EXPECT_EQ(icons[1].type, kSknImageTableItem);
 
   content.addBitmap(bitmap(3, 0x300, 1));
   EXPECT_EQ(raised([&] { build(); }).message, "Application icon bitmap contains restrictions");
@@ -396,12 +297,13 @@ TEST_F(SknWriterTest, ScalableItemsEffectsAndParameters) {
   ASSERT_EQ(items.size(), 4u);
   const Node& effect = items[0].children[0];
   EXPECT_EQ(effect.size, 21u);
-  EXPECT_EQ(Bytes(bytes.begin() + effect.start + 12, bytes.begin() + effect.start + 18),
+  EXPECT_EQ(Bytes(bytes.begin() + effect.offset + 12, bytes.begin() + effect.offset + 18),
             (Bytes{2, 8, 0, 1, 1, 2}));
-  EXPECT_EQ(Bytes(bytes.begin() + items[0].start + 24, bytes.begin() + items[0].start + 28),
+  EXPECT_EQ(Bytes(bytes.begin() + items[0].offset + 24, bytes.begin() + items[0].offset + 28),
             (Bytes{1, 2, 2, 8}));
   const Node& withParams = items[0].children[1];
-  const std::vector<size_t>& params = withParams.params;
+  std::vector<size_t> params;
+  for (const SknParam& param : withParams.params) params.push_back(param.offset);
   ASSERT_EQ(params.size(), 4u);
   EXPECT_EQ(u16At(bytes, params[0]), 12u);
   EXPECT_EQ(u32At(bytes, params[0] + 8), 0xFFFFFFFFu);
@@ -411,14 +313,14 @@ TEST_F(SknWriterTest, ScalableItemsEffectsAndParameters) {
   EXPECT_EQ(raw[3], 1);
   EXPECT_EQ(u32At(bytes, params[3] + 8), 0x4002u);
   EXPECT_EQ(u32At(bytes, params[3] + 16), 1u);  // file number last
-  EXPECT_EQ(u32At(bytes, items[1].start + 16), 9u);
-  EXPECT_EQ(u16At(bytes, items[1].start + 32), 0u);
+  EXPECT_EQ(u32At(bytes, items[1].offset + 16), 9u);
+  EXPECT_EQ(u16At(bytes, items[1].offset + 32), 0u);
   // Animations: the morphing byte, then five u16 counts after minInterval.
   EXPECT_EQ(items[2].size, 8u + 24 + 10 + 1);
-  EXPECT_EQ(u32At(bytes, items[2].start + 28), 40u);
-  EXPECT_EQ(bytes[items[3].start + 16], 1);
-  EXPECT_EQ(items[3].children.at(0).type, kSknParamGroup);
-  EXPECT_EQ(u32At(bytes, items[3].children[0].start + 12), 8u);
+  EXPECT_EQ(u32At(bytes, items[2].offset + 28), 40u);
+  EXPECT_EQ(bytes[items[3].offset + 16], 1);
+  EXPECT_EQ(items[3].children.at(0).type, kSknAnimationParamGroup);
+  EXPECT_EQ(u32At(bytes, items[3].children[0].offset + 12), 8u);
 
   EffectParam unknown = intParam;
   unknown.type = 9;
