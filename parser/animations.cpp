@@ -6,6 +6,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "parser/desc_parser.h"
+#include "parser/element_params.h"
 #include "source/source_lexer.h"
 #include "source/tokens.h"
 
@@ -13,30 +14,13 @@ namespace korvane {
 
 namespace {
 
-// The SKN file counts the entries of each list in 16 bits.
-constexpr size_t kMaxCountedEntries = 0xFFFF;
-
 // Size-bound flags: which dimension of the item a value follows.
 constexpr uint32_t kSizeBoundWidth = 1;
 constexpr uint32_t kSizeBoundHeight = 2;
 constexpr uint32_t kSizeBoundBoth = 3;
 
-// Reads the next token of the line, which must begin with `key`, and returns
-// the text after the key.
-std::u16string readKeyedParam(std::u16string_view key, const char* missingMessage) {
-  nextParam(gSourceLexer);
-  if (!startsWithNoCase(gSourceLexer.token, key)) throw CKrvException(kErrorParse, missingMessage);
-  return gSourceLexer.token.substr(key.size());
-}
-
 uint32_t readKeyedNumber(std::u16string_view key, const char* missingMessage) {
   return static_cast<uint32_t>(parseNumber(readKeyedParam(key, missingMessage)));
-}
-
-template <typename T>
-T& appendCounted(std::vector<T>& list, const char* overflowMessage) {
-  if (list.size() >= kMaxCountedEntries) throw CKrvException(kErrorContent, overflowMessage);
-  return list.emplace_back();
 }
 
 bool isKeyword(std::u16string_view keyword) {

@@ -8,15 +8,13 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "parser/desc_parser.h"
+#include "parser/element_params.h"
 #include "source/source_lexer.h"
 #include "source/tokens.h"
 
 namespace korvane {
 
 namespace {
-
-// The SKN file counts effects and parameters in 16 bits.
-constexpr size_t kMaxCountedEntries = 0xFFFF;
 
 // Bitmap index of a BMP parameter whose image file does not exist.
 constexpr uint32_t kNoBitmapIndex = 0xFFFFFFFF;
@@ -30,20 +28,6 @@ constexpr ParamKeyword kParamKeywords[] = {
     {u"INT", kParamInt},           {u"STR", kParamStr}, {u"BMP", kParamBmp},
     {u"NAMEDREF", kParamNamedRef}, {u"RAW", kParamRaw},
 };
-
-// Reads the next token of the line, which must begin with `key`, and returns
-// the text after the key.
-std::u16string readKeyedParam(std::u16string_view key, const char* missingMessage) {
-  nextParam(gSourceLexer);
-  if (!startsWithNoCase(gSourceLexer.token, key)) throw CKrvException(kErrorParse, missingMessage);
-  return gSourceLexer.token.substr(key.size());
-}
-
-template <typename T>
-T& appendCounted(std::vector<T>& list, const char* overflowMessage) {
-  if (list.size() >= kMaxCountedEntries) throw CKrvException(kErrorContent, overflowMessage);
-  return list.emplace_back();
-}
 
 }  // namespace
 
