@@ -30,9 +30,27 @@ class SourceLexer {
   // Resets every field, so one reader can read several files in turn.
   void open(FileSystem& fs, std::string_view path);
   // Reads the next unit into `current` and adds it to `characterSum`.
-  void getRawChar();
+  void getRawChar() {
+    if (!unicode) {
+      current = pos_ < data_.size() ? static_cast<unsigned char>(data_[pos_++]) : kEndOfInput;
+    } else {
+      readUnicodeUnit();
+    }
+    characterSum += current;
+  }
   // Reads the next character, skipping comment lines and counting lines.
-  bool nextChar();
+  bool nextChar() {
+    getRawChar();
+    if (atLineStart) {
+      atLineStart = false;
+      if (current == u'/') skipCommentLine();
+    }
+    if (current == u'\n') {
+      ++currentLine;
+      atLineStart = true;
+    }
+    return current != kEndOfInput;
+  }
   // Skips characters of `skipSet`, then collects characters up to one of
   // `stopSet` into `token`. The character 0 belongs to every set.
   bool readToken(std::u16string_view skipSet, std::u16string_view stopSet);
@@ -45,6 +63,12 @@ class SourceLexer {
   uint32_t characterSum = 0;
 
  private:
+  class CharSet;
+  void readUnicodeUnit();
+  void skipCommentLine();
+  void collectEightBitRun(const CharSet& stop);
+  [[noreturn]] static void raiseLongToken();
+
   std::string data_;  // the file's bytes after the byte-order mark test
   size_t pos_ = 0;
 };

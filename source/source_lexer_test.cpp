@@ -148,6 +148,33 @@ TEST_F(SourceLexerTest, TokensLongerThan511AreRefused) {
   }
 }
 
+// 8-bit text is collected a run of bytes at a time, UTF-16 text a character
+// at a time: both must give the same tokens, lines and character sum.
+TEST_F(SourceLexerTest, EightBitAndUtf16ReadTheSameTokens) {
+  const std::string text =
+      "/ comment\r\nSKINTYPE scalable\r\n  BITMAP\tIID=A c16 x.bmp\n/x\n\n"
+      "A\xE9\xFF" +
+      std::string("B\0C", 3) + " last";
+  std::string utf16 = "\xFF\xFE";
+  for (char c : text) {
+    utf16.push_back(c);
+    utf16.push_back('\0');
+  }
+  auto read = [&](const std::string& bytes) {
+    open(bytes);
+    std::u16string trace;
+    for (int i = 0; i < 12; ++i) {
+      bool got = i % 3 == 2 ? nextParam(lexer) : nextWord(lexer);
+      trace += (got ? u"+" : u"-") + lexer.token + u"@" + std::u16string(1, lexer.current) +
+               static_cast<char16_t>(u'0' + lexer.currentLine) + u"|";
+    }
+    return std::make_pair(trace, lexer.characterSum);
+  };
+  auto eightBit = read(text);
+  EXPECT_EQ(eightBit, read(utf16));
+  EXPECT_EQ(eightBit.first.substr(0, 25), u"+SKINTYPE@ 2|+scalable@\r2");
+}
+
 TEST_F(SourceLexerTest, ReopeningResetsTheReader) {
   open("AAAA");
   while (lexer.nextChar()) {
