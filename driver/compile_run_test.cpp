@@ -6,36 +6,20 @@
 #include <vector>
 
 #include "base/memory_platform.h"
+#include "driver/compile_test_support.h"
 #include "source/source_lexer.h"
 
 namespace korvane {
 namespace {
 
-const std::string kBar(70, '=');
-const std::string kDash(70, '-');
-
-std::string banner() {
-  return kBar + "\nKorvane v0.0.141 (" + __DATE__ + ") for Orv Platform.\n" + kBar + "\n\n";
-}
-std::string closing(bool ok) {
-  return "\n" + kBar +
-         (ok ? "\n\nCompleted successfully.\n" : "\n\nAborted, ERRORS ENCOUNTERED!\n") + "\n" +
-         kBar + "\n";
-}
-
-struct RunResult {
-  int code;
-  std::string out;
-  std::string err;
-};
+using testing::banner;
+using testing::closing;
+using testing::framedReport;
+using testing::runInMemory;
+using testing::RunResult;
 
 RunResult compile(MemoryPlatform& p, std::vector<std::string> args) {
-  args.insert(args.begin(), "korvane");
-  std::vector<const char*> argv;
-  for (const std::string& a : args) argv.push_back(a.c_str());
-  Platform platform = p.platform();
-  int code = runCompile(static_cast<int>(argv.size()), argv.data(), platform);
-  return RunResult{code, p.console.stdoutText, p.console.stderrText};
+  return runInMemory(p, std::move(args));
 }
 
 TEST(CompileRun, IncompleteCommandLinePrintsUsageOnly) {
@@ -78,9 +62,8 @@ TEST(CompileRun, MissingSourceIsReportedWithLineOneOnBothStreams) {
                          "  Forcing skin type to be NORMAL\n"
                          "  DRM compatibility mode, PKG generation will be altered\n"
                          "\nPhase 1: Input parsing.\n"
-                         "  Opening source file missing.txt ...\n"
-                         "\n" +
-                         kDash + "\n" + report + kDash + "\n" + closing(false));
+                         "  Opening source file missing.txt ...\n" +
+                         framedReport(report) + closing(false));
 }
 
 TEST(CompileRun, ShortSourcesFailUnicodeDetection) {

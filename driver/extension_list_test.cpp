@@ -8,29 +8,21 @@
 
 #include "base/memory_platform.h"
 #include "driver/compile_run.h"
+#include "driver/compile_test_support.h"
 
 namespace korvane {
 namespace {
 
-const std::string kBar(70, '=');
-const std::string kDash(70, '-');
-const std::string kBanner =
-    kBar + "\nKorvane v0.0.141 (" + __DATE__ + ") for Orv Platform.\n" + kBar + "\n\n";
+using testing::banner;
+using testing::closing;
+using testing::framedReport;
+using testing::runInMemory;
+using testing::RunResult;
+const std::string kBanner = banner();
 const std::string kFailed = "\nItem ID extension list is invalid, INITIALIZATION FAILED!\n";
 
-struct RunResult {
-  int code;
-  std::string out;
-  std::string err;
-};
-
 RunResult compile(MemoryPlatform& p, std::vector<std::string> args) {
-  args.insert(args.begin(), "korvane");
-  std::vector<const char*> argv;
-  for (const std::string& a : args) argv.push_back(a.c_str());
-  Platform platform = p.platform();
-  int code = runCompile(static_cast<int>(argv.size()), argv.data(), platform);
-  return RunResult{code, p.console.stdoutText, p.console.stderrText};
+  return runInMemory(p, std::move(args));
 }
 
 // The last line has no line end, so an error raised there names line 5.
@@ -61,10 +53,8 @@ TEST(ExtensionList, NotesFramedBetweenBannerAndSummaryAndRowsReachTheParser) {
                          "  Skin name: Skin\n"
                          "\nPhase 1: Input parsing.\n"
                          "  Opening source file skin.txt ...\n"
-                         "  Parsing file ...\n"
-                         "\n" +
-                         kDash + "\n" + report + kDash + "\n" + "\n" + kBar +
-                         "\n\nAborted, ERRORS ENCOUNTERED!\n\n" + kBar + "\n");
+                         "  Parsing file ...\n" +
+                         framedReport(report) + closing(false));
 }
 
 TEST(ExtensionList, WithoutAListTheNewNameIsUnknownAndNothingIsNoted) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/memory_platform.h"
-#include "driver/compile_run.h"
+#include "driver/compile_test_support.h"
 
 namespace korvane {
 namespace {
@@ -16,26 +16,17 @@ const std::string kScalable =
     "SKINTYPE scalable\nUID 0x2000ABCD\nNAME 1 \"Skin\"\n"
     "BITMAP IID=QsnBgScreen c16 bg.bmp\nSOUND IID=SoundRingingTone \"ring.aac\"\n";
 
-struct Outcome {
-  int code;
-  std::string out;
-  std::string err;
-};
+using testing::RunResult;
 
-Outcome compile(MemoryPlatform& p, const std::string& description,
-                std::vector<std::string> options = {}) {
+RunResult compile(MemoryPlatform& p, const std::string& description,
+                  std::vector<std::string> options = {}) {
   p.fs.addFile("skin.txt", description);
   p.fs.addFile("bg.bmp", "image");
   p.fs.directories.insert("out");
-  std::vector<std::string> args = {"korvane", "-tout"};
-  args.insert(args.end(), options.begin(), options.end());
-  args.push_back("skin.txt");
-  args.push_back("Skin");
-  std::vector<const char*> argv;
-  for (const std::string& a : args) argv.push_back(a.c_str());
-  Platform platform = p.platform();
-  int code = runCompile(static_cast<int>(argv.size()), argv.data(), platform);
-  return Outcome{code, p.console.stdoutText, p.console.stderrText};
+  options.insert(options.begin(), "-tout");
+  options.push_back("skin.txt");
+  options.push_back("Skin");
+  return testing::runInMemory(p, std::move(options));
 }
 
 std::string report(const char* codeLine, const char* message) {
@@ -45,7 +36,7 @@ std::string report(const char* codeLine, const char* message) {
 TEST(OutputPhases, ASuccessfulRunWritesEveryOutput) {
   MemoryPlatform p;
   p.clock.value = 133000000000000000ull;
-  Outcome run = compile(p, kScalable, {"--drm"});
+  RunResult run = compile(p, kScalable, {"--drm"});
   EXPECT_EQ(run.code, 0);
   EXPECT_TRUE(run.err.empty());
   EXPECT_EQ(p.fs.content("Skin_MIFList.txt"), "/E\r\n/c16 .\\bg.bmp\r\n");
@@ -88,7 +79,7 @@ TEST(OutputPhases, Phase3FailuresLeaveEarlierFilesAndRemovePartialOnes) {
     SCOPED_TRACE(fault.name);
     MemoryPlatform p;
     fault.inject(p.fs);
-    Outcome run = compile(p, kScalable);
+    RunResult run = compile(p, kScalable);
     EXPECT_EQ(run.code, 2);
     EXPECT_EQ(run.err, report(fault.codeLine, fault.message));
     EXPECT_NE(run.out.find("\nAborted, ERRORS ENCOUNTERED!\n"), std::string::npos);
@@ -102,7 +93,7 @@ TEST(OutputPhases, Phase3FailuresLeaveEarlierFilesAndRemovePartialOnes) {
 TEST(OutputPhases, AFailedDrmFileLeavesAnEmptyPkgFile) {
   MemoryPlatform p;
   p.fs.failOpenWrite.insert("out/datafiles.def");
-  Outcome run = compile(p, kScalable, {"--drm"});
+  RunResult run = compile(p, kScalable, {"--drm"});
   EXPECT_EQ(run.code, 2);
   EXPECT_EQ(run.err,
             report("Error while opening a file\n", "Can not open DRM def output file for writing"));
@@ -113,9 +104,9 @@ TEST(OutputPhases, ContentErrorsOfTheWritersCarryNoLine) {
   // The SKN writer refuses a restricted application icon of a normal skin:
   // the generation list stays, no SKN or PKG file is written.
   MemoryPlatform p;
-  Outcome run = compile(p,
-                        "SKINTYPE normal\nNAME 1 \"Skin\"\nRESTRICTION LAY_W\n"
-                        "APPICON UID=0x1000\nIID=QsnBgScreen\nEND\n");
+  RunResult run = compile(p,
+                          "SKINTYPE normal\nNAME 1 \"Skin\"\nRESTRICTION LAY_W\n"
+                          "APPICON UID=0x1000\nIID=QsnBgScreen\nEND\n");
   EXPECT_EQ(run.code, 2);
   EXPECT_EQ(run.err, report("Error in skin content\n", "Application icon contains restrictions"));
   EXPECT_EQ(p.fs.content("Skin_MBMList.txt"), "Skin.mbm\r\n");
@@ -134,7 +125,7 @@ TEST(OutputPhases, ContentErrorsOfTheWritersCarryNoLine) {
 TEST(OutputPhases, GenerationListWriteFailureKeepsItsLines) {
   MemoryPlatform p;
   p.fs.failWriteBeyond["Skin_MIFList.txt"] = 4;
-  Outcome run = compile(p, kScalable);
+  RunResult run = compile(p, kScalable);
   EXPECT_EQ(run.code, 2);
   EXPECT_EQ(run.err, report("Error while opening a file\n",
                             "Text output file for bmconv can not be written"));
@@ -144,7 +135,7 @@ TEST(OutputPhases, GenerationListWriteFailureKeepsItsLines) {
 
 TEST(OutputPhases, SystemSkinsAreRefusedBeforeAnyOutput) {
   MemoryPlatform p;
-  Outcome run = compile(p, "SKINTYPE normal\nNAME 1 \"Skin\"\n", {"--forcesystem"});
+  RunResult run = compile(p, "SKINTYPE normal\nNAME 1 \"Skin\"\n", {"--forcesystem"});
   EXPECT_EQ(run.code, 2);
   EXPECT_NE(run.out.find("NOTE: Skintype: System \n\n" + std::string(70, '-') + "\n"),
             std::string::npos);
@@ -161,7 +152,7 @@ TEST(OutputPhases, SystemSkinsAreRefusedBeforeAnyOutput) {
 
 TEST(OutputPhases, ForceSwitchesHaveNoEffectOnScalableSkins) {
   MemoryPlatform p;
-  Outcome run = compile(p, kScalable, {"--forcesystem", "--forcenormal"});
+  RunResult run = compile(p, kScalable, {"--forcesystem", "--forcenormal"});
   EXPECT_EQ(run.code, 0);
   EXPECT_NE(run.out.find("WARNING: Scalable skin, force parameter has no effect.\n"
                          "WARNING: Scalable skin, force parameter has no effect.\n"

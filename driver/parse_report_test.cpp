@@ -8,17 +8,17 @@
 
 #include "base/memory_platform.h"
 #include "driver/compile_run.h"
+#include "driver/compile_test_support.h"
 #include "driver/test_process.h"
 
 namespace korvane {
 namespace {
 
-const std::string kBar(70, '=');
-const std::string kDash(70, '-');
-
-std::string banner() {
-  return kBar + "\nKorvane v0.0.141 (" + __DATE__ + ") for Orv Platform.\n" + kBar + "\n\n";
-}
+using testing::banner;
+using testing::closing;
+using testing::framedReport;
+using testing::runInMemory;
+using testing::RunResult;
 
 const std::string kPhase1 = banner() +
                             "Phase 0: Parameter summary.\n"
@@ -42,26 +42,17 @@ std::string phases2And3(const std::string& listName) {
          "  Completed.\n";
 }
 
-const std::string kSucceeded = "\n" + kBar + "\n\nCompleted successfully.\n\n" + kBar + "\n";
-const std::string kAborted = "\n" + kBar + "\n\nAborted, ERRORS ENCOUNTERED!\n\n" + kBar + "\n";
+const std::string kSucceeded = closing(true);
+const std::string kAborted = closing(false);
 
 std::string report(int line, const std::string& codeLine, const std::string& message) {
   return "An exception occured (when parsing line " + std::to_string(line) + "):\n  " + codeLine +
          "\n  " + message + "\n";
 }
 
-struct RunResult {
-  int code;
-  std::string out;
-  std::string err;
-};
-
 RunResult compile(MemoryPlatform& p, const std::string& skin) {
   p.fs.addFile("skin.txt", skin);
-  std::vector<const char*> argv = {"korvane", "skin.txt", "Demo"};
-  Platform platform = p.platform();
-  int code = runCompile(static_cast<int>(argv.size()), argv.data(), platform);
-  return RunResult{code, p.console.stdoutText, p.console.stderrText};
+  return runInMemory(p, {"skin.txt", "Demo"});
 }
 
 TEST(ParseReport, ScalableSkinWithNotesAndWarnings) {
@@ -156,8 +147,7 @@ TEST(ParseReport, ParseErrorsAreReportedWithTheirLine) {
     RunResult run = compile(p, "SKINTYPE normal\nUID 0\nNAME 1 \"Demo\"\n" + c.body);
     EXPECT_EQ(run.code, 2);
     EXPECT_EQ(run.err, c.report);
-    EXPECT_EQ(run.out,
-              kPhase1 + c.diagnostics + "\n" + kDash + "\n" + c.report + kDash + "\n" + kAborted);
+    EXPECT_EQ(run.out, kPhase1 + c.diagnostics + framedReport(c.report) + kAborted);
   }
 }
 
@@ -174,8 +164,7 @@ TEST(ParseReportBinary, ExitCodesAndStreams) {
   const std::string expectedReport =
       report(5, "Parse error", "No match found for item ID \"nothing_known.bmp\"");
   EXPECT_EQ(run.err, expectedReport);
-  EXPECT_NE(run.out.find("  Parsing file ...\n\n" + kDash + "\n" + expectedReport + kDash + "\n" +
-                         kAborted),
+  EXPECT_NE(run.out.find("  Parsing file ...\n" + framedReport(expectedReport) + kAborted),
             std::string::npos)
       << run.out;
 
@@ -199,10 +188,9 @@ TEST(ParseReportBinary, UnknownKeywordGoesToStandardOutputAndTheReportToBoth) {
       report(4, "Parse error", "Unknown token encountered or syntax error");
   EXPECT_EQ(run.err, expectedReport);
   // The 8-bit source's bytes C2 A0 are two characters, each printed as UTF-8.
-  EXPECT_NE(
-      run.out.find("  Parsing file ...\nDEBUG: Unknown token: \"BITMAP\xC3\x82\xC2\xA0\"\n\n" +
-                   kDash + "\n" + expectedReport + kDash + "\n" + kAborted),
-      std::string::npos)
+  EXPECT_NE(run.out.find("  Parsing file ...\nDEBUG: Unknown token: \"BITMAP\xC3\x82\xC2\xA0\"\n" +
+                         framedReport(expectedReport) + kAborted),
+            std::string::npos)
       << run.out;
 }
 

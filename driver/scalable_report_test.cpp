@@ -7,16 +7,16 @@
 
 #include "base/memory_platform.h"
 #include "driver/compile_run.h"
+#include "driver/compile_test_support.h"
 
 namespace korvane {
 namespace {
 
-const std::string kBar(70, '=');
-const std::string kDash(70, '-');
-
-std::string banner() {
-  return kBar + "\nKorvane v0.0.141 (" + __DATE__ + ") for Orv Platform.\n" + kBar + "\n\n";
-}
+using testing::banner;
+using testing::closing;
+using testing::framedReport;
+using testing::runInMemory;
+using testing::RunResult;
 
 // The extension list names the items of the skin below.
 const char kItemIds[] =
@@ -52,21 +52,12 @@ const char kSkin[] =
     "SIZEBOUNDPARAM Width VALUEID=1 FLAGS=W\n"
     "END\n";
 
-struct RunResult {
-  int code;
-  std::string out;
-  std::string err;
-};
-
 RunResult compile(MemoryPlatform& p, const std::string& skin) {
   p.fs.addFile("ids.txt", kItemIds);
   p.fs.addFile("skin.txt", skin);
   p.fs.addFile("bg.bmp", "image");
   p.fs.addFile("glow.svg", "image");
-  std::vector<const char*> argv = {"korvane", "-iids.txt", "skin.txt", "Glow"};
-  Platform platform = p.platform();
-  int code = runCompile(static_cast<int>(argv.size()), argv.data(), platform);
-  return RunResult{code, p.console.stdoutText, p.console.stderrText};
+  return runInMemory(p, {"-iids.txt", "skin.txt", "Glow"});
 }
 
 const std::string kOpening = banner() +
@@ -99,9 +90,8 @@ TEST(ScalableReport, ScalableItemsAndAnimationCompile) {
                 "  Writing SKN file (that uses MBM/MIF Glow) to Glow.skn ...\n"
                 "  Completed.\n"
                 "  Writing PKG file for Glow to Glow.pkg ...\n"
-                "  Completed.\n"
-                "\n" +
-                kBar + "\n\nCompleted successfully.\n\n" + kBar + "\n");
+                "  Completed.\n" +
+                closing(true));
   EXPECT_TRUE(p.fs.has("Glow.skn"));
 }
 
@@ -120,10 +110,8 @@ TEST(ScalableReport, FaultInsideAnAnimationIsReportedWithItsLine) {
   EXPECT_EQ(run.out, kOpening +
                          "INFO: IID reference (REFIID=LAY_W%KrvGlow) currently points to "
                          "non-existent element (line 7)\n"
-                         "NOTE: item gone.bmp not add beacuse file not exist!!\n"
-                         "\n" +
-                         kDash + "\n" + report + kDash + "\n\n" + kBar +
-                         "\n\nAborted, ERRORS ENCOUNTERED!\n\n" + kBar + "\n");
+                         "NOTE: item gone.bmp not add beacuse file not exist!!\n" +
+                         framedReport(report) + closing(false));
   EXPECT_FALSE(p.fs.has("Glow.skn"));
 }
 
