@@ -52,12 +52,24 @@ const std::vector<ItemIdEntry>& builtinItemIds() {
 }
 
 void ItemIdRegistry::loadBuiltins() {
+  const std::vector<ItemIdEntry>& builtins = builtinItemIds();
+  if (builtinRows_ == builtins.size()) {
+    // The built-in rows are in place (rows are only ever appended after
+    // them): dropping the extension rows is enough, which keeps repeated
+    // compiles in one process cheap.
+    for (size_t i = builtinRows_; i < rows_.size(); ++i) {
+      auto it = index_.find(rows_[i].name);
+      if (it != index_.end() && it->second == i) index_.erase(it);
+    }
+    rows_.resize(builtinRows_);
+    return;
+  }
   rows_.clear();
   index_.clear();
-  const std::vector<ItemIdEntry>& builtins = builtinItemIds();
   rows_.reserve(builtins.size());
   index_.reserve(builtins.size());
   for (const ItemIdEntry& entry : builtins) append(entry);
+  builtinRows_ = rows_.size();
 }
 
 void ItemIdRegistry::append(ItemIdEntry entry) {

@@ -43,6 +43,8 @@ class ItemIdRegistry {
  private:
   std::vector<ItemIdEntry> rows_;
   std::unordered_map<std::u16string, size_t, FoldedHash, FoldedEqual> index_;
+  // How many leading rows are the built-in table, once loaded.
+  size_t builtinRows_ = 0;
 };
 
 // The process-wide registry.

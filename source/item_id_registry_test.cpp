@@ -180,6 +180,18 @@ TEST_F(ItemIdRegistryTest, ListRowsNeverShadowAndNeedThePrefix) {
   EXPECT_EQ(findItemIdByFileName(console, u"qgn_bare_name.bmp"), nullptr);
 }
 
+TEST_F(ItemIdRegistryTest, ReloadingDropsTheRowsOfTheLastList) {
+  loadList(
+      "IID \"KTavsIIDNewItem\" 0x10005A26 0x9000\n"
+      "IID \"KTavsIIDQsnBgScreen\" 0x1 0x2\n");
+  loadItemIds(fs, console, "");
+  EXPECT_EQ(gItemIdRegistry.rows().size(), kBuiltinRows);
+  EXPECT_EQ(findItemId(u"NewItem"), nullptr);
+  EXPECT_EQ(idOf(findItemId(u"QsnBgScreen")), kQsnBgScreen);
+  loadList("IID \"KTavsIIDNewItem\" 7 8\n");
+  EXPECT_EQ(idOf(findItemId(u"NewItem")), (ItemId{7, 8}));
+}
+
 TEST_F(ItemIdRegistryTest, CommentOnlyListIsValid) {
   loadList("/ nothing here yet\n/ IID \"KTavsIIDCommented\" 1 2\n");
   EXPECT_EQ(gItemIdRegistry.rows().size(), kBuiltinRows);
