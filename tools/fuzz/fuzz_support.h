@@ -1,0 +1,43 @@
+// What the fuzz targets share: an in-memory platform with a fixed set of
+// image files, a compile run on it, and the checks that turn a wrong result
+// into a crash libFuzzer reports.
+#ifndef KORVANE_TOOLS_FUZZ_FUZZ_SUPPORT_H
+#define KORVANE_TOOLS_FUZZ_FUZZ_SUPPORT_H
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/memory_platform.h"
+
+namespace korvane::fuzz {
+
+// The description, the extension list and the output directory of every run.
+inline constexpr const char* kDescriptionFile = "skin.txt";
+inline constexpr const char* kExtensionListFile = "ext.txt";
+inline constexpr const char* kOutputDir = "out";
+inline constexpr const char* kSkinName = "Fuzz";
+
+// A valid extension list with two rows a description can name (NewItem, FuzzItem).
+extern const char kValidExtensionList[];
+
+// A platform whose file system holds the image files (in the working directory
+// and under "images/"), the valid extension list and the output directory, and
+// whose clock is fixed.
+std::unique_ptr<MemoryPlatform> makePlatform();
+
+// runCompile with "korvane" prepended to `args`.
+int compile(MemoryPlatform& platform, const std::vector<std::string>& args);
+
+// Prints what went wrong with the console text of the run and aborts.
+[[noreturn]] void fail(std::string_view what, const MemoryPlatform& platform);
+
+// Compiles `description` in a fresh platform and checks the run: the exit code
+// is 0 or 2; a success leaves the generation list, an SKN file that decodes
+// and renders, and a PKG file; an error leaves its report on standard error.
+void compileAndCheck(const std::string& description, bool withExtensionList, bool toOutputDir);
+
+}  // namespace korvane::fuzz
+
+#endif
