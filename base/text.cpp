@@ -106,14 +106,4 @@ std::string format(const char* fmt, ...) {
   return out;
 }
 
-size_t FoldedHash::operator()(std::u16string_view text) const {
-  // FNV-1a over the folded units.
-  uint64_t h = 1469598103934665603ull;
-  for (char16_t c : text) {
-    h ^= foldAZ(c);
-    h *= 1099511628211ull;
-  }
-  return static_cast<size_t>(h);
-}
-
 }  // namespace korvane

@@ -5,6 +5,7 @@
 #define KORVANE_BASE_TEXT_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -34,9 +35,21 @@ std::string toUtf8(std::u16string_view text);
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // A hash for text folded in A to Z only, so that names equal but for the case
-// of those letters share a bucket.
+// of those letters share a bucket (FNV-1a over the folded units). `append`
+// continues a hash, so the hash of two texts one after the other needs no
+// joined copy.
 struct FoldedHash {
-  size_t operator()(std::u16string_view text) const;
+  static constexpr uint64_t kSeed = 1469598103934665603ull;
+  static uint64_t append(uint64_t hash, std::u16string_view text) {
+    for (char16_t c : text) {
+      hash ^= foldAZ(c);
+      hash *= 1099511628211ull;
+    }
+    return hash;
+  }
+  size_t operator()(std::u16string_view text) const {
+    return static_cast<size_t>(append(kSeed, text));
+  }
 };
 struct FoldedEqual {
   bool operator()(std::u16string_view a, std::u16string_view b) const { return equalsNoCase(a, b); }

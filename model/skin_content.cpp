@@ -8,18 +8,23 @@ namespace korvane {
 SkinContent::SkinContent(FileSystem& fs, Console& console) : fs_(fs), console_(console) {}
 
 bool SkinContent::itemExists(const ItemId& id) const {
-  return existingItems_.count(id) != 0;
+  return existingItems_.find(hashOf(id), [&](uint32_t k) { return itemKeys_[k].id == id; }) !=
+         RecordIndex::kNone;
 }
 
 bool SkinContent::itemDefined(const ItemId& id, Restriction restriction) const {
-  return definedItems_.count(ItemKey{id, restriction}) != 0;
+  ItemKey key{id, restriction};
+  return definedItems_.find(hashOf(key), [&](uint32_t k) {
+    return itemKeys_[k].id == id && itemKeys_[k].restriction == restriction;
+  }) != RecordIndex::kNone;
 }
 
 void SkinContent::claimItem(const ItemId& id, Restriction restriction) {
-  if (!definedItems_.insert(ItemKey{id, restriction}).second) {
-    throw CKrvException(kErrorContent, "Item already defined");
-  }
-  existingItems_.insert(id);
+  if (itemDefined(id, restriction)) throw CKrvException(kErrorContent, "Item already defined");
+  auto record = static_cast<uint32_t>(itemKeys_.size());
+  itemKeys_.push_back(ItemKey{id, restriction});
+  definedItems_.insert(hashOf(itemKeys_.back()), record);
+  if (!itemExists(id)) existingItems_.insert(hashOf(id), record);
 }
 
 void SkinContent::addLanguageName(uint32_t languageId, const std::u16string& name) {
@@ -41,6 +46,7 @@ void SkinContent::addTargetDevice(const std::u16string& device) {
 
 void SkinContent::setBitmapPath() {
   bitmapPath_.clear();
+  bitmapPathHash_ = FoldedHash::kSeed;
 }
 
 void SkinContent::setBitmapPath(const std::u16string& path) {
@@ -48,30 +54,39 @@ void SkinContent::setBitmapPath(const std::u16string& path) {
     if (path.size() > kMaxText)
       throw CKrvException(kErrorParse, "Bitmap path longer than 511 characters");
     bitmapPath_ = path;
-    return;
+  } else {
+    if (path.size() + 1 > kMaxText)
+      throw CKrvException(kErrorParse, "Bitmap path longer than 511 characters");
+    bitmapPath_ = path + u'\\';
+    printDiagnostic(console_, Diagnostic::kNote, "Trailing backslash appended to bitmap path");
   }
-  if (path.size() + 1 > kMaxText)
-    throw CKrvException(kErrorParse, "Bitmap path longer than 511 characters");
-  bitmapPath_ = path + u'\\';
-  printDiagnostic(console_, Diagnostic::kNote, "Trailing backslash appended to bitmap path");
+  bitmapPathHash_ = FoldedHash::append(FoldedHash::kSeed, bitmapPath_);
 }
 
-SkinContent::SourceKey SkinContent::sourceKey(uint32_t colorDepth,
-                                              const std::u16string& fileName) const {
-  return SourceKey{foldedCopy(bitmapPath_), colorDepth, foldedCopy(fileName)};
+uint64_t SkinContent::sourceHash(uint32_t colorDepth, const std::u16string& fileName) const {
+  return FoldedHash::append(bitmapPathHash_ * 31 + colorDepth, fileName);
+}
+
+uint32_t SkinContent::findSourceRecord(uint64_t hash, uint32_t colorDepth,
+                                       const std::u16string& fileName) const {
+  return sourceIndex_.find(hash, [&](uint32_t record) {
+    const BitmapSource& source = bitmapSources_[record];
+    return source.colorDepth == colorDepth && equalsNoCase(source.fileName, fileName) &&
+           equalsNoCase(source.path, bitmapPath_);
+  });
 }
 
 const BitmapSource* SkinContent::findBitmapSource(uint32_t colorDepth,
                                                   const std::u16string& fileName) const {
-  auto it = sourceIndex_.find(sourceKey(colorDepth, fileName));
-  return it == sourceIndex_.end() ? nullptr : &bitmapSources_[it->second];
+  uint32_t record = findSourceRecord(sourceHash(colorDepth, fileName), colorDepth, fileName);
+  return record == RecordIndex::kNone ? nullptr : &bitmapSources_[record];
 }
 
 BitmapSource* SkinContent::registerBitmapSource(uint32_t colorDepth, const std::u16string& fileName,
                                                 uint8_t svgAnim) {
-  SourceKey key = sourceKey(colorDepth, fileName);
-  auto it = sourceIndex_.find(key);
-  if (it != sourceIndex_.end()) return &bitmapSources_[it->second];
+  uint64_t hash = sourceHash(colorDepth, fileName);
+  uint32_t record = findSourceRecord(hash, colorDepth, fileName);
+  if (record != RecordIndex::kNone) return &bitmapSources_[record];
   if (!sourceFileExists(bitmapPath_, fileName)) {
     console_.out("NOTE: item " + narrowCopy(fileName) + " not add beacuse file not exist!!\n");
     return nullptr;
@@ -83,7 +98,7 @@ BitmapSource* SkinContent::registerBitmapSource(uint32_t colorDepth, const std::
   source.fileName = fileName;
   source.svgAnim = svgAnim;
   nextBitmapIndex_ += 2;
-  sourceIndex_.emplace(std::move(key), bitmapSources_.size());
+  sourceIndex_.insert(hash, static_cast<uint32_t>(bitmapSources_.size()));
   bitmapSources_.push_back(std::move(source));
   return &bitmapSources_.back();
 }
@@ -98,13 +113,15 @@ bool SkinContent::sourceFileExists(const std::u16string& directory,
 }
 
 const BitmapItem* SkinContent::findBitmap(const ItemId& id) const {
-  auto it = firstBitmap_.find(id);
-  return it == firstBitmap_.end() ? nullptr : &bitmaps_[it->second];
+  uint32_t record = firstBitmap_.find(hashOf(id), [&](uint32_t b) { return bitmaps_[b].id == id; });
+  return record == RecordIndex::kNone ? nullptr : &bitmaps_[record];
 }
 
 void SkinContent::addBitmap(const BitmapItem& item) {
   claimItem(item.id, item.restriction);
-  firstBitmap_.emplace(item.id, bitmaps_.size());
+  if (findBitmap(item.id) == nullptr) {
+    firstBitmap_.insert(hashOf(item.id), static_cast<uint32_t>(bitmaps_.size()));
+  }
   bitmaps_.push_back(item);
 }
 

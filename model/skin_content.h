@@ -9,12 +9,12 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "base/item_id.h"
 #include "base/platform.h"
+#include "base/record_index.h"
 #include "base/text.h"
 
 namespace korvane {
@@ -272,34 +272,17 @@ class SkinContent {
   struct ItemKey {
     ItemId id;
     Restriction restriction;
-    friend bool operator==(const ItemKey& a, const ItemKey& b) {
-      return a.id == b.id && a.restriction == b.restriction;
-    }
   };
-  struct ItemKeyHash {
-    size_t operator()(const ItemKey& key) const {
-      return ItemIdHash()(key.id) * 31 + key.restriction;
-    }
-  };
-  struct SourceKey {
-    std::u16string foldedPath;
-    uint32_t colorDepth;
-    std::u16string foldedName;
-    friend bool operator==(const SourceKey& a, const SourceKey& b) {
-      return a.colorDepth == b.colorDepth && a.foldedPath == b.foldedPath &&
-             a.foldedName == b.foldedName;
-    }
-  };
-  struct SourceKeyHash {
-    size_t operator()(const SourceKey& key) const {
-      return (FoldedHash()(key.foldedPath) * 31 + key.colorDepth) * 31 +
-             FoldedHash()(key.foldedName);
-    }
-  };
+  static uint64_t hashOf(const ItemId& id) {
+    return (static_cast<uint64_t>(id.major) << 32) | id.minor;
+  }
+  static uint64_t hashOf(const ItemKey& key) { return hashOf(key.id) * 31 + key.restriction; }
 
   // Refuses a duplicate, then records the item in the indexes.
   void claimItem(const ItemId& id, Restriction restriction);
-  SourceKey sourceKey(uint32_t colorDepth, const std::u16string& fileName) const;
+  uint64_t sourceHash(uint32_t colorDepth, const std::u16string& fileName) const;
+  uint32_t findSourceRecord(uint64_t hash, uint32_t colorDepth,
+                            const std::u16string& fileName) const;
 
   FileSystem& fs_;
   Console& console_;
@@ -318,11 +301,18 @@ class SkinContent {
   std::u16string bitmapPath_;
   uint32_t nextBitmapIndex_ = kFirstBitmapIndex;
 
-  std::unordered_set<ItemKey, ItemKeyHash> definedItems_;
-  std::unordered_set<ItemId, ItemIdHash> existingItems_;
-  std::unordered_map<ItemId, size_t, ItemIdHash> firstBitmap_;
+  // The identifier and restriction of every item, in definition order, and
+  // two indexes over them: by both (the duplicate check) and by identifier
+  // alone (the first key of each identifier).
+  std::vector<ItemKey> itemKeys_;
+  RecordIndex definedItems_;
+  RecordIndex existingItems_;
+  // The first bitmap of each identifier.
+  RecordIndex firstBitmap_;
   std::unordered_set<uint32_t> languageIds_;
-  std::unordered_map<SourceKey, size_t, SourceKeyHash> sourceIndex_;
+  // Sources by folded path, colour depth and folded file name.
+  RecordIndex sourceIndex_;
+  uint64_t bitmapPathHash_ = FoldedHash::kSeed;
 };
 
 }  // namespace korvane
