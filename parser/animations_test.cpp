@@ -22,26 +22,8 @@ class AnimationsTest : public ParserTest {
     addItemId("KTavsIIDKrvFade", kFade.major, kFade.minor);
   }
 
-  // Parses the ANIMATION elements of `text` one after another in a scalable
-  // skin, as the element loop would; returns what was raised (code -1: nothing).
   ParseFailure animations(const std::string& text) {
-    content->skinType = kSkinTypeScalable;
-    open(text);
-    DescParser parser(*content, platform.console);
-    ParseFailure failure;
-    try {
-      while (nextWord(gSourceLexer)) parser.parseAnimation();
-    } catch (const CKrvException& e) {
-      failure.code = e.code;
-      failure.message = e.message;
-      failure.line = gSourceLexer.currentLine;
-    }
-    return failure;
-  }
-
-  void fresh() {
-    content = std::make_unique<SkinContent>(platform.fs, platform.console);
-    content->setBitmapPath(u".\\");
+    return parseElements(text, &DescParser::parseAnimation);
   }
 };
 
@@ -136,7 +118,7 @@ TEST_F(AnimationsTest, MorphingAndPreprocessAreOptional) {
   EXPECT_EQ(content->animations()[1].morphing, 1);
   EXPECT_EQ(content->animations()[1].minInterval, 0xFFFFFFFFu);
 
-  fresh();
+  resetContent();
   content->currentRestriction = 0x500;
   ParseFailure failure = animations(
       "ANIMATION IID=KrvSpin INPUT=none OUTPUT=none MININTERVAL=5\nEND\n"
@@ -194,7 +176,7 @@ TEST_F(AnimationsTest, MalformedAnimationsAreRefusedWithTheirLine) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    fresh();
+    resetContent();
     ParseFailure failure = animations(c.text);
     EXPECT_EQ(failure.code, kErrorParse);
     EXPECT_EQ(failure.message, c.message);
@@ -210,7 +192,7 @@ TEST_F(AnimationsTest, ListsBeyondSixteenBitsAreRefused) {
   ASSERT_EQ(animations(text + "END\n").code, -1);
   EXPECT_EQ(content->animations()[0].sizeBoundParams.size(), 0xFFFFu);
 
-  fresh();
+  resetContent();
   ParseFailure failure = animations(text + "SIZEBOUNDPARAM h VALUEID=1 FLAGS=H\nEND\n");
   EXPECT_EQ(failure.code, kErrorContent);
   EXPECT_EQ(failure.message, "ANIMATION has more than 65535 size-bound parameters");

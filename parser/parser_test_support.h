@@ -30,8 +30,7 @@ class ParserTest : public ::testing::Test {
  protected:
   void SetUp() override {
     gItemIdRegistry.loadBuiltins();
-    content = std::make_unique<SkinContent>(platform.fs, platform.console);
-    content->setBitmapPath(u".\\");
+    resetContent();
   }
 
   // Adds a registry row (the full name, with its "KTavsIID" prefix).
@@ -58,19 +57,43 @@ class ParserTest : public ::testing::Test {
     }
   }
 
-  // Parses the whole description and returns what it raised (code -1: nothing).
-  ParseFailure parseFailure(const std::string& text) {
-    open(text);
-    DescParser parser(*content, platform.console);
+  // Runs `step` and returns what it raised (code -1: nothing), with the
+  // reader's line at that moment.
+  template <typename Step>
+  ParseFailure capture(Step step) {
     ParseFailure failure;
     try {
-      parser.parse();
+      step();
     } catch (const CKrvException& e) {
       failure.code = e.code;
       failure.message = e.message;
       failure.line = gSourceLexer.currentLine;
     }
     return failure;
+  }
+
+  // Parses the whole description and returns what it raised (code -1: nothing).
+  ParseFailure parseFailure(const std::string& text) {
+    open(text);
+    DescParser parser(*content, platform.console);
+    return capture([&parser] { parser.parse(); });
+  }
+
+  // Parses the elements of `text` one after another with `element`, in a
+  // scalable skin, as the element loop would after reading each keyword.
+  ParseFailure parseElements(const std::string& text, void (DescParser::*element)()) {
+    content->skinType = kSkinTypeScalable;
+    open(text);
+    DescParser parser(*content, platform.console);
+    return capture([&] {
+      while (nextWord(gSourceLexer)) (parser.*element)();
+    });
+  }
+
+  // A new, empty skin (the registry and the files stay).
+  void resetContent() {
+    content = std::make_unique<SkinContent>(platform.fs, platform.console);
+    content->setBitmapPath(u".\\");
   }
 
   // Everything printed to standard output so far.

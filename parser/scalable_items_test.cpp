@@ -24,26 +24,8 @@ class ScalableItemsTest : public ParserTest {
     addItemId("KTavsIIDKrvThree", kThree.major, kThree.minor);
   }
 
-  // Parses the SCALABLEITEM elements of `text` one after another in a scalable
-  // skin, as the element loop would; returns what was raised (code -1: nothing).
   ParseFailure items(const std::string& text) {
-    open(text);
-    content->skinType = kSkinTypeScalable;
-    DescParser parser(*content, platform.console);
-    ParseFailure failure;
-    try {
-      while (nextWord(gSourceLexer)) parser.parseScalableItem();
-    } catch (const CKrvException& e) {
-      failure.code = e.code;
-      failure.message = e.message;
-      failure.line = gSourceLexer.currentLine;
-    }
-    return failure;
-  }
-
-  void fresh() {
-    content = std::make_unique<SkinContent>(platform.fs, platform.console);
-    content->setBitmapPath(u".\\");
+    return parseElements(text, &DescParser::parseScalableItem);
   }
 };
 
@@ -151,11 +133,11 @@ TEST_F(ScalableItemsTest, ReferenceFormDropsTheReferencePrefixAndNotesDanglingTa
   EXPECT_EQ(content->scalableItems()[2].restriction, 0x208u);
 
   // Nothing follows the reference form: a further token is the next element.
-  fresh();
+  resetContent();
   ParseFailure failure = items("SCALABLEITEM IID=KrvOne REFIID=KrvTwo END\n");
   EXPECT_EQ(failure.message, "IID parameter expected for SCALABLEITEM");
 
-  fresh();
+  resetContent();
   content->currentRestriction = 0x301;
   failure = items("SCALABLEITEM IID=KrvOne REFIID=LAY_AH%KrvTwo\n");
   EXPECT_EQ(failure.message,
@@ -217,7 +199,7 @@ TEST_F(ScalableItemsTest, MalformedItemsAndEffectsAreRefusedWithTheirLine) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    fresh();
+    resetContent();
     ParseFailure failure = items(c.text);
     EXPECT_EQ(failure.code, kErrorParse);
     EXPECT_EQ(failure.message, c.message);
@@ -273,7 +255,7 @@ TEST_F(ScalableItemsTest, CountsBeyondSixteenBitsAreRefused) {
   ASSERT_EQ(items(text + "END\nEND\n").code, -1);
   EXPECT_EQ(content->scalableItems()[0].effects[0].params.size(), 0xFFFFu);
 
-  fresh();
+  resetContent();
   ParseFailure failure = items(text + "INT last 1\nEND\nEND\n");
   EXPECT_EQ(failure.code, kErrorContent);
   EXPECT_EQ(failure.message, "EFFECT has more than 65535 parameters");
@@ -282,7 +264,7 @@ TEST_F(ScalableItemsTest, CountsBeyondSixteenBitsAreRefused) {
   std::string effects = "SCALABLEITEM IID=KrvOne INPUT=none OUTPUT=none\n";
   for (int i = 0; i <= 0xFFFF; ++i)
     effects += "EFFECT UID=1 INPUTA=none INPUTB=none OUTPUT=none END\n";
-  fresh();
+  resetContent();
   failure = items(effects + "END\n");
   EXPECT_EQ(failure.code, kErrorContent);
   EXPECT_EQ(failure.message, "SCALABLEITEM has more than 65535 effects");
@@ -306,7 +288,7 @@ TEST_F(ScalableItemsTest, WholeDescriptionsHandOverAfterEachItem) {
   EXPECT_EQ(content->animations().size(), 1u);
 
   for (const char* element : {"SCALABLEITEM", "ANIMATION"}) {
-    fresh();
+    resetContent();
     ParseFailure failure =
         parseFailure(std::string("SKINTYPE normal\nNAME 1 \"Skin\"\n") + element + " IID=KrvOne\n");
     EXPECT_EQ(failure.code, kErrorContent);
