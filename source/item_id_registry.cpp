@@ -1,5 +1,6 @@
 #include "source/item_id_registry.h"
 
+#include <charconv>
 #include <memory>
 
 #include "base/diagnostics.h"
@@ -15,8 +16,16 @@ ItemIdRegistry gItemIdRegistry;
 
 namespace {
 
-uint32_t parseTableNumber(const std::string& text) {
-  return static_cast<uint32_t>(std::stoul(text, nullptr, 0));
+// Table numbers are hexadecimal with "0x", or decimal.
+uint32_t parseTableNumber(std::string_view text) {
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  uint32_t value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value, base);
+  return value;
 }
 
 // The table holds one row a line: name, major, minor, separated by blanks.
@@ -29,13 +38,15 @@ std::vector<ItemIdEntry> parseBuiltinTable() {
     std::string_view line = table.substr(0, end);
     table = end == std::string_view::npos ? std::string_view() : table.substr(end + 1);
     if (line.empty() || line[0] == '#') continue;
-    std::string fields[3];
+    std::string_view fields[3];
     size_t field = 0;
-    for (char c : line) {
-      if (c == ' ' || c == '\t' || c == '\r') {
-        if (!fields[field].empty() && field < 2) ++field;
-      } else {
-        fields[field].push_back(c);
+    size_t start = std::string_view::npos;
+    for (size_t i = 0; i <= line.size(); ++i) {
+      bool blank = i == line.size() || line[i] == ' ' || line[i] == '\t' || line[i] == '\r';
+      if (!blank && start == std::string_view::npos) start = i;
+      if (blank && start != std::string_view::npos && field < 3) {
+        fields[field++] = line.substr(start, i - start);
+        start = std::string_view::npos;
       }
     }
     rows.push_back(ItemIdEntry{widenCopy(fields[0]), parseTableNumber(fields[1]),
@@ -57,11 +68,8 @@ void ItemIdRegistry::loadBuiltins() {
     // The built-in rows are in place (rows are only ever appended after
     // them): dropping the extension rows is enough, which keeps repeated
     // compiles in one process cheap.
-    for (size_t i = builtinRows_; i < rows_.size(); ++i) {
-      auto it = index_.find(rows_[i].name);
-      if (it != index_.end() && it->second == i) index_.erase(it);
-    }
     rows_.resize(builtinRows_);
+    index_ = builtinIndex_;
     return;
   }
   rows_.clear();
@@ -70,16 +78,30 @@ void ItemIdRegistry::loadBuiltins() {
   index_.reserve(builtins.size());
   for (const ItemIdEntry& entry : builtins) append(entry);
   builtinRows_ = rows_.size();
+  builtinIndex_ = index_;
 }
 
 void ItemIdRegistry::append(ItemIdEntry entry) {
-  index_.emplace(entry.name, rows_.size());
+  if (findByFullName(entry.name) == nullptr) {
+    index_.insert(FoldedHash()(entry.name), static_cast<uint32_t>(rows_.size()));
+  }
   rows_.push_back(std::move(entry));
 }
 
 const ItemIdEntry* ItemIdRegistry::findByFullName(std::u16string_view name) const {
-  auto it = index_.find(std::u16string(name));
-  return it == index_.end() ? nullptr : &rows_[it->second];
+  return findByPrefixedName(std::u16string_view(), name);
+}
+
+const ItemIdEntry* ItemIdRegistry::findByPrefixedName(std::u16string_view prefix,
+                                                      std::u16string_view name) const {
+  uint64_t hash = FoldedHash::append(FoldedHash::append(FoldedHash::kSeed, prefix), name);
+  uint32_t row = index_.find(hash, [&](uint32_t r) {
+    std::u16string_view candidate = rows_[r].name;
+    return candidate.size() == prefix.size() + name.size() &&
+           equalsNoCase(candidate.substr(prefix.size()), name) &&
+           equalsNoCase(candidate.substr(0, prefix.size()), prefix);
+  });
+  return row == RecordIndex::kNone ? nullptr : &rows_[row];
 }
 
 void loadItemIds(FileSystem& fs, Console& console, const std::string& extensionListFile) {
@@ -112,9 +134,7 @@ const ItemIdEntry* findItemIdByFullName(std::u16string_view name) {
 }
 
 const ItemIdEntry* findItemId(std::u16string_view name) {
-  std::u16string full(kItemNamePrefix);
-  full.append(name);
-  return findItemIdByFullName(full);
+  return gItemIdRegistry.findByPrefixedName(kItemNamePrefix, name);
 }
 
 const ItemIdEntry* findItemIdByFileName(Console& console, std::u16string_view fileName) {

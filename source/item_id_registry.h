@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "base/item_id.h"
 #include "base/platform.h"
+#include "base/record_index.h"
 #include "base/text.h"
 
 namespace korvane {
@@ -38,11 +38,17 @@ class ItemIdRegistry {
   void append(ItemIdEntry entry);
   // The first row whose name equals `name` (A to Z folded), or null.
   const ItemIdEntry* findByFullName(std::u16string_view name) const;
+  // The first row whose name equals `prefix` followed by `name`, without
+  // joining the two.
+  const ItemIdEntry* findByPrefixedName(std::u16string_view prefix, std::u16string_view name) const;
   const std::vector<ItemIdEntry>& rows() const { return rows_; }
 
  private:
   std::vector<ItemIdEntry> rows_;
-  std::unordered_map<std::u16string, size_t, FoldedHash, FoldedEqual> index_;
+  // Row numbers by folded name; only the first row of equal names is in it.
+  RecordIndex index_;
+  // The index as it stood with the built-in rows alone.
+  RecordIndex builtinIndex_;
   // How many leading rows are the built-in table, once loaded.
   size_t builtinRows_ = 0;
 };
