@@ -1,9 +1,18 @@
 #include "base/real_platform.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "base/record_index.h"
 
 namespace korvane {
 
@@ -42,6 +51,77 @@ class StdioOutputFile : public OutputFile {
 
 }  // namespace
 
+// The directory listings of RealFileSystem, by directory path as the
+// questions name it ("." for names without a directory).
+class RealFileSystem::Listings {
+ public:
+  // 1: the entry exists; 0: it does not; -1: ask stat.
+  int lookup(const std::string& hostPath) {
+    size_t slash = hostPath.rfind('/');
+    std::string_view name = slash == std::string::npos
+                                ? std::string_view(hostPath)
+                                : std::string_view(hostPath).substr(slash + 1);
+    if (name.empty() || name == "." || name == ".." || hostPath.find('\0') != std::string::npos) {
+      return -1;
+    }
+    std::string directory = slash == std::string::npos ? "."
+                            : slash == 0               ? "/"
+                                                       : hostPath.substr(0, slash);
+    Directory& entry = directories_[directory];
+    if (entry.state == kAsking && ++entry.questions >= kListAfter) list(directory, entry);
+    if (entry.state != kListed) return -1;
+    uint32_t found = entry.index.find(std::hash<std::string_view>()(name), [&](uint32_t record) {
+      return entry.nameOf(record) == name;
+    });
+    if (found == RecordIndex::kNone) return 0;
+    // A symbolic link exists only when its target does; stat knows.
+    unsigned char type = entry.types[found];
+    return type == DT_LNK || type == DT_UNKNOWN ? -1 : 1;
+  }
+
+  void forget() { directories_.clear(); }
+
+ private:
+  enum State : uint8_t { kAsking, kListed, kUnlistable };
+  struct Directory {
+    State state = kAsking;
+    size_t questions = 0;
+    std::string names;           // every name, one after the other
+    std::vector<uint32_t> ends;  // where each name ends in `names`
+    std::vector<unsigned char> types;
+    RecordIndex index;
+
+    std::string_view nameOf(uint32_t record) const {
+      uint32_t begin = record == 0 ? 0 : ends[record - 1];
+      return std::string_view(names).substr(begin, ends[record] - begin);
+    }
+  };
+
+  // A directory that stat could not search (no search permission) would
+  // answer differently from its listing, so it is not listed.
+  static void list(const std::string& directory, Directory& entry) {
+    entry.state = kUnlistable;
+    if (::faccessat(AT_FDCWD, directory.c_str(), X_OK, AT_EACCESS) != 0) return;
+    DIR* dir = ::opendir(directory.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* item = ::readdir(dir)) {
+      std::string_view name(item->d_name);
+      auto record = static_cast<uint32_t>(entry.ends.size());
+      entry.names.append(name);
+      entry.ends.push_back(static_cast<uint32_t>(entry.names.size()));
+      entry.types.push_back(item->d_type);
+      entry.index.insert(std::hash<std::string_view>()(name), record);
+    }
+    ::closedir(dir);
+    entry.state = kListed;
+  }
+
+  std::unordered_map<std::string, Directory> directories_;
+};
+
+RealFileSystem::RealFileSystem() : listings_(std::make_unique<Listings>()) {}
+RealFileSystem::~RealFileSystem() = default;
+
 std::unique_ptr<InputFile> RealFileSystem::doOpenRead(const std::string& hostPath) {
   std::FILE* file = std::fopen(hostPath.c_str(), "rb");
   if (file == nullptr) return nullptr;
@@ -49,17 +129,21 @@ std::unique_ptr<InputFile> RealFileSystem::doOpenRead(const std::string& hostPat
 }
 
 std::unique_ptr<OutputFile> RealFileSystem::doOpenWrite(const std::string& hostPath) {
+  listings_->forget();
   std::FILE* file = std::fopen(hostPath.c_str(), "wb");
   if (file == nullptr) return nullptr;
   return std::make_unique<StdioOutputFile>(file);
 }
 
 bool RealFileSystem::doExists(const std::string& hostPath) {
+  int listed = listings_->lookup(hostPath);
+  if (listed >= 0) return listed == 1;
   struct stat info;
   return ::stat(hostPath.c_str(), &info) == 0;
 }
 
 bool RealFileSystem::doRemove(const std::string& hostPath) {
+  listings_->forget();
   return std::remove(hostPath.c_str()) == 0;
 }
 

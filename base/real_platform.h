@@ -2,16 +2,35 @@
 #ifndef KORVANE_BASE_REAL_PLATFORM_H
 #define KORVANE_BASE_REAL_PLATFORM_H
 
+#include <memory>
+#include <string>
+
 #include "base/platform.h"
 
 namespace korvane {
 
+// Existence questions go to stat, except for a directory asked about many
+// times (a skin's image directory): that one is read once and answered from
+// its listing, which costs far less than a path lookup per image. Entries
+// the listing cannot vouch for (symbolic links, unknown types) still go to
+// stat. Writing or removing a file forgets every listing.
 class RealFileSystem : public FileSystem {
+ public:
+  // Questions about one directory before it is listed.
+  static constexpr size_t kListAfter = 64;
+
+  RealFileSystem();
+  ~RealFileSystem() override;
+
  protected:
   std::unique_ptr<InputFile> doOpenRead(const std::string& hostPath) override;
   std::unique_ptr<OutputFile> doOpenWrite(const std::string& hostPath) override;
   bool doExists(const std::string& hostPath) override;
   bool doRemove(const std::string& hostPath) override;
+
+ private:
+  class Listings;
+  std::unique_ptr<Listings> listings_;
 };
 
 class SystemClock : public Clock {
