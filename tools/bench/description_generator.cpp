@@ -27,7 +27,7 @@ constexpr const char* kItemPrefixes[] = {"Orv_3_1%", "LAY_W%", "Orv_5_0%", "LAY_
 constexpr const char* kAnimModes[] = {"MODE=cycle", "MODE=bounce", "MODE=play", "MODE=svganim"};
 
 std::string digits(size_t i) {
-  char text[16];
+  char text[32];
   std::snprintf(text, sizeof text, "%06zu", i);
   return text;
 }
