@@ -32,6 +32,21 @@ class RecordIndex {
     }
   }
 
+  // The record with this hash that `matches` accepts; when there is none,
+  // `record` is inserted and kNone returned. One probe for both.
+  template <typename Matches>
+  uint32_t findOrInsert(uint64_t hash, Matches&& matches, uint32_t record) {
+    if ((size_ + 1) * 4 > slots_.size() * 3) grow();
+    uint32_t tag = tagOf(hash);
+    size_t i = tag & mask_;
+    for (; slots_[i].record != kNone; i = (i + 1) & mask_) {
+      if (slots_[i].tag == tag && matches(slots_[i].record)) return slots_[i].record;
+    }
+    slots_[i] = Slot{tag, record};
+    ++size_;
+    return kNone;
+  }
+
   void insert(uint64_t hash, uint32_t record) {
     if ((size_ + 1) * 4 > slots_.size() * 3) grow();
     place(Slot{tagOf(hash), record});

@@ -20,11 +20,19 @@ bool SkinContent::itemDefined(const ItemId& id, Restriction restriction) const {
 }
 
 void SkinContent::claimItem(const ItemId& id, Restriction restriction) {
-  if (itemDefined(id, restriction)) throw CKrvException(kErrorContent, "Item already defined");
+  ItemKey key{id, restriction};
   auto record = static_cast<uint32_t>(itemKeys_.size());
-  itemKeys_.push_back(ItemKey{id, restriction});
-  definedItems_.insert(hashOf(itemKeys_.back()), record);
-  if (!itemExists(id)) existingItems_.insert(hashOf(id), record);
+  if (definedItems_.findOrInsert(
+          hashOf(key),
+          [&](uint32_t k) {
+            return itemKeys_[k].id == id && itemKeys_[k].restriction == restriction;
+          },
+          record) != RecordIndex::kNone) {
+    throw CKrvException(kErrorContent, "Item already defined");
+  }
+  itemKeys_.push_back(key);
+  existingItems_.findOrInsert(
+      hashOf(id), [&](uint32_t k) { return itemKeys_[k].id == id; }, record);
 }
 
 void SkinContent::addLanguageName(uint32_t languageId, const std::u16string& name) {
@@ -105,7 +113,10 @@ BitmapSource* SkinContent::registerBitmapSource(uint32_t colorDepth, const std::
 
 bool SkinContent::sourceFileExists(const std::u16string& directory,
                                    const std::u16string& fileName) const {
-  std::string joined = narrowCopy(directory) + narrowCopy(fileName);
+  std::string joined;
+  joined.reserve(directory.size() + fileName.size());
+  for (char16_t c : directory) joined.push_back(static_cast<char>(c & 0xFF));
+  for (char16_t c : fileName) joined.push_back(static_cast<char>(c & 0xFF));
   if (joined.size() > kMaxText) {
     throw CKrvException(kErrorParse, "Bitmap source file name longer than 511 characters");
   }
@@ -119,9 +130,9 @@ const BitmapItem* SkinContent::findBitmap(const ItemId& id) const {
 
 void SkinContent::addBitmap(const BitmapItem& item) {
   claimItem(item.id, item.restriction);
-  if (findBitmap(item.id) == nullptr) {
-    firstBitmap_.insert(hashOf(item.id), static_cast<uint32_t>(bitmaps_.size()));
-  }
+  firstBitmap_.findOrInsert(
+      hashOf(item.id), [&](uint32_t b) { return bitmaps_[b].id == item.id; },
+      static_cast<uint32_t>(bitmaps_.size()));
   bitmaps_.push_back(item);
 }
 

@@ -82,9 +82,9 @@ void ItemIdRegistry::loadBuiltins() {
 }
 
 void ItemIdRegistry::append(ItemIdEntry entry) {
-  if (findByFullName(entry.name) == nullptr) {
-    index_.insert(FoldedHash()(entry.name), static_cast<uint32_t>(rows_.size()));
-  }
+  index_.findOrInsert(
+      FoldedHash()(entry.name), [&](uint32_t r) { return equalsNoCase(rows_[r].name, entry.name); },
+      static_cast<uint32_t>(rows_.size()));
   rows_.push_back(std::move(entry));
 }
 
