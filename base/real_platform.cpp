@@ -64,11 +64,16 @@ class RealFileSystem::Listings {
     if (name.empty() || name == "." || name == ".." || hostPath.find('\0') != std::string::npos) {
       return -1;
     }
-    std::string directory = slash == std::string::npos ? "."
-                            : slash == 0               ? "/"
-                                                       : hostPath.substr(0, slash);
-    Directory& entry = directories_[directory];
-    if (entry.state == kAsking && ++entry.questions >= kListAfter) list(directory, entry);
+    std::string_view directory = slash == std::string::npos ? std::string_view(".")
+                                 : slash == 0               ? std::string_view("/")
+                                              : std::string_view(hostPath).substr(0, slash);
+    // Images come many to a directory: the last one asked about is at hand.
+    if (last_ == nullptr || directory != lastDirectory_) {
+      lastDirectory_.assign(directory);
+      last_ = &directories_[lastDirectory_];
+    }
+    Directory& entry = *last_;
+    if (entry.state == kAsking && ++entry.questions >= kListAfter) list(lastDirectory_, entry);
     if (entry.state != kListed) return -1;
     uint32_t found = entry.index.find(std::hash<std::string_view>()(name), [&](uint32_t record) {
       return entry.nameOf(record) == name;
@@ -79,7 +84,10 @@ class RealFileSystem::Listings {
     return type == DT_LNK || type == DT_UNKNOWN ? -1 : 1;
   }
 
-  void forget() { directories_.clear(); }
+  void forget() {
+    directories_.clear();
+    last_ = nullptr;
+  }
 
  private:
   enum State : uint8_t { kAsking, kListed, kUnlistable };
@@ -117,6 +125,8 @@ class RealFileSystem::Listings {
   }
 
   std::unordered_map<std::string, Directory> directories_;
+  std::string lastDirectory_;
+  Directory* last_ = nullptr;
 };
 
 RealFileSystem::RealFileSystem() : listings_(std::make_unique<Listings>()) {}
