@@ -1,6 +1,8 @@
 // The SKN buffer, the chunk frame, the file header and the skin-level chunks.
 #include "output/skn_writer.h"
 
+#include <algorithm>
+
 #include "base/error.h"
 #include "base/text.h"
 
@@ -53,44 +55,58 @@ std::vector<uint8_t> SknWriter::build(const SkinContent& content, const std::str
   content_ = &content;
   skinName_ = skinName;
   bytes_.clear();
+  reserved_ = 0;
   cursor_ = 0;
   groupItemsByRestriction();
 
   writeHeader();
   grow(1);
   put8(kChunkTrailer);
-  patch32(0, static_cast<uint32_t>(bytes_.size()));
+  patch32(0, static_cast<uint32_t>(reserved_));
 
-  if (cursor_ != bytes_.size()) {
+  if (cursor_ != reserved_) {
     throw CKrvException(kErrorInternal, "Internal binary output size does not match");
   }
   itemsByRestriction_.clear();
   content_ = nullptr;
+  bytes_.resize(reserved_);
   std::vector<uint8_t> image;
   image.swap(bytes_);
+  reserved_ = 0;
   cursor_ = 0;
   return image;
 }
 
+// The vector is grown ahead of the reserved bytes, zero-filled, so most
+// calls only move the mark.
 void SknWriter::grow(int64_t n) {
-  if (n > 0) bytes_.resize(bytes_.size() + static_cast<size_t>(n), 0);
+  if (n <= 0) return;
+  reserved_ += static_cast<size_t>(n);
+  if (reserved_ > bytes_.size()) bytes_.resize(std::max(reserved_, 2 * bytes_.size()));
+}
+
+void SknWriter::checkRoom(size_t n) const {
+  if (reserved_ - cursor_ < n || cursor_ > reserved_) {
+    throw CKrvException(kErrorInternal, "Internal binary output written beyond its reserved size");
+  }
 }
 
 void SknWriter::put8(uint32_t value) {
-  if (cursor_ >= bytes_.size()) {
-    throw CKrvException(kErrorInternal, "Internal binary output written beyond its reserved size");
-  }
+  checkRoom(1);
   bytes_[cursor_++] = static_cast<uint8_t>(value & 0xFF);
 }
 
 void SknWriter::put16(uint32_t value) {
-  put8(value);
-  put8(value >> 8);
+  checkRoom(2);
+  bytes_[cursor_] = static_cast<uint8_t>(value & 0xFF);
+  bytes_[cursor_ + 1] = static_cast<uint8_t>((value >> 8) & 0xFF);
+  cursor_ += 2;
 }
 
 void SknWriter::put32(uint32_t value) {
-  put16(value & 0xFFFF);
-  put16(value >> 16);
+  checkRoom(4);
+  for (int i = 0; i < 4; ++i) bytes_[cursor_ + i] = static_cast<uint8_t>((value >> (8 * i)) & 0xFF);
+  cursor_ += 4;
 }
 
 size_t SknWriter::beginChunk(uint16_t type, uint16_t version) {

@@ -63,6 +63,9 @@ class SknWriter {
     size_t index;
   };
 
+  // Raises the internal error unless `n` reserved bytes follow the cursor.
+  void checkRoom(size_t n) const;
+
   // Framing and back-patching.
   size_t beginChunk(uint16_t type, uint16_t version);
   void endChunk(size_t start);
@@ -113,7 +116,9 @@ class SknWriter {
 
   const SkinContent* content_ = nullptr;
   std::string skinName_;
+  // Bytes [0, reserved_) are the image so far; the vector may hold more.
   std::vector<uint8_t> bytes_;
+  size_t reserved_ = 0;
   size_t cursor_ = 0;
   // The items of each class-0 item list, in the order the list writes them.
   std::unordered_map<Restriction, std::vector<ItemRef>> itemsByRestriction_;
