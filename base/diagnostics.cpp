@@ -32,7 +32,9 @@ void printDiagnostic(Console& console, Diagnostic kind, std::string_view text) {
 void printDiagnosticAt(Console& console, Diagnostic kind, std::string_view text, int32_t line) {
   std::string out(prefix(kind));
   out.append(text);
-  out.append(format(" (line %i)\n", line));
+  out.append(" (line ");
+  out.append(std::to_string(line));
+  out.append(")\n");
   console.out(out);
 }
 

@@ -4,6 +4,7 @@
 // A missing image file leaves no bitmap item behind: the model has printed its
 // note and handed back no source, but the rest of the line is still read and
 // checked, and an inline reference still gives its identifier to the compound.
+#include <iterator>
 #include <string>
 
 #include "base/diagnostics.h"
@@ -40,6 +41,17 @@ std::u16string readFileName() {
 // An empty name would make the bitmap path itself pass for an image file.
 void requireFileName(const std::u16string& fileName) {
   if (fileName.empty()) throw CKrvException(kErrorParse, "Image file name missing");
+}
+
+// As "%x" prints: lower-case hexadecimal without leading zeros.
+std::string hexText(uint32_t value) {
+  char digits[8];
+  size_t n = 0;
+  do {
+    digits[n++] = "0123456789abcdef"[value & 0xF];
+    value >>= 4;
+  } while (value != 0);
+  return std::string(std::make_reverse_iterator(digits + n), std::make_reverse_iterator(digits));
 }
 
 // "x,y" into two numbers; `noCommaMessage` when there is no comma.
@@ -110,7 +122,8 @@ ItemId DescParser::generateItemId(const std::u16string& fileName, Restriction co
   id.major = (content_.packageIdHigh == 0 && content_.packageIdLow != 0) ? content_.packageIdLow
                                                                          : kGeneratedMajor;
   id.minor = content_.nextGeneratedMinor++;
-  std::string values = format("(0x%x,0x%x) for ", id.major, id.minor) + narrowCopy(fileName);
+  std::string values =
+      "(0x" + hexText(id.major) + ",0x" + hexText(id.minor) + ") for " + narrowCopy(fileName);
   printDiagnosticAt(console_, Diagnostic::kNote, "Generated IID " + values,
                     gSourceLexer.currentLine);
   if (compoundRestriction != 0) {
@@ -162,9 +175,9 @@ ItemId DescParser::parseImageReference(uint8_t appIconClass, Restriction compoun
     item.id = entry->id();
     if (compoundRestriction != 0) {
       printDiagnosticAt(console_, Diagnostic::kNote,
-                        format("Known IID (0x%x,0x%x) referenced inside restricted compound. "
-                               "Relative validity can not be checked",
-                               item.id.major, item.id.minor),
+                        "Known IID (0x" + hexText(item.id.major) + ",0x" + hexText(item.id.minor) +
+                            ") referenced inside restricted compound. Relative validity can not "
+                            "be checked",
                         gSourceLexer.currentLine);
     }
   } else {
