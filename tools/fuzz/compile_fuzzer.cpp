@@ -3,6 +3,10 @@
 // The two runs differ in their options too: an odd-sized input uses the
 // extension list in the 8-bit run, an even-sized one in the UTF-16 run; the
 // UTF-16 run writes to an output directory in DRM mode.
+//
+// A third run reads the bytes widened to UTF-16 units with the 8-bit run's
+// options: the reader delivers 8-bit characters unchanged, so both runs must
+// print the same report and write the same files.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,7 +17,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace korvane::fuzz;
   std::string description(reinterpret_cast<const char*>(data), size);
   bool odd = size % 2 == 1;
-  compileAndCheck(description, odd, false);
+  CompileResult eightBit = compileAndCheck(description, odd, false);
   compileAndCheck("\xFF\xFE" + description, !odd, true);
+
+  // Shorter texts fail the 8-bit run's encoding test; marked ones are UTF-16 already.
+  if (size >= 2 && !(data[0] == 0xFF && data[1] == 0xFE)) {
+    std::string widened = "\xFF\xFE";
+    for (char c : description) {
+      widened.push_back(c);
+      widened.push_back('\0');
+    }
+    CompileResult wide = compileAndCheck(widened, odd, false);
+    requireSameRuns(eightBit, wide, "8-bit and widened UTF-16 runs differ");
+  }
   return 0;
 }

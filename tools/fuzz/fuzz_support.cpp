@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 #include "driver/compile_run.h"
 #include "output/skn_dump.h"
@@ -79,7 +80,8 @@ void fail(std::string_view what, const MemoryPlatform& platform) {
   std::abort();
 }
 
-void compileAndCheck(const std::string& description, bool withExtensionList, bool toOutputDir) {
+CompileResult compileAndCheck(const std::string& description, bool withExtensionList,
+                              bool toOutputDir) {
   std::unique_ptr<MemoryPlatform> platform = makePlatform();
   platform->fs.addFile(kDescriptionFile, description);
   std::vector<std::string> args;
@@ -97,7 +99,7 @@ void compileAndCheck(const std::string& description, bool withExtensionList, boo
     if (platform->console.stderrText.find("An exception occured") == std::string::npos) {
       fail("exit code 2 without an error report", *platform);
     }
-    return;
+    return CompileResult{code, std::move(platform)};
   }
   if (code != kExitSuccess) fail("exit code other than 0 or 2", *platform);
 
@@ -118,6 +120,19 @@ void compileAndCheck(const std::string& description, bool withExtensionList, boo
   std::string text = renderSknText(decoded.root);
   std::string json = renderSknJson(decoded.root);
   if (text.empty() || json.empty()) fail("empty rendering of a decoded SKN file", *platform);
+  return CompileResult{code, std::move(platform)};
+}
+
+void requireSameRuns(const CompileResult& a, const CompileResult& b, std::string_view what) {
+  std::map<std::string, std::string> filesA = a.platform->fs.files;
+  std::map<std::string, std::string> filesB = b.platform->fs.files;
+  filesA.erase(kDescriptionFile);
+  filesB.erase(kDescriptionFile);
+  if (a.code != b.code || a.platform->console.both != b.platform->console.both ||
+      filesA != filesB) {
+    std::fprintf(stderr, "--- first run ---\n%s\n", a.platform->console.both.c_str());
+    fail(what, *b.platform);
+  }
 }
 
 }  // namespace korvane::fuzz

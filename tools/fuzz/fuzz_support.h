@@ -33,10 +33,20 @@ int compile(MemoryPlatform& platform, const std::vector<std::string>& args);
 // Prints what went wrong with the console text of the run and aborts.
 [[noreturn]] void fail(std::string_view what, const MemoryPlatform& platform);
 
+struct CompileResult {
+  int code = 0;
+  std::unique_ptr<MemoryPlatform> platform;
+};
+
 // Compiles `description` in a fresh platform and checks the run: the exit code
 // is 0 or 2; a success leaves the generation list, an SKN file that decodes
 // and renders, and a PKG file; an error leaves its report on standard error.
-void compileAndCheck(const std::string& description, bool withExtensionList, bool toOutputDir);
+CompileResult compileAndCheck(const std::string& description, bool withExtensionList,
+                              bool toOutputDir);
+
+// Aborts unless the two runs printed the same and left the same files
+// (the description itself aside).
+void requireSameRuns(const CompileResult& a, const CompileResult& b, std::string_view what);
 
 }  // namespace korvane::fuzz
 
