@@ -6,27 +6,8 @@ namespace korvane {
 
 SourceLexer gSourceLexer;
 
-// A set of characters given as a text. The separators all lie below 64, so
-// membership is one bit test for them; other characters are searched.
-class SourceLexer::CharSet {
- public:
-  explicit CharSet(std::u16string_view set) : set_(set) {
-    for (char16_t c : set) {
-      low_ |= c < 64 ? uint64_t{1} << c : 0;
-      hasHigh_ |= c >= 64;
-    }
-  }
-  // The character 0 belongs to every set.
-  bool contains(char16_t c) const {
-    if (c < 64) return ((low_ | 1) >> c) & 1;
-    return hasHigh_ && set_.find(c) != std::u16string_view::npos;
-  }
-
- private:
-  std::u16string_view set_;
-  uint64_t low_ = 0;
-  bool hasHigh_ = false;
-};
+SourceLexer::SourceLexer() = default;
+SourceLexer::~SourceLexer() = default;
 
 void SourceLexer::open(FileSystem& fs, std::string_view path) {
   currentLine = 1;
@@ -76,16 +57,15 @@ void SourceLexer::skipCommentLine() {
 }
 
 bool SourceLexer::readToken(std::u16string_view skipSet, std::u16string_view stopSet) {
-  const CharSet skip(skipSet);
-  const CharSet stop(stopSet);
+  return readToken(CharacterSet(skipSet), CharacterSet(stopSet));
+}
+
+bool SourceLexer::readToken(const CharacterSet& skip, const CharacterSet& stop) {
   token.clear();
+  if (!unicode) return readEightBitToken(skip, stop);
   while (current != kEndOfInput && skip.contains(current)) nextChar();
   if (current == kEndOfInput) return false;
   while (current != kEndOfInput && !stop.contains(current)) {
-    if (!unicode && current != u'\n') {
-      collectEightBitRun(stop);
-      continue;
-    }
     if (token.size() == kMaxToken) raiseLongToken();
     token.push_back(current);
     nextChar();
@@ -93,28 +73,42 @@ bool SourceLexer::readToken(std::u16string_view skipSet, std::u16string_view sto
   return !token.empty();
 }
 
-// `current` is data_[pos_ - 1]. It and the bytes after it up to a line feed or
-// a stop character join the token at once, as the per-character path would
-// add them; the byte that ends the run is read by nextChar, which counts lines.
-void SourceLexer::collectEightBitRun(const CharSet& stop) {
-  size_t start = pos_ - 1;
-  size_t end = pos_;
-  uint32_t sum = 0;
-  for (; end < data_.size(); ++end) {
-    auto c = static_cast<unsigned char>(data_[end]);
-    if (c == '\n' || stop.contains(c)) break;
-    sum += c;
+// readToken on 8-bit text, a run of bytes at a time. In a run `current` is
+// data_[pos_ - 1], and the bytes after it up to a line feed are read as
+// nextChar would read them (no line starts, so no comments); the byte that
+// ends a run is read by nextChar itself, which counts lines and skips
+// comments.
+bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet& stop) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
+  const size_t size = data_.size();
+  while (current != kEndOfInput && skip.contains(current)) {
+    if (current != u'\n') {
+      size_t end = pos_;
+      uint32_t sum = 0;
+      for (; end < size && skip.continuesSkipRun(bytes[end]); ++end) sum += bytes[end];
+      characterSum += sum;
+      pos_ = end;
+    }
+    nextChar();
   }
-  size_t length = end - start;
-  if (token.size() + length > kMaxToken) raiseLongToken();
-  size_t old = token.size();
-  token.resize(old + length);
-  for (size_t i = 0; i < length; ++i) {
-    token[old + i] = static_cast<unsigned char>(data_[start + i]);
+  if (current == kEndOfInput) return false;
+  while (current != kEndOfInput && !stop.contains(current)) {
+    size_t start = pos_ - 1;
+    size_t end = pos_;
+    uint32_t sum = 0;
+    if (current != u'\n') {
+      for (; end < size && stop.continuesTokenRun(bytes[end]); ++end) sum += bytes[end];
+    }
+    size_t length = end - start;
+    if (token.size() + length > kMaxToken) raiseLongToken();
+    char16_t wide[kMaxToken];
+    for (size_t i = 0; i < length; ++i) wide[i] = bytes[start + i];
+    token.append(wide, length);
+    characterSum += sum;
+    pos_ = end;
+    nextChar();
   }
-  characterSum += sum;
-  pos_ = end;
-  nextChar();
+  return !token.empty();
 }
 
 }  // namespace korvane

@@ -16,13 +16,43 @@ namespace korvane {
 
 constexpr char16_t kEndOfInput = 0xFFFF;
 
+// A set of characters for readToken, given as a text, with tables for the
+// 8-bit range: membership, and whether a byte continues a run of skipped
+// characters or of token characters (a line feed ends both runs, so that
+// the reader can count it). The character 0 belongs to every set. The text
+// must outlive the set.
+class CharacterSet {
+ public:
+  constexpr explicit CharacterSet(std::u16string_view set) : set_(set) {
+    for (char16_t c : set) {
+      if (c < 256) member_[c] = true;
+    }
+    member_[0] = true;
+    for (int c = 0; c < 256; ++c) {
+      skipRun_[c] = member_[c] && c != '\n';
+      tokenRun_[c] = !member_[c] && c != '\n';
+    }
+  }
+  constexpr bool contains(char16_t c) const {
+    return c < 256 ? member_[c] : set_.find(c) != std::u16string_view::npos;
+  }
+  constexpr bool continuesSkipRun(unsigned char c) const { return skipRun_[c]; }
+  constexpr bool continuesTokenRun(unsigned char c) const { return tokenRun_[c]; }
+
+ private:
+  std::u16string_view set_;
+  bool member_[256] = {};
+  bool skipRun_[256] = {};
+  bool tokenRun_[256] = {};
+};
+
 class SourceLexer {
  public:
   // Longest token, string or escape text the reader collects.
   static constexpr size_t kMaxToken = 511;
 
-  SourceLexer() = default;
-  virtual ~SourceLexer() = default;
+  SourceLexer();
+  virtual ~SourceLexer();
   SourceLexer(const SourceLexer&) = delete;
   SourceLexer& operator=(const SourceLexer&) = delete;
 
@@ -54,6 +84,7 @@ class SourceLexer {
   // Skips characters of `skipSet`, then collects characters up to one of
   // `stopSet` into `token`. The character 0 belongs to every set.
   bool readToken(std::u16string_view skipSet, std::u16string_view stopSet);
+  bool readToken(const CharacterSet& skip, const CharacterSet& stop);
 
   int32_t currentLine = -1;
   bool unicode = false;
@@ -63,10 +94,9 @@ class SourceLexer {
   uint32_t characterSum = 0;
 
  private:
-  class CharSet;
   void readUnicodeUnit();
   void skipCommentLine();
-  void collectEightBitRun(const CharSet& stop);
+  bool readEightBitToken(const CharacterSet& skip, const CharacterSet& stop);
   [[noreturn]] static void raiseLongToken();
 
   std::string data_;  // the file's bytes after the byte-order mark test

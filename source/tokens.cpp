@@ -9,8 +9,8 @@ namespace korvane {
 
 namespace {
 
-constexpr std::u16string_view kBlanks = u" \t";
-constexpr std::u16string_view kSeparators = u" \t\r\n";
+constexpr CharacterSet kBlanks(u" \t");
+constexpr CharacterSet kSeparators(u" \t\r\n");
 
 bool isBlank(char16_t c) {
   return c == u' ' || c == u'\t' || c == 0;
