@@ -1,5 +1,7 @@
 #include "source/source_lexer.h"
 
+#include <algorithm>
+
 #include "base/error.h"
 
 namespace korvane {
@@ -109,6 +111,33 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
     nextChar();
   }
   return !token.empty();
+}
+
+bool SourceLexer::appendRun(const CharacterSet& stop, std::u16string& text, size_t maxSize) {
+  if (text.size() >= maxSize) return false;
+  if (unicode || current == u'\n' || current == kEndOfInput) {
+    text.push_back(current);
+    nextChar();
+    return true;
+  }
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
+  size_t start = pos_ - 1;
+  size_t limit = std::min(data_.size(), start + (maxSize - text.size()));
+  size_t end = pos_;
+  uint32_t sum = 0;
+  for (; end < limit && stop.continuesTokenRun(bytes[end]); ++end) sum += bytes[end];
+  char16_t wide[kMaxToken + 1];
+  size_t length = 0;
+  while (length < end - start) {
+    size_t piece = std::min(end - start - length, sizeof wide / sizeof wide[0]);
+    for (size_t i = 0; i < piece; ++i) wide[i] = bytes[start + length + i];
+    text.append(wide, piece);
+    length += piece;
+  }
+  characterSum += sum;
+  pos_ = end;
+  nextChar();
+  return true;
 }
 
 }  // namespace korvane

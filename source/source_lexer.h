@@ -85,6 +85,11 @@ class SourceLexer {
   // `stopSet` into `token`. The character 0 belongs to every set.
   bool readToken(std::u16string_view skipSet, std::u16string_view stopSet);
   bool readToken(const CharacterSet& skip, const CharacterSet& stop);
+  // Appends `current` and the characters after it, up to one of `stop`, a
+  // line feed or the end of input, to `text`, reading them as nextChar does,
+  // but lets `text` grow to `maxSize` units at most. False, with nothing
+  // read, when `text` is full already.
+  bool appendRun(const CharacterSet& stop, std::u16string& text, size_t maxSize);
 
   int32_t currentLine = -1;
   bool unicode = false;

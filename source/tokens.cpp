@@ -11,6 +11,8 @@ namespace {
 
 constexpr CharacterSet kBlanks(u" \t");
 constexpr CharacterSet kSeparators(u" \t\r\n");
+// What ends a run of plain characters in a string.
+constexpr CharacterSet kStringStops(u"\"<\r\n");
 
 bool isBlank(char16_t c) {
   return c == u' ' || c == u'\t' || c == 0;
@@ -64,7 +66,11 @@ bool readString(SourceLexer& lexer) {
     } else if (lexer.current == u'<') {
       escaping = true;
     } else {
-      appendLimited(token, lexer.current, "String longer than 511 characters");
+      // Plain characters, as many as follow.
+      if (!lexer.appendRun(kStringStops, token, SourceLexer::kMaxToken)) {
+        parseError("String longer than 511 characters");
+      }
+      continue;
     }
     lexer.nextChar();
   }

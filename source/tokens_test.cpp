@@ -55,6 +55,32 @@ TEST_F(TokensTest, StringsDecodeEscapesAndStopAfterTheQuote) {
   EXPECT_FALSE(readString(lexer));
 }
 
+// 8-bit strings are read a run of plain characters at a time: they must give
+// what the character-at-a-time UTF-16 reading gives, up to the length limit.
+TEST_F(TokensTest, StringsReadTheSameInBothEncodings) {
+  auto read = [&](const std::string& text) {
+    std::string utf16 = "\xFF\xFE";
+    for (char c : text) {
+      utf16.push_back(c);
+      utf16.push_back('\0');
+    }
+    std::u16string results[2];
+    uint32_t sums[2] = {};
+    for (int i = 0; i < 2; ++i) {
+      open(i == 0 ? text : utf16);
+      bool nonEmpty = readString(lexer);
+      results[i] = (nonEmpty ? u"+" : u"-") + lexer.token + u"@" + std::u16string(1, lexer.current);
+      sums[i] = lexer.characterSum;
+    }
+    EXPECT_EQ(results[0], results[1]) << text;
+    EXPECT_EQ(sums[0], sums[1]) << text;
+    return results[0];
+  };
+  EXPECT_EQ(read(std::string("\"ab\0c<0x44>\xE9>\" next", 15)),
+            std::u16string(u"+ab\0cD\u00E9>@ ", 10));
+  EXPECT_EQ(read("\"" + std::string(511, 'x') + "\"\n"), u"+" + std::u16string(511, u'x') + u"@\n");
+}
+
 TEST_F(TokensTest, StringErrors) {
   open("word");
   EXPECT_EQ(failure([&] { readString(lexer); }), "No opening quotation mark for string found");
