@@ -1,8 +1,6 @@
 // The SKN buffer, the chunk frame, the file header and the skin-level chunks.
 #include "output/skn_writer.h"
 
-#include <algorithm>
-
 #include "base/error.h"
 #include "base/text.h"
 
@@ -55,38 +53,75 @@ std::vector<uint8_t> SknWriter::build(const SkinContent& content, const std::str
   content_ = &content;
   skinName_ = skinName;
   bytes_.clear();
-  reserved_ = 0;
   cursor_ = 0;
   groupItemsByRestriction();
+  bytes_.reserve(estimateSize());
 
   writeHeader();
   grow(1);
   put8(kChunkTrailer);
-  patch32(0, static_cast<uint32_t>(reserved_));
+  patch32(0, static_cast<uint32_t>(bytes_.size()));
 
-  if (cursor_ != reserved_) {
+  if (cursor_ != bytes_.size()) {
     throw CKrvException(kErrorInternal, "Internal binary output size does not match");
   }
   itemsByRestriction_.clear();
   content_ = nullptr;
-  bytes_.resize(reserved_);
   std::vector<uint8_t> image;
   image.swap(bytes_);
-  reserved_ = 0;
   cursor_ = 0;
   return image;
 }
 
-// The vector is grown ahead of the reserved bytes, zero-filled, so most
-// calls only move the mark.
+// A generous guess at the image size, reserved before writing: the image then
+// grows in place, and reserved bytes that stay unused cost no memory pages.
+// Language wrappers written more than once can make the guess short, which
+// only costs a reallocation.
+size_t SknWriter::estimateSize() const {
+  const SkinContent& content = *content_;
+  auto textBytes = [](const std::u16string& text) { return 2 * text.size(); };
+  size_t size = 4096 + 4 * skinName_.size() + textBytes(content.author) +
+                textBytes(content.copyright) + textBytes(content.tool);
+  for (const LanguageName& name : content.names()) size += 32 + textBytes(name.name);
+  for (const std::u16string& device : content.targetDevices()) size += 32 + textBytes(device);
+  size += 2 * 64 * content.bitmaps().size();
+  for (const ColorTableItem& item : content.colorTables()) size += 64 + 8 * item.entries.size();
+  for (const FrameItem& item : content.frames()) size += 64 + 8 * item.parts.size();
+  for (const AppIconItem& item : content.appIcons()) size += 64 + 8 * item.bitmaps.size();
+  for (const BmpAnimItem& item : content.bmpAnims()) size += 64 + 16 * item.frames.size();
+  for (const StringItem& item : content.strings()) size += 32 + textBytes(item.text);
+  auto paramBytes = [&](const std::vector<EffectParam>& params) {
+    size_t bytes = 0;
+    for (const EffectParam& param : params) {
+      bytes += 32 + textBytes(param.name) + textBytes(param.data);
+    }
+    return bytes;
+  };
+  auto effectBytes = [&](const std::vector<EffectCommand>& effects) {
+    size_t bytes = 0;
+    for (const EffectCommand& effect : effects) bytes += 64 + paramBytes(effect.params);
+    return bytes;
+  };
+  auto groupBytes = [&](const std::vector<ParamGroup>& groups) {
+    size_t bytes = 0;
+    for (const ParamGroup& group : groups) bytes += 32 + paramBytes(group.params);
+    return bytes;
+  };
+  for (const ScalableItem& item : content.scalableItems()) size += 64 + effectBytes(item.effects);
+  for (const AnimationItem& item : content.animations()) {
+    size += 128 + effectBytes(item.preprocess) + effectBytes(item.commands) +
+            groupBytes(item.values) + groupBytes(item.timingModels) +
+            groupBytes(item.sizeBoundParams);
+  }
+  return size + size / 4;
+}
+
 void SknWriter::grow(int64_t n) {
-  if (n <= 0) return;
-  reserved_ += static_cast<size_t>(n);
-  if (reserved_ > bytes_.size()) bytes_.resize(std::max(reserved_, 2 * bytes_.size()));
+  if (n > 0) bytes_.resize(bytes_.size() + static_cast<size_t>(n));
 }
 
 void SknWriter::checkRoom(size_t n) const {
-  if (reserved_ - cursor_ < n || cursor_ > reserved_) {
+  if (bytes_.size() - cursor_ < n || cursor_ > bytes_.size()) {
     throw CKrvException(kErrorInternal, "Internal binary output written beyond its reserved size");
   }
 }

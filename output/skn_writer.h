@@ -65,6 +65,7 @@ class SknWriter {
 
   // Raises the internal error unless `n` reserved bytes follow the cursor.
   void checkRoom(size_t n) const;
+  size_t estimateSize() const;
 
   // Framing and back-patching.
   size_t beginChunk(uint16_t type, uint16_t version);
@@ -116,9 +117,7 @@ class SknWriter {
 
   const SkinContent* content_ = nullptr;
   std::string skinName_;
-  // Bytes [0, reserved_) are the image so far; the vector may hold more.
   std::vector<uint8_t> bytes_;
-  size_t reserved_ = 0;
   size_t cursor_ = 0;
   // The items of each class-0 item list, in the order the list writes them.
   std::unordered_map<Restriction, std::vector<ItemRef>> itemsByRestriction_;
