@@ -22,6 +22,7 @@ class MemoryInputFile : public InputFile {
     pos_ = 0;
     return true;
   }
+  int64_t size() override { return static_cast<int64_t>(data_.size()); }
 
  private:
   std::string data_;

@@ -20,6 +20,8 @@ class InputFile {
   virtual size_t read(void* buffer, size_t size) = 0;
   // Seeks back to the first byte; false when that fails.
   virtual bool rewind() = 0;
+  // The file's size in bytes when known, else -1; readers size their buffers by it.
+  virtual int64_t size() { return -1; }
 };
 
 // A file created or truncated for writing. Text outputs write their CR LF

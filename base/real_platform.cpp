@@ -24,6 +24,11 @@ class StdioInputFile : public InputFile {
   ~StdioInputFile() override { std::fclose(file_); }
   size_t read(void* buffer, size_t size) override { return std::fread(buffer, 1, size, file_); }
   bool rewind() override { return std::fseek(file_, 0, SEEK_SET) == 0; }
+  int64_t size() override {
+    struct stat info;
+    if (::fstat(::fileno(file_), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+    return static_cast<int64_t>(info.st_size);
+  }
 
  private:
   std::FILE* file_;

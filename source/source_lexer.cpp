@@ -31,6 +31,8 @@ void SourceLexer::open(FileSystem& fs, std::string_view path) {
     throw CKrvException(kErrorSeek, "Seek failed after Unicode detection");
   }
   // The whole rest of the file is read now; a read error ends the input early.
+  int64_t size = file->size();
+  if (size > 0) data_.reserve(static_cast<size_t>(size));
   char chunk[65536];
   for (size_t n; (n = file->read(chunk, sizeof chunk)) > 0;) data_.append(chunk, n);
 
@@ -54,6 +56,15 @@ void SourceLexer::raiseLongToken() {
   throw CKrvException(kErrorParse, "Token longer than 511 characters");
 }
 
+// Nothing more is read once a token read has met the end of the input, so
+// the file's bytes are let go: a big description is not held through the
+// output phases.
+bool SourceLexer::endOfInput() {
+  std::string().swap(data_);
+  pos_ = 0;
+  return false;
+}
+
 void SourceLexer::skipCommentLine() {
   while (current != u'\n' && current != kEndOfInput) getRawChar();
 }
@@ -66,7 +77,7 @@ bool SourceLexer::readToken(const CharacterSet& skip, const CharacterSet& stop) 
   token.clear();
   if (!unicode) return readEightBitToken(skip, stop);
   while (current != kEndOfInput && skip.contains(current)) nextChar();
-  if (current == kEndOfInput) return false;
+  if (current == kEndOfInput) return endOfInput();
   while (current != kEndOfInput && !stop.contains(current)) {
     if (token.size() == kMaxToken) raiseLongToken();
     token.push_back(current);
@@ -93,7 +104,7 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
     }
     nextChar();
   }
-  if (current == kEndOfInput) return false;
+  if (current == kEndOfInput) return endOfInput();
   while (current != kEndOfInput && !stop.contains(current)) {
     size_t start = pos_ - 1;
     size_t end = pos_;

@@ -101,6 +101,7 @@ class SourceLexer {
  private:
   void readUnicodeUnit();
   void skipCommentLine();
+  bool endOfInput();
   bool readEightBitToken(const CharacterSet& skip, const CharacterSet& stop);
   [[noreturn]] static void raiseLongToken();
 
