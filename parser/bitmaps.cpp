@@ -138,30 +138,36 @@ ItemId DescParser::parseImageReference(uint8_t appIconClass, Restriction compoun
   const std::u16string& token = gSourceLexer.token;
 
   if (startsWithNoCase(token, u"IID=")) {
-    std::u16string reference = token;
-    std::u16string name = reference.substr(4);
+    // The token stays in place: nothing below reads from the source.
+    std::u16string_view reference = token;
+    std::u16string_view name = reference.substr(4);
     Restriction restriction = content_.currentRestriction;
-    splitItemRestriction(name, restriction);
-    std::string quoted = "(" + narrowCopy(reference) + ")";
+    std::u16string split;
+    if (name.find(u'%') != std::u16string_view::npos) {
+      split.assign(name);
+      splitItemRestriction(split, restriction);
+      name = split;
+    }
+    auto quoted = [&] { return "(" + narrowCopy(reference) + ")"; };
     if (restriction != 0 && restriction == compoundRestriction) {
       printDiagnosticAt(console_, Diagnostic::kNote,
-                        "IID reference " + quoted +
+                        "IID reference " + quoted() +
                             " is restricted, but shares the restrictions of the compound. Relative "
                             "validity can not be checked",
                         gSourceLexer.currentLine);
     } else if (restriction != 0) {
       printDiagnosticAt(
           console_, Diagnostic::kWarning,
-          "IID reference " + quoted +
+          "IID reference " + quoted() +
               " is restricted. Relative validity can not be checked and may be broken",
           gSourceLexer.currentLine);
     } else if (compoundRestriction != 0) {
       printDiagnosticAt(console_, Diagnostic::kNote,
-                        "Non-restricted IID reference " + quoted + " inside restricted compound",
+                        "Non-restricted IID reference " + quoted() + " inside restricted compound",
                         gSourceLexer.currentLine);
     }
     const ItemIdEntry* entry = findItemId(name);
-    if (entry == nullptr) raiseNoItemMatch(std::u16string_view(reference).substr(4));
+    if (entry == nullptr) raiseNoItemMatch(reference.substr(4));
     return entry->id();
   }
 

@@ -17,11 +17,12 @@ namespace korvane {
 constexpr size_t kMaxCountedEntries = 0xFFFF;
 
 // Reads the next token of the line, which must begin with `key`, and returns
-// the text after the key; `missingMessage` otherwise.
-inline std::u16string readKeyedParam(std::u16string_view key, const char* missingMessage) {
+// the text after the key (valid until the next read); `missingMessage`
+// otherwise.
+inline std::u16string_view readKeyedParam(std::u16string_view key, const char* missingMessage) {
   nextParam(gSourceLexer);
   if (!startsWithNoCase(gSourceLexer.token, key)) throw CKrvException(kErrorParse, missingMessage);
-  return gSourceLexer.token.substr(key.size());
+  return std::u16string_view(gSourceLexer.token).substr(key.size());
 }
 
 // Appends a fresh entry, refusing one more than a 16-bit count can hold.

@@ -93,9 +93,14 @@ void DescParser::splitItemRestriction(std::u16string& text, Restriction& restric
 
 ItemId DescParser::resolveItemReference(std::u16string_view textAfterKey,
                                         Restriction& restriction) {
-  std::u16string name(textAfterKey);
-  splitItemRestriction(name, restriction);
-  const ItemIdEntry* entry = findItemId(name);
+  const ItemIdEntry* entry;
+  if (textAfterKey.find(u'%') == std::u16string_view::npos) {
+    entry = findItemId(textAfterKey);
+  } else {
+    std::u16string name(textAfterKey);
+    splitItemRestriction(name, restriction);
+    entry = findItemId(name);
+  }
   if (entry == nullptr) raiseNoItemMatch(textAfterKey);
   return entry->id();
 }

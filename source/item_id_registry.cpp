@@ -144,8 +144,11 @@ const ItemIdEntry* findItemIdByFileName(Console& console, std::u16string_view fi
                     "Restriction stripped for IID match (" + narrowCopy(fileName) + ")");
     fileName = fileName.substr(percent + 1);
   }
+  std::u16string_view stem = fileName.substr(0, fileName.find(u'.'));
+  if (stem.find(u'_') == std::u16string_view::npos) return findItemId(stem);
   std::u16string name;
-  for (char16_t c : fileName.substr(0, fileName.find(u'.'))) {
+  name.reserve(stem.size());
+  for (char16_t c : stem) {
     if (c != u'_') name.push_back(c);
   }
   return findItemId(name);
