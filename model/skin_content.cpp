@@ -7,32 +7,35 @@ namespace korvane {
 
 SkinContent::SkinContent(FileSystem& fs, Console& console) : fs_(fs), console_(console) {}
 
+uint32_t SkinContent::firstKey(const ItemId& id) const {
+  return firstKeys_.find(hashOf(id), [&](uint32_t k) { return itemKeys_[k].id == id; });
+}
+
 bool SkinContent::itemExists(const ItemId& id) const {
-  return existingItems_.find(hashOf(id), [&](uint32_t k) { return itemKeys_[k].id == id; }) !=
-         RecordIndex::kNone;
+  return firstKey(id) != kNoKey;
 }
 
 bool SkinContent::itemDefined(const ItemId& id, Restriction restriction) const {
-  ItemKey key{id, restriction};
-  return definedItems_.find(hashOf(key), [&](uint32_t k) {
-    return itemKeys_[k].id == id && itemKeys_[k].restriction == restriction;
-  }) != RecordIndex::kNone;
+  for (uint32_t k = firstKey(id); k != kNoKey; k = itemKeys_[k].nextSameId) {
+    if (itemKeys_[k].restriction == restriction) return true;
+  }
+  return false;
 }
 
 void SkinContent::claimItem(const ItemId& id, Restriction restriction) {
-  ItemKey key{id, restriction};
   auto record = static_cast<uint32_t>(itemKeys_.size());
-  if (definedItems_.findOrInsert(
-          hashOf(key),
-          [&](uint32_t k) {
-            return itemKeys_[k].id == id && itemKeys_[k].restriction == restriction;
-          },
-          record) != RecordIndex::kNone) {
-    throw CKrvException(kErrorContent, "Item already defined");
+  uint32_t k = firstKeys_.findOrInsert(
+      hashOf(id), [&](uint32_t key) { return itemKeys_[key].id == id; }, record);
+  if (k != kNoKey) {
+    for (;; k = itemKeys_[k].nextSameId) {
+      if (itemKeys_[k].restriction == restriction) {
+        throw CKrvException(kErrorContent, "Item already defined");
+      }
+      if (itemKeys_[k].nextSameId == kNoKey) break;
+    }
+    itemKeys_[k].nextSameId = record;
   }
-  itemKeys_.push_back(key);
-  existingItems_.findOrInsert(
-      hashOf(id), [&](uint32_t k) { return itemKeys_[k].id == id; }, record);
+  itemKeys_.push_back(ItemKey{id, restriction, kNoKey});
 }
 
 void SkinContent::addLanguageName(uint32_t languageId, const std::u16string& name) {

@@ -269,14 +269,19 @@ class SkinContent {
   void addAnimation(const AnimationItem& item);
 
  private:
+  // The identifier and restriction of one item; the keys of one identifier
+  // are chained in definition order.
   struct ItemKey {
     ItemId id;
     Restriction restriction;
+    uint32_t nextSameId;
   };
+  static constexpr uint32_t kNoKey = RecordIndex::kNone;
   static uint64_t hashOf(const ItemId& id) {
     return (static_cast<uint64_t>(id.major) << 32) | id.minor;
   }
-  static uint64_t hashOf(const ItemKey& key) { return hashOf(key.id) * 31 + key.restriction; }
+  // The first key of this identifier, or kNoKey.
+  uint32_t firstKey(const ItemId& id) const;
 
   // Refuses a duplicate, then records the item in the indexes.
   void claimItem(const ItemId& id, Restriction restriction);
@@ -301,12 +306,11 @@ class SkinContent {
   std::u16string bitmapPath_;
   uint32_t nextBitmapIndex_ = kFirstBitmapIndex;
 
-  // The identifier and restriction of every item, in definition order, and
-  // two indexes over them: by both (the duplicate check) and by identifier
-  // alone (the first key of each identifier).
+  // The key of every item, in definition order, indexed by the first key of
+  // each identifier: one probe answers whether an identifier exists, and
+  // its chain (usually one key) whether it exists under a restriction.
   std::vector<ItemKey> itemKeys_;
-  RecordIndex definedItems_;
-  RecordIndex existingItems_;
+  RecordIndex firstKeys_;
   // The first bitmap of each identifier.
   RecordIndex firstBitmap_;
   std::unordered_set<uint32_t> languageIds_;

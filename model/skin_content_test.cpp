@@ -139,6 +139,9 @@ TEST_F(SkinContentTest, OneItemPerIdentifierAndRestrictionAcrossAllLists) {
     for (size_t second = 0; second < kinds.size(); ++second) {
       kinds[second].add(c, mine, 0x10000 + static_cast<Restriction>(second));
     }
+    // Every restriction of the identifier counts, not only its first or last.
+    EXPECT_TRUE(c.itemDefined(mine, 0x10003));
+    expectError([&] { kinds[first].add(c, mine, 0x10004); }, kErrorContent, "Item already defined");
     EXPECT_FALSE(c.itemExists(ItemId{mine.major + 1, mine.minor}));
     EXPECT_FALSE(c.itemExists(ItemId{mine.minor, mine.major}));
   }
