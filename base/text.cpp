@@ -7,31 +7,6 @@
 
 namespace korvane {
 
-namespace {
-template <typename View>
-bool equalsFolded(View a, View b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (foldAZ(a[i]) != foldAZ(b[i])) return false;
-  }
-  return true;
-}
-}  // namespace
-
-bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
-  return equalsFolded(a, b);
-}
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  return equalsFolded(a, b);
-}
-
-bool startsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
-  return text.size() >= prefix.size() && equalsFolded(text.substr(0, prefix.size()), prefix);
-}
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && equalsFolded(text.substr(0, prefix.size()), prefix);
-}
-
 std::u16string foldedCopy(std::u16string_view text) {
   std::u16string out(text);
   for (char16_t& c : out) c = foldAZ(c);
@@ -39,16 +14,16 @@ std::u16string foldedCopy(std::u16string_view text) {
 }
 
 std::string narrowCopy(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char16_t c : text) out.push_back(static_cast<char>(c & 0xFF));
+  std::string out(text.size(), '\0');
+  for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(text[i] & 0xFF);
   return out;
 }
 
 std::u16string widenCopy(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (char c : text) out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+  std::u16string out(text.size(), u'\0');
+  for (size_t i = 0; i < text.size(); ++i) {
+    out[i] = static_cast<char16_t>(static_cast<unsigned char>(text[i]));
+  }
   return out;
 }
 

@@ -19,10 +19,28 @@ constexpr char foldAZ(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
-bool equalsNoCase(std::u16string_view a, std::u16string_view b);
-bool equalsNoCase(std::string_view a, std::string_view b);
-bool startsWithNoCase(std::u16string_view text, std::u16string_view prefix);
-bool startsWithNoCase(std::string_view text, std::string_view prefix);
+// Defined here, small and inline: keyword tables call them for every token,
+// and most calls end at the length test.
+template <typename View>
+bool equalsFoldedAZ(View a, View b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i] && foldAZ(a[i]) != foldAZ(b[i])) return false;
+  }
+  return true;
+}
+inline bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
+  return equalsFoldedAZ(a, b);
+}
+inline bool equalsNoCase(std::string_view a, std::string_view b) {
+  return equalsFoldedAZ(a, b);
+}
+inline bool startsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
+  return text.size() >= prefix.size() && equalsFoldedAZ(text.substr(0, prefix.size()), prefix);
+}
+inline bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && equalsFoldedAZ(text.substr(0, prefix.size()), prefix);
+}
 std::u16string foldedCopy(std::u16string_view text);
 
 // UTF-16 to 8-bit by keeping the low byte of each unit.
