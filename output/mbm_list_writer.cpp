@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "base/error.h"
-#include "base/text.h"
 
 namespace korvane {
 
@@ -30,8 +29,17 @@ const char* maskDepth(uint32_t maskKind) {
   return kDepths[maskKind];
 }
 
-std::string pathAndName(const BitmapSource& source, const std::u16string& fileName) {
-  return narrowCopy(source.path) + narrowCopy(fileName);
+// A line of the list, built in one buffer: the leading options, then the
+// source's path and the file name narrowed to 8 bits, then the line end.
+std::string listLine(std::string_view options, const BitmapSource& source,
+                     const std::u16string& fileName) {
+  std::string line;
+  line.reserve(options.size() + source.path.size() + fileName.size() + 2);
+  line.append(options);
+  for (char16_t c : source.path) line.push_back(static_cast<char>(c & 0xFF));
+  for (char16_t c : fileName) line.push_back(static_cast<char>(c & 0xFF));
+  line.append(kLineEnd);
+  return line;
 }
 
 class ListFile {
@@ -61,21 +69,26 @@ class ListFile {
 MbmListWriter::MbmListWriter(FileSystem& fs) : fs_(fs) {}
 
 std::string MbmListWriter::scalableLine(const BitmapSource& source) {
-  std::string line = depthOption(source.colorDepth);
-  if (const char* mask = maskDepth(source.maskKind)) line += std::string(",") + mask;
-  line += ' ';
-  if (source.svgAnim != 0) line += "/A ";
-  return line + pathAndName(source, source.fileName) + kLineEnd;
+  std::string options = depthOption(source.colorDepth);
+  if (const char* mask = maskDepth(source.maskKind)) {
+    options += ',';
+    options += mask;
+  }
+  options += ' ';
+  if (source.svgAnim != 0) options += "/A ";
+  return listLine(options, source, source.fileName);
 }
 
 std::string MbmListWriter::bitmapLine(const BitmapSource& source) {
-  return depthOption(source.colorDepth) + pathAndName(source, source.fileName) + kLineEnd;
+  return listLine(depthOption(source.colorDepth), source, source.fileName);
 }
 
 std::string MbmListWriter::maskLine(const BitmapSource& source) {
   const char* mask = maskDepth(source.maskKind);
   if (mask == nullptr) return std::string();
-  return std::string("/") + mask + pathAndName(source, source.maskFileName) + kLineEnd;
+  std::string options = "/";
+  options += mask;
+  return listLine(options, source, source.maskFileName);
 }
 
 void MbmListWriter::write(const SkinContent& content, const std::string& skinName,
