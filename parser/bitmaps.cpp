@@ -4,7 +4,6 @@
 // A missing image file leaves no bitmap item behind: the model has printed its
 // note and handed back no source, but the rest of the line is still read and
 // checked, and an inline reference still gives its identifier to the compound.
-#include <iterator>
 #include <string>
 
 #include "base/diagnostics.h"
@@ -43,15 +42,24 @@ void requireFileName(const std::u16string& fileName) {
   if (fileName.empty()) throw CKrvException(kErrorParse, "Image file name missing");
 }
 
-// As "%x" prints: lower-case hexadecimal without leading zeros.
-std::string hexText(uint32_t value) {
-  char digits[8];
-  size_t n = 0;
-  do {
-    digits[n++] = "0123456789abcdef"[value & 0xF];
-    value >>= 4;
-  } while (value != 0);
-  return std::string(std::make_reverse_iterator(digits + n), std::make_reverse_iterator(digits));
+// Appends "(0x%x,0x%x)" as printf would write the pair: lower-case
+// hexadecimal without leading zeros.
+void appendIdPair(std::string& text, const ItemId& id) {
+  auto hex = [&text](uint32_t value) {
+    char digits[8];
+    size_t n = 0;
+    do {
+      digits[n++] = "0123456789abcdef"[value & 0xF];
+      value >>= 4;
+    } while (value != 0);
+    text.append("0x");
+    while (n > 0) text.push_back(digits[--n]);
+  };
+  text.push_back('(');
+  hex(id.major);
+  text.push_back(',');
+  hex(id.minor);
+  text.push_back(')');
 }
 
 // "x,y" into two numbers; `noCommaMessage` when there is no comma.
@@ -122,8 +130,11 @@ ItemId DescParser::generateItemId(const std::u16string& fileName, Restriction co
   id.major = (content_.packageIdHigh == 0 && content_.packageIdLow != 0) ? content_.packageIdLow
                                                                          : kGeneratedMajor;
   id.minor = content_.nextGeneratedMinor++;
-  std::string values =
-      "(0x" + hexText(id.major) + ",0x" + hexText(id.minor) + ") for " + narrowCopy(fileName);
+  std::string values;
+  values.reserve(32 + fileName.size());
+  appendIdPair(values, id);
+  values.append(" for ");
+  for (char16_t c : fileName) values.push_back(static_cast<char>(c & 0xFF));
   printDiagnosticAt(console_, Diagnostic::kNote, "Generated IID " + values,
                     gSourceLexer.currentLine);
   if (compoundRestriction != 0) {
@@ -180,11 +191,10 @@ ItemId DescParser::parseImageReference(uint8_t appIconClass, Restriction compoun
   if (const ItemIdEntry* entry = findItemIdByFileName(console_, fileName)) {
     item.id = entry->id();
     if (compoundRestriction != 0) {
-      printDiagnosticAt(console_, Diagnostic::kNote,
-                        "Known IID (0x" + hexText(item.id.major) + ",0x" + hexText(item.id.minor) +
-                            ") referenced inside restricted compound. Relative validity can not "
-                            "be checked",
-                        gSourceLexer.currentLine);
+      std::string note = "Known IID ";
+      appendIdPair(note, item.id);
+      note.append(" referenced inside restricted compound. Relative validity can not be checked");
+      printDiagnosticAt(console_, Diagnostic::kNote, note, gSourceLexer.currentLine);
     }
   } else {
     item.id = generateItemId(fileName, compoundRestriction);
