@@ -7,12 +7,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
-
-#include "base/record_index.h"
 
 namespace korvane {
 
@@ -80,13 +79,10 @@ class RealFileSystem::Listings {
     Directory& entry = *last_;
     if (entry.state == kAsking && ++entry.questions >= kListAfter) list(lastDirectory_, entry);
     if (entry.state != kListed) return -1;
-    uint32_t found = entry.index.find(std::hash<std::string_view>()(name), [&](uint32_t record) {
-      return entry.nameOf(record) == name;
-    });
-    if (found == RecordIndex::kNone) return 0;
     // A symbolic link exists only when its target does; stat knows.
-    unsigned char type = entry.types[found];
-    return type == DT_LNK || type == DT_UNKNOWN ? -1 : 1;
+    const Slot* found = entry.find(name);
+    if (found == nullptr) return 0;
+    return found->type == DT_LNK || found->type == DT_UNKNOWN ? -1 : 1;
   }
 
   void forget() {
@@ -96,36 +92,88 @@ class RealFileSystem::Listings {
 
  private:
   enum State : uint8_t { kAsking, kListed, kUnlistable };
+
+  // One name of a listing in a table probed linearly. Most image names are
+  // short and lie in the slot itself, so a question usually reads one slot;
+  // longer names lie in `longNames`, the slot giving where.
+  struct Slot {
+    uint32_t hash;
+    uint8_t length;  // 0: an empty slot; kLong: the name lies in longNames
+    unsigned char type;
+    char text[26];
+  };
+  static constexpr uint8_t kLong = 255;
+  static constexpr size_t kInline = sizeof(Slot::text);
+
+  static uint32_t hashOf(std::string_view name) {
+    return static_cast<uint32_t>((std::hash<std::string_view>()(name) * 0x9E3779B97F4A7C15ull) >>
+                                 32);
+  }
+
   struct Directory {
     State state = kAsking;
     size_t questions = 0;
-    std::string names;           // every name, one after the other
-    std::vector<uint32_t> ends;  // where each name ends in `names`
-    std::vector<unsigned char> types;
-    RecordIndex index;
+    std::vector<Slot> slots;
+    std::string longNames;
 
-    std::string_view nameOf(uint32_t record) const {
-      uint32_t begin = record == 0 ? 0 : ends[record - 1];
-      return std::string_view(names).substr(begin, ends[record] - begin);
+    std::string_view nameOf(const Slot& slot) const {
+      if (slot.length != kLong) return std::string_view(slot.text, slot.length);
+      uint32_t place[2];
+      std::memcpy(place, slot.text, sizeof place);
+      return std::string_view(longNames).substr(place[0], place[1]);
+    }
+    const Slot* find(std::string_view name) const {
+      uint32_t hash = hashOf(name);
+      size_t mask = slots.size() - 1;
+      for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = slots[i];
+        if (slot.length == 0) return nullptr;
+        if (slot.hash == hash && nameOf(slot) == name) return &slot;
+      }
+    }
+    void insert(std::string_view name, unsigned char type) {
+      Slot slot{hashOf(name), 0, type, {}};
+      if (name.size() <= kInline) {
+        slot.length = static_cast<uint8_t>(name.size());
+        std::memcpy(slot.text, name.data(), name.size());
+      } else {
+        uint32_t place[2] = {static_cast<uint32_t>(longNames.size()),
+                             static_cast<uint32_t>(name.size())};
+        std::memcpy(slot.text, place, sizeof place);
+        slot.length = kLong;
+        longNames.append(name);
+      }
+      size_t mask = slots.size() - 1;
+      size_t i = slot.hash & mask;
+      while (slots[i].length != 0) i = (i + 1) & mask;
+      slots[i] = slot;
     }
   };
 
   // A directory that stat could not search (no search permission) would
-  // answer differently from its listing, so it is not listed.
+  // answer differently from its listing, so it is not listed. The names are
+  // gathered first, so that the table is made once at its size.
   static void list(const std::string& directory, Directory& entry) {
     entry.state = kUnlistable;
     if (::faccessat(AT_FDCWD, directory.c_str(), X_OK, AT_EACCESS) != 0) return;
     DIR* dir = ::opendir(directory.c_str());
     if (dir == nullptr) return;
+    std::string names;
+    std::vector<uint32_t> ends;
+    std::vector<unsigned char> types;
     while (const dirent* item = ::readdir(dir)) {
-      std::string_view name(item->d_name);
-      auto record = static_cast<uint32_t>(entry.ends.size());
-      entry.names.append(name);
-      entry.ends.push_back(static_cast<uint32_t>(entry.names.size()));
-      entry.types.push_back(item->d_type);
-      entry.index.insert(std::hash<std::string_view>()(name), record);
+      names.append(item->d_name);
+      ends.push_back(static_cast<uint32_t>(names.size()));
+      types.push_back(item->d_type);
     }
     ::closedir(dir);
+    size_t capacity = 16;
+    while (capacity * 3 < ends.size() * 4 + 4) capacity *= 2;
+    entry.slots.assign(capacity, Slot{0, 0, 0, {}});
+    for (size_t i = 0; i < ends.size(); ++i) {
+      uint32_t begin = i == 0 ? 0 : ends[i - 1];
+      entry.insert(std::string_view(names).substr(begin, ends[i] - begin), types[i]);
+    }
     entry.state = kListed;
   }
 

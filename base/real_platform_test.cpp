@@ -18,6 +18,7 @@ class RealFileSystemTest : public ::testing::Test {
     ASSERT_NE(::mkdtemp(pattern), nullptr);
     dir = pattern;
     touch(dir + "/image.bmp");
+    touch(dir + "/" + kLongName);
     ASSERT_EQ(::mkdir((dir + "/sub").c_str(), 0755), 0);
     ASSERT_EQ(::symlink("image.bmp", (dir + "/linked.bmp").c_str()), 0);
     ASSERT_EQ(::symlink("missing.bmp", (dir + "/dangling.bmp").c_str()), 0);
@@ -34,12 +35,16 @@ class RealFileSystemTest : public ::testing::Test {
   // One letter per question: y exists, n does not.
   std::string answers() {
     std::string out;
-    for (const char* name : {"image.bmp", "sub", "linked.bmp", "dangling.bmp", "missing.bmp",
-                             "image.bmp/", "IMAGE.BMP", ".", "..", "sub\\..\\image.bmp"}) {
+    for (const char* name :
+         {"image.bmp", "sub", "linked.bmp", "dangling.bmp", "missing.bmp", "image.bmp/",
+          "IMAGE.BMP", ".", "..", "sub\\..\\image.bmp", kLongName, kOtherLongName}) {
       out += fs.exists(dir + "/" + name) ? 'y' : 'n';
     }
     return out;
   }
+
+  static constexpr const char* kLongName = "a_long_image_name_that_needs_its_own_place.bmp";
+  static constexpr const char* kOtherLongName = "a_long_image_name_that_needs_its_own_place.svg";
 
   std::string dir;
   RealFileSystem fs;
@@ -48,7 +53,7 @@ class RealFileSystemTest : public ::testing::Test {
 // The first questions go to stat; after many the directory is listed and
 // must answer the same, symbolic links and odd names included.
 TEST_F(RealFileSystemTest, ListedDirectoriesAnswerLikeStat) {
-  const std::string expected = "yyynnnnyyy";
+  const std::string expected = "yyynnnnyyyyn";
   for (size_t i = 0; i <= RealFileSystem::kListAfter + 1; ++i) {
     ASSERT_EQ(answers(), expected) << "after " << i << " rounds";
   }
