@@ -116,8 +116,8 @@ BitmapSource* SkinContent::registerBitmapSource(uint32_t colorDepth, const std::
 
 bool SkinContent::sourceFileExists(const std::u16string& directory,
                                    const std::u16string& fileName) const {
-  std::string joined;
-  joined.reserve(directory.size() + fileName.size());
+  thread_local std::string joined;
+  joined.clear();
   for (char16_t c : directory) joined.push_back(static_cast<char>(c & 0xFF));
   for (char16_t c : fileName) joined.push_back(static_cast<char>(c & 0xFF));
   if (joined.size() > kMaxText) {
@@ -140,37 +140,61 @@ void SkinContent::addBitmap(const BitmapItem& item) {
 }
 
 void SkinContent::addColorTable(const ColorTableItem& item) {
+  addColorTable(ColorTableItem(item));
+}
+
+void SkinContent::addColorTable(ColorTableItem&& item) {
   claimItem(item.id, item.restriction);
-  colorTables_.push_back(item);
+  colorTables_.push_back(std::move(item));
 }
 
 void SkinContent::addFrame(const FrameItem& item) {
+  addFrame(FrameItem(item));
+}
+
+void SkinContent::addFrame(FrameItem&& item) {
   if (itemDefined(item.id, item.restriction)) {
     throw CKrvException(kErrorContent, "Item already defined");
   }
   if (item.parts.size() != 9) throw CKrvException(kErrorContent, "Frame must have 9 elements");
   claimItem(item.id, item.restriction);
-  frames_.push_back(item);
+  frames_.push_back(std::move(item));
 }
 
 void SkinContent::addAppIcon(const AppIconItem& item) {
+  addAppIcon(AppIconItem(item));
+}
+
+void SkinContent::addAppIcon(AppIconItem&& item) {
   claimItem(item.id, item.restriction);
-  appIcons_.push_back(item);
+  appIcons_.push_back(std::move(item));
 }
 
 void SkinContent::addBmpAnim(const BmpAnimItem& item) {
+  addBmpAnim(BmpAnimItem(item));
+}
+
+void SkinContent::addBmpAnim(BmpAnimItem&& item) {
   claimItem(item.id, item.restriction);
-  bmpAnims_.push_back(item);
+  bmpAnims_.push_back(std::move(item));
 }
 
 void SkinContent::addString(const StringItem& item) {
+  addString(StringItem(item));
+}
+
+void SkinContent::addString(StringItem&& item) {
   claimItem(item.id, item.restriction);
-  strings_.push_back(item);
+  strings_.push_back(std::move(item));
 }
 
 void SkinContent::addScalableItem(const ScalableItem& item) {
+  addScalableItem(ScalableItem(item));
+}
+
+void SkinContent::addScalableItem(ScalableItem&& item) {
   claimItem(item.id, item.restriction);
-  scalableItems_.push_back(item);
+  scalableItems_.push_back(std::move(item));
   scalableItems_.back().refId = ItemId{0, 0};
 }
 
@@ -184,8 +208,12 @@ void SkinContent::addScalableRef(const ScalableItem& item) {
 }
 
 void SkinContent::addAnimation(const AnimationItem& item) {
+  addAnimation(AnimationItem(item));
+}
+
+void SkinContent::addAnimation(AnimationItem&& item) {
   claimItem(item.id, item.restriction);
-  animations_.push_back(item);
+  animations_.push_back(std::move(item));
 }
 
 }  // namespace korvane

@@ -254,19 +254,27 @@ class SkinContent {
   // The first bitmap item with this identifier (any restriction), or null.
   const BitmapItem* findBitmap(const ItemId& id) const;
 
-  // Each add operation copies its record; a second item with the same
+  // Each add operation copies its record (the overloads for a record the
+  // caller gives up take it over instead); a second item with the same
   // identifier and restriction is refused.
   void addBitmap(const BitmapItem& item);
   void addColorTable(const ColorTableItem& item);
+  void addColorTable(ColorTableItem&& item);
   void addFrame(const FrameItem& item);
+  void addFrame(FrameItem&& item);
   void addAppIcon(const AppIconItem& item);
+  void addAppIcon(AppIconItem&& item);
   void addBmpAnim(const BmpAnimItem& item);
+  void addBmpAnim(BmpAnimItem&& item);
   void addString(const StringItem& item);
+  void addString(StringItem&& item);
   // Effect form: the reference is stored as (0, 0).
   void addScalableItem(const ScalableItem& item);
+  void addScalableItem(ScalableItem&& item);
   // Reference form: input, output and effects are stored empty.
   void addScalableRef(const ScalableItem& item);
   void addAnimation(const AnimationItem& item);
+  void addAnimation(AnimationItem&& item);
 
  private:
   // The identifier and restriction of one item; the keys of one identifier

@@ -1,6 +1,7 @@
 // Animations: the ANIMATION element with its header, MORPHING, the PREPROCESS
 // effects, and the COMMAND, VALUE, TIMINGMODEL and SIZEBOUNDPARAM entries.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/error.h"
@@ -77,7 +78,7 @@ void DescParser::parseAnimation() {
 
   for (;;) {
     if (isKeyword(u"END")) {
-      content_.addAnimation(item);
+      content_.addAnimation(std::move(item));
       return;
     }
     if (isKeyword(u"COMMAND")) {

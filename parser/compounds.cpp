@@ -5,6 +5,7 @@
 // and animation frames in one byte, so a list is refused when its 256th entry
 // is read.
 #include <string>
+#include <utility>
 
 #include "base/diagnostics.h"
 #include "base/error.h"
@@ -74,17 +75,18 @@ void DescParser::parseColorTable() {
     }
     item.entries.push_back(entry);
   }
-  content_.addColorTable(item);
+  content_.addColorTable(std::move(item));
 }
 
 void DescParser::parseFrame() {
   FrameItem item;
+  item.parts.reserve(9);
   item.id = readCompoundItemId("IID parameter expected for FRAME", item.restriction);
   while (nextBodyToken("No END token for FRAME")) {
     checkEntryCount(item.parts.size(), "FRAME has more than 255 elements");
     item.parts.push_back(parseImageReference(0, item.restriction, 0));
   }
-  content_.addFrame(item);
+  content_.addFrame(std::move(item));
 }
 
 void DescParser::parseBmpAnim() {
@@ -130,7 +132,7 @@ void DescParser::parseBmpAnim() {
       next = BmpAnimFrame();
     }
   }
-  content_.addBmpAnim(item);
+  content_.addBmpAnim(std::move(item));
 }
 
 void DescParser::parseAppIcon() {
@@ -157,7 +159,7 @@ void DescParser::parseAppIcon() {
                         gSourceLexer.currentLine);
     }
   }
-  content_.addAppIcon(item);
+  content_.addAppIcon(std::move(item));
 }
 
 void DescParser::parsePalette() {
@@ -176,7 +178,7 @@ void DescParser::parseStringItem() {
   item.id = readCompoundItemId("IID parameter expected for SOUND/STRING", item.restriction);
   readString(gSourceLexer);
   item.text = gSourceLexer.token;
-  content_.addString(item);
+  content_.addString(std::move(item));
 }
 
 }  // namespace korvane

@@ -2,6 +2,7 @@
 // the EFFECT block (shared with the COMMAND blocks of animations) and the
 // effect parameters (shared with the VALUE and TIMINGMODEL blocks).
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/diagnostics.h"
@@ -54,7 +55,7 @@ void DescParser::parseScalableItem() {
       if (!equalsNoCase(token, u"EFFECT")) raiseExpectedToken(token, u"EFFECT or END");
       parseEffect(appendCounted(item.effects, "SCALABLEITEM has more than 65535 effects"));
     }
-    content_.addScalableItem(item);
+    content_.addScalableItem(std::move(item));
   } else if (startsWithNoCase(token, u"REFIID=")) {
     // The prefix of the referenced name is checked, but the item keeps its own restriction.
     Restriction dropped = content_.currentRestriction;
