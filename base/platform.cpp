@@ -17,7 +17,14 @@ std::unique_ptr<OutputFile> FileSystem::openWrite(std::string_view path) {
   return doOpenWrite(hostPath(path));
 }
 bool FileSystem::exists(std::string_view path) {
-  return doExists(hostPath(path));
+  // Asked once per image file: the host path is made in a buffer kept for
+  // the next question.
+  thread_local std::string host;
+  host.assign(path);
+  for (char& c : host) {
+    if (c == '\\') c = '/';
+  }
+  return doExists(host);
 }
 bool FileSystem::remove(std::string_view path) {
   return doRemove(hostPath(path));

@@ -29,17 +29,25 @@ const char* maskDepth(uint32_t maskKind) {
   return kDepths[maskKind];
 }
 
-// A line of the list, built in one buffer: the leading options, then the
-// source's path and the file name narrowed to 8 bits, then the line end.
-std::string listLine(std::string_view options, const BitmapSource& source,
-                     const std::u16string& fileName) {
-  std::string line;
-  line.reserve(options.size() + source.path.size() + fileName.size() + 2);
+// Appends a line of the list: the leading options, then the source's path
+// and the file name narrowed to 8 bits, then the line end.
+void appendListLine(std::string& line, std::string_view options, const BitmapSource& source,
+                    const std::u16string& fileName) {
   line.append(options);
   for (char16_t c : source.path) line.push_back(static_cast<char>(c & 0xFF));
   for (char16_t c : fileName) line.push_back(static_cast<char>(c & 0xFF));
   line.append(kLineEnd);
-  return line;
+}
+
+void appendScalableLine(std::string& line, const BitmapSource& source) {
+  line.append(depthOption(source.colorDepth));
+  if (const char* mask = maskDepth(source.maskKind)) {
+    line.push_back(',');
+    line.append(mask);
+  }
+  line.push_back(' ');
+  if (source.svgAnim != 0) line.append("/A ");
+  appendListLine(line, "", source, source.fileName);
 }
 
 class ListFile {
@@ -69,26 +77,23 @@ class ListFile {
 MbmListWriter::MbmListWriter(FileSystem& fs) : fs_(fs) {}
 
 std::string MbmListWriter::scalableLine(const BitmapSource& source) {
-  std::string options = depthOption(source.colorDepth);
-  if (const char* mask = maskDepth(source.maskKind)) {
-    options += ',';
-    options += mask;
-  }
-  options += ' ';
-  if (source.svgAnim != 0) options += "/A ";
-  return listLine(options, source, source.fileName);
+  std::string line;
+  appendScalableLine(line, source);
+  return line;
 }
 
 std::string MbmListWriter::bitmapLine(const BitmapSource& source) {
-  return listLine(depthOption(source.colorDepth), source, source.fileName);
+  std::string line;
+  appendListLine(line, depthOption(source.colorDepth), source, source.fileName);
+  return line;
 }
 
 std::string MbmListWriter::maskLine(const BitmapSource& source) {
   const char* mask = maskDepth(source.maskKind);
   if (mask == nullptr) return std::string();
-  std::string options = "/";
-  options += mask;
-  return listLine(options, source, source.maskFileName);
+  std::string line = "/";
+  appendListLine(line, mask, source, source.maskFileName);
+  return line;
 }
 
 void MbmListWriter::write(const SkinContent& content, const std::string& skinName,
@@ -96,9 +101,12 @@ void MbmListWriter::write(const SkinContent& content, const std::string& skinNam
   ListFile file(fs_, listFileName);
   bool scalable = content.isScalable();
   file.write(scalable ? std::string("/E") + kLineEnd : skinName + ".mbm" + kLineEnd);
+  std::string line;  // one buffer for every line of a scalable skin
   for (const BitmapSource& source : content.bitmapSources()) {
     if (scalable) {
-      file.write(scalableLine(source));
+      line.clear();
+      appendScalableLine(line, source);
+      file.write(line);
       continue;
     }
     if (source.index >= kFirstBitmapIndex) {

@@ -159,23 +159,25 @@ ItemId DescParser::parseImageReference(uint8_t appIconClass, Restriction compoun
       splitItemRestriction(split, restriction);
       name = split;
     }
-    auto quoted = [&] { return "(" + narrowCopy(reference) + ")"; };
+    // The remark on the reference's restriction, if any: "(%s)" is the whole token.
+    auto remark = [&](Diagnostic kind, const char* before, const char* after) {
+      std::string text = before;
+      text.reserve(text.size() + reference.size() + 96);
+      text.push_back('(');
+      for (char16_t c : reference) text.push_back(static_cast<char>(c & 0xFF));
+      text.push_back(')');
+      text.append(after);
+      printDiagnosticAt(console_, kind, text, gSourceLexer.currentLine);
+    };
     if (restriction != 0 && restriction == compoundRestriction) {
-      printDiagnosticAt(console_, Diagnostic::kNote,
-                        "IID reference " + quoted() +
-                            " is restricted, but shares the restrictions of the compound. Relative "
-                            "validity can not be checked",
-                        gSourceLexer.currentLine);
+      remark(Diagnostic::kNote, "IID reference ",
+             " is restricted, but shares the restrictions of the compound. Relative validity can "
+             "not be checked");
     } else if (restriction != 0) {
-      printDiagnosticAt(
-          console_, Diagnostic::kWarning,
-          "IID reference " + quoted() +
-              " is restricted. Relative validity can not be checked and may be broken",
-          gSourceLexer.currentLine);
+      remark(Diagnostic::kWarning, "IID reference ",
+             " is restricted. Relative validity can not be checked and may be broken");
     } else if (compoundRestriction != 0) {
-      printDiagnosticAt(console_, Diagnostic::kNote,
-                        "Non-restricted IID reference " + quoted() + " inside restricted compound",
-                        gSourceLexer.currentLine);
+      remark(Diagnostic::kNote, "Non-restricted IID reference ", " inside restricted compound");
     }
     const ItemIdEntry* entry = findItemId(name);
     if (entry == nullptr) raiseNoItemMatch(reference.substr(4));

@@ -146,8 +146,8 @@ const ItemIdEntry* findItemIdByFileName(Console& console, std::u16string_view fi
   }
   std::u16string_view stem = fileName.substr(0, fileName.find(u'.'));
   if (stem.find(u'_') == std::u16string_view::npos) return findItemId(stem);
-  std::u16string name;
-  name.reserve(stem.size());
+  thread_local std::u16string name;
+  name.clear();
   for (char16_t c : stem) {
     if (c != u'_') name.push_back(c);
   }
