@@ -1,6 +1,9 @@
 // The SKN buffer, the chunk frame, the file header and the skin-level chunks.
 #include "output/skn_writer.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "base/error.h"
 #include "base/text.h"
 
@@ -35,13 +38,15 @@ SknWriter::SknWriter(FileSystem& fs, Clock& clock) : fs_(fs), clock_(clock) {}
 
 void SknWriter::write(const SkinContent& content, const std::string& skinName,
                       const std::string& sknFileName) {
-  std::vector<uint8_t> image = build(content, skinName);
+  buildImage(content, skinName);
   std::unique_ptr<OutputFile> file = fs_.openWrite(sknFileName);
   if (file == nullptr) {
+    releaseImage();
     throw CKrvException(kErrorFileOpen, "Can not open target binary file for writing");
   }
-  bool written = file->write(image.data(), image.size());
+  bool written = file->write(image_.get(), size_);
   bool closed = file->close();
+  releaseImage();
   if (!written || !closed) {
     file.reset();
     fs_.remove(sknFileName);
@@ -50,27 +55,46 @@ void SknWriter::write(const SkinContent& content, const std::string& skinName,
 }
 
 std::vector<uint8_t> SknWriter::build(const SkinContent& content, const std::string& skinName) {
+  buildImage(content, skinName);
+  std::vector<uint8_t> image(image_.get(), image_.get() + size_);
+  releaseImage();
+  return image;
+}
+
+void SknWriter::buildImage(const SkinContent& content, const std::string& skinName) {
   content_ = &content;
   skinName_ = skinName;
-  bytes_.clear();
-  cursor_ = 0;
+  releaseImage();
   groupItemsByRestriction();
-  bytes_.reserve(estimateSize());
+  reserveImage(estimateSize());
 
   writeHeader();
   grow(1);
   put8(kChunkTrailer);
-  patch32(0, static_cast<uint32_t>(bytes_.size()));
+  patch32(0, static_cast<uint32_t>(size_));
 
-  if (cursor_ != bytes_.size()) {
+  if (cursor_ != size_) {
     throw CKrvException(kErrorInternal, "Internal binary output size does not match");
   }
   itemsByRestriction_.clear();
   content_ = nullptr;
-  std::vector<uint8_t> image;
-  image.swap(bytes_);
+}
+
+void SknWriter::releaseImage() {
+  image_.reset();
+  size_ = 0;
+  capacity_ = 0;
   cursor_ = 0;
-  return image;
+}
+
+// The block is left uninitialised: bytes beyond the image are never touched,
+// so a generous reservation costs no memory pages.
+void SknWriter::reserveImage(size_t capacity) {
+  if (capacity <= capacity_) return;
+  std::unique_ptr<uint8_t[]> larger(new uint8_t[capacity]);
+  if (size_ > 0) std::memcpy(larger.get(), image_.get(), size_);
+  image_ = std::move(larger);
+  capacity_ = capacity;
 }
 
 // A generous guess at the image size, reserved before writing: the image then
@@ -116,32 +140,12 @@ size_t SknWriter::estimateSize() const {
   return size + size / 4;
 }
 
-void SknWriter::grow(int64_t n) {
-  if (n > 0) bytes_.resize(bytes_.size() + static_cast<size_t>(n));
+void SknWriter::growImage(size_t count) {
+  reserveImage(std::max(2 * capacity_, size_ + count));
 }
 
-void SknWriter::checkRoom(size_t n) const {
-  if (bytes_.size() - cursor_ < n || cursor_ > bytes_.size()) {
-    throw CKrvException(kErrorInternal, "Internal binary output written beyond its reserved size");
-  }
-}
-
-void SknWriter::put8(uint32_t value) {
-  checkRoom(1);
-  bytes_[cursor_++] = static_cast<uint8_t>(value & 0xFF);
-}
-
-void SknWriter::put16(uint32_t value) {
-  checkRoom(2);
-  bytes_[cursor_] = static_cast<uint8_t>(value & 0xFF);
-  bytes_[cursor_ + 1] = static_cast<uint8_t>((value >> 8) & 0xFF);
-  cursor_ += 2;
-}
-
-void SknWriter::put32(uint32_t value) {
-  checkRoom(4);
-  for (int i = 0; i < 4; ++i) bytes_[cursor_ + i] = static_cast<uint8_t>((value >> (8 * i)) & 0xFF);
-  cursor_ += 4;
+void SknWriter::raiseBeyondReserved() {
+  throw CKrvException(kErrorInternal, "Internal binary output written beyond its reserved size");
 }
 
 size_t SknWriter::beginChunk(uint16_t type, uint16_t version) {

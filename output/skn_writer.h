@@ -14,6 +14,8 @@
 #define KORVANE_OUTPUT_SKN_WRITER_H
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -42,10 +44,30 @@ class SknWriter {
   // The buffer: `grow` appends n zero bytes (nothing for n <= 0); the puts
   // write little-endian values into reserved bytes at the cursor and advance
   // it. A put beyond the reserved bytes is an internal error.
-  void grow(int64_t n);
-  void put8(uint32_t value);
-  void put16(uint32_t value);
-  void put32(uint32_t value);
+  void grow(int64_t n) {
+    if (n <= 0) return;
+    auto count = static_cast<size_t>(n);
+    if (capacity_ - size_ < count) growImage(count);
+    std::memset(image_.get() + size_, 0, count);
+    size_ += count;
+  }
+  void put8(uint32_t value) {
+    checkRoom(1);
+    image_[cursor_++] = static_cast<uint8_t>(value & 0xFF);
+  }
+  void put16(uint32_t value) {
+    checkRoom(2);
+    image_[cursor_] = static_cast<uint8_t>(value & 0xFF);
+    image_[cursor_ + 1] = static_cast<uint8_t>((value >> 8) & 0xFF);
+    cursor_ += 2;
+  }
+  void put32(uint32_t value) {
+    checkRoom(4);
+    for (size_t i = 0; i < 4; ++i) {
+      image_[cursor_ + i] = static_cast<uint8_t>((value >> (8 * i)) & 0xFF);
+    }
+    cursor_ += 4;
+  }
 
  private:
   enum class ItemKind : uint8_t {
@@ -63,8 +85,17 @@ class SknWriter {
     size_t index;
   };
 
+  // The image is built in image_; write() saves it from there, build()
+  // hands out a copy.
+  void buildImage(const SkinContent& content, const std::string& skinName);
+  void releaseImage();
+  void reserveImage(size_t capacity);
+  void growImage(size_t count);
   // Raises the internal error unless `n` reserved bytes follow the cursor.
-  void checkRoom(size_t n) const;
+  void checkRoom(size_t n) const {
+    if (size_ - cursor_ < n || cursor_ > size_) raiseBeyondReserved();
+  }
+  [[noreturn]] static void raiseBeyondReserved();
   size_t estimateSize() const;
 
   // Framing and back-patching.
@@ -117,7 +148,10 @@ class SknWriter {
 
   const SkinContent* content_ = nullptr;
   std::string skinName_;
-  std::vector<uint8_t> bytes_;
+  // The image: bytes [0, size_) of a block of capacity_ bytes.
+  std::unique_ptr<uint8_t[]> image_;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
   size_t cursor_ = 0;
   // The items of each class-0 item list, in the order the list writes them.
   std::unordered_map<Restriction, std::vector<ItemRef>> itemsByRestriction_;
