@@ -54,6 +54,7 @@ BENCHMARK(BM_CompileSkin)
     ->Arg(10000)
     ->Arg(100000)
     ->Complexity(benchmark::oN)
+    ->MinTime(2.0)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
