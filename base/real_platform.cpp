@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -161,12 +162,16 @@ class RealFileSystem::Listings {
     std::string names;
     std::vector<uint32_t> ends;
     std::vector<unsigned char> types;
+    errno = 0;
     while (const dirent* item = ::readdir(dir)) {
       names.append(item->d_name);
       ends.push_back(static_cast<uint32_t>(names.size()));
       types.push_back(item->d_type);
     }
+    // A listing cut short by a read error would miss names.
+    bool complete = errno == 0;
     ::closedir(dir);
+    if (!complete) return;
     size_t capacity = 16;
     while (capacity * 3 < ends.size() * 4 + 4) capacity *= 2;
     entry.slots.assign(capacity, Slot{0, 0, 0, {}});
