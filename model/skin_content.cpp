@@ -16,26 +16,21 @@ bool SkinContent::itemExists(const ItemId& id) const {
 }
 
 bool SkinContent::itemDefined(const ItemId& id, Restriction restriction) const {
-  for (uint32_t k = firstKey(id); k != kNoKey; k = itemKeys_[k].nextSameId) {
-    if (itemKeys_[k].restriction == restriction) return true;
-  }
-  return false;
+  return definedKeys_.find(hashOf(id, restriction), [&](uint32_t k) {
+    return itemKeys_[k].id == id && itemKeys_[k].restriction == restriction;
+  }) != kNoKey;
 }
 
 void SkinContent::claimItem(const ItemId& id, Restriction restriction) {
   auto record = static_cast<uint32_t>(itemKeys_.size());
-  uint32_t k = firstKeys_.findOrInsert(
-      hashOf(id), [&](uint32_t key) { return itemKeys_[key].id == id; }, record);
-  if (k != kNoKey) {
-    for (;; k = itemKeys_[k].nextSameId) {
-      if (itemKeys_[k].restriction == restriction) {
-        throw CKrvException(kErrorContent, "Item already defined");
-      }
-      if (itemKeys_[k].nextSameId == kNoKey) break;
-    }
-    itemKeys_[k].nextSameId = record;
-  }
-  itemKeys_.push_back(ItemKey{id, restriction, kNoKey});
+  uint32_t defined = definedKeys_.findOrInsert(
+      hashOf(id, restriction),
+      [&](uint32_t k) { return itemKeys_[k].id == id && itemKeys_[k].restriction == restriction; },
+      record);
+  if (defined != kNoKey) throw CKrvException(kErrorContent, "Item already defined");
+  firstKeys_.findOrInsert(
+      hashOf(id), [&](uint32_t k) { return itemKeys_[k].id == id; }, record);
+  itemKeys_.push_back(ItemKey{id, restriction});
 }
 
 void SkinContent::addLanguageName(uint32_t languageId, const std::u16string& name) {

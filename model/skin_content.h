@@ -277,16 +277,17 @@ class SkinContent {
   void addAnimation(AnimationItem&& item);
 
  private:
-  // The identifier and restriction of one item; the keys of one identifier
-  // are chained in definition order.
+  // The identifier and restriction of one item.
   struct ItemKey {
     ItemId id;
     Restriction restriction;
-    uint32_t nextSameId;
   };
   static constexpr uint32_t kNoKey = RecordIndex::kNone;
   static uint64_t hashOf(const ItemId& id) {
     return (static_cast<uint64_t>(id.major) << 32) | id.minor;
+  }
+  static uint64_t hashOf(const ItemId& id, Restriction restriction) {
+    return hashOf(id) ^ (static_cast<uint64_t>(restriction) * 0xC2B2AE3D27D4EB4Full);
   }
   // The first key of this identifier, or kNoKey.
   uint32_t firstKey(const ItemId& id) const;
@@ -314,10 +315,12 @@ class SkinContent {
   std::u16string bitmapPath_;
   uint32_t nextBitmapIndex_ = kFirstBitmapIndex;
 
-  // The key of every item, in definition order, indexed by the first key of
-  // each identifier: one probe answers whether an identifier exists, and
-  // its chain (usually one key) whether it exists under a restriction.
+  // The key of every item, in definition order, indexed by identifier and
+  // restriction (one identifier may hold thousands of language restrictions,
+  // so no walk over an identifier's keys) and by the first key of each
+  // identifier.
   std::vector<ItemKey> itemKeys_;
+  RecordIndex definedKeys_;
   RecordIndex firstKeys_;
   // The first bitmap of each identifier.
   RecordIndex firstBitmap_;
