@@ -1,4 +1,6 @@
 // SKN item lists, restriction wrappers and the graphic and text item chunks.
+#include <unordered_map>
+
 #include "base/error.h"
 #include "output/skn_writer.h"
 
@@ -47,6 +49,22 @@ void SknWriter::groupItemsByRestriction() {
     add(ItemKind::kScalable, content.scalableItems());
     add(ItemKind::kAnimation, content.animations());
   }
+}
+
+// A language named by n RESTRICTION elements gets n wrappers, each holding
+// all of its items, so a description of a few hundred kilobytes can ask for
+// gigabytes. Every item chunk takes at least kSmallestItemChunk bytes (a
+// string item with an empty text).
+void SknWriter::checkRepeatedLanguageWrappers() const {
+  constexpr uint64_t kSmallestItemChunk = 19;
+  std::unordered_map<Restriction, uint64_t> wrappers;
+  for (Restriction language : content_->languageRestrictions) ++wrappers[language];
+  uint64_t bytes = 0;
+  for (const auto& [language, count] : wrappers) {
+    auto it = itemsByRestriction_.find(language);
+    if (it != itemsByRestriction_.end()) bytes += count * it->second.size() * kSmallestItemChunk;
+  }
+  checkSknCount(bytes, UINT32_MAX, "bytes");
 }
 
 bool SknWriter::hasItems(Restriction restriction) const {

@@ -66,6 +66,7 @@ void SknWriter::buildImage(const SkinContent& content, const std::string& skinNa
   skinName_ = skinName;
   releaseImage();
   groupItemsByRestriction();
+  checkRepeatedLanguageWrappers();
   reserveImage(estimateSize());
 
   writeHeader();
@@ -140,8 +141,10 @@ size_t SknWriter::estimateSize() const {
   return size + size / 4;
 }
 
+// The SKN file gives its size in 32 bits: the image never grows beyond that.
 void SknWriter::growImage(size_t count) {
-  reserveImage(std::max(2 * capacity_, size_ + count));
+  checkSknCount(size_ + count, UINT32_MAX, "bytes");
+  reserveImage(std::min<size_t>(std::max(2 * capacity_, size_ + count), UINT32_MAX));
 }
 
 void SknWriter::raiseBeyondReserved() {

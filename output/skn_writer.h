@@ -97,6 +97,9 @@ class SknWriter {
   }
   [[noreturn]] static void raiseBeyondReserved();
   size_t estimateSize() const;
+  // Refuses, before anything is written, a skin whose repeated language
+  // wrappers alone would take the file beyond its 32-bit size.
+  void checkRepeatedLanguageWrappers() const;
 
   // Framing and back-patching.
   size_t beginChunk(uint16_t type, uint16_t version);

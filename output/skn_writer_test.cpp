@@ -372,5 +372,18 @@ TEST_F(SknWriterTest, SavedFileIsTheImageAndFailedWritesLeaveNoFile) {
   }
 }
 
+// A language named by many RESTRICTION elements repeats all of its items in
+// each wrapper. A skin whose repeats alone would pass the 32-bit file size is
+// refused before the image is built (the size field used to wrap around).
+TEST_F(SknWriterTest, RepeatedLanguageWrappersBeyondTheFileSizeAreRefused) {
+  for (uint32_t minor = 0; minor < 1000; ++minor) {
+    content.addString(StringItem{ItemId{9, minor}, u"x", 0x30001});
+  }
+  content.languageRestrictions.assign(250000, 0x30001);
+  CKrvException e = raised([&] { build(); });
+  EXPECT_EQ(e.code, kErrorInternal);
+  EXPECT_EQ(e.message, "Too many bytes for the SKN file (4750000000, at most 4294967295)");
+}
+
 }  // namespace
 }  // namespace korvane
