@@ -2,6 +2,7 @@
 #include "driver/compile_run.h"
 
 int main(int argc, char* argv[]) {
+  korvane::prepareHostHeap();
   korvane::RealFileSystem fs;
   korvane::SystemClock clock;
   korvane::StdConsole console;
