@@ -3,7 +3,6 @@
 #include <charconv>
 #include <string>
 
-
 namespace korvane {
 
 namespace {
