@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "base/error.h"
 #include "base/text.h"
@@ -67,7 +68,7 @@ void SknWriter::buildImage(const SkinContent& content, const std::string& skinNa
   releaseImage();
   groupItemsByRestriction();
   checkRepeatedLanguageWrappers();
-  reserveImage(estimateSize());
+  reserveGuess(std::min<size_t>(estimateSize(), UINT32_MAX));
 
   writeHeader();
   grow(1);
@@ -90,6 +91,15 @@ void SknWriter::releaseImage() {
 
 // The block is left uninitialised: bytes beyond the image are never touched,
 // so a generous reservation costs no memory pages.
+// The guess is only a guess: when the host will not reserve that much, the
+// image grows as it is written instead.
+void SknWriter::reserveGuess(size_t capacity) {
+  std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[capacity]);
+  if (block == nullptr) return;
+  image_ = std::move(block);
+  capacity_ = capacity;
+}
+
 void SknWriter::reserveImage(size_t capacity) {
   if (capacity <= capacity_) return;
   std::unique_ptr<uint8_t[]> larger(new uint8_t[capacity]);

@@ -90,6 +90,7 @@ class SknWriter {
   void buildImage(const SkinContent& content, const std::string& skinName);
   void releaseImage();
   void reserveImage(size_t capacity);
+  void reserveGuess(size_t capacity);
   void growImage(size_t count);
   // Raises the internal error unless `n` reserved bytes follow the cursor.
   void checkRoom(size_t n) const {
