@@ -1,6 +1,7 @@
 #include "driver/compile_run.h"
 
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -165,6 +166,17 @@ void runPhases(const CompileOptions& options, Platform& platform, SkinContent& c
   console.out("  Completed.\n");
 }
 
+// Runs the phases; running out of memory (a skin too big for the machine)
+// ends the run like every other error instead of aborting it.
+void runPhasesWithinMemory(const CompileOptions& options, Platform& platform,
+                           SkinContent& content) {
+  try {
+    runPhases(options, platform, content);
+  } catch (const std::bad_alloc&) {
+    throw CKrvException(kErrorInternal, "Not enough memory to compile this skin");
+  }
+}
+
 }  // namespace
 
 void generatePackageId(SkinContent& content, uint32_t characterSum, uint64_t now) {
@@ -211,7 +223,7 @@ int runCompile(int argc, const char* const argv[], Platform& platform) {
   {
     auto content = std::make_unique<SkinContent>(platform.fs, console);
     try {
-      runPhases(options, platform, *content);
+      runPhasesWithinMemory(options, platform, *content);
     } catch (const CKrvException& e) {
       console.out("\n" + kDashLine + "\n");
       e.reportError(console, gSourceLexer.currentLine);

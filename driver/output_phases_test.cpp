@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,25 @@ TEST(OutputPhases, ForceSwitchesHaveNoEffectOnScalableSkins) {
                          "WARNING: Scalable skin, force parameter has no effect.\n"
                          "NOTE: Skintype: Scalable \n"),
             std::string::npos);
+}
+
+// A file system whose image lookups run out of memory.
+class ExhaustedFileSystem : public MemoryFileSystem {
+ protected:
+  bool doExists(const std::string&) override { throw std::bad_alloc(); }
+};
+
+TEST(OutputPhases, RunningOutOfMemoryIsReportedNotACrash) {
+  MemoryPlatform p;
+  ExhaustedFileSystem fs;
+  fs.addFile("skin.txt", kScalable);
+  Platform platform{fs, p.clock, p.console};
+  const char* argv[] = {"korvane", "skin.txt", "Skin"};
+  EXPECT_EQ(runCompile(3, argv, platform), 2);
+  EXPECT_EQ(p.console.stderrText,
+            "An exception occured (when parsing line 5):\n  Unknown error\n"
+            "  Not enough memory to compile this skin\n");
+  EXPECT_NE(p.console.stdoutText.find("\nAborted, ERRORS ENCOUNTERED!\n"), std::string::npos);
 }
 
 }  // namespace
