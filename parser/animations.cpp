@@ -39,13 +39,8 @@ uint32_t parseSizeBoundFlags(std::u16string_view token) {
 
 void DescParser::parseAnimation() {
   const std::u16string& token = gSourceLexer.token;
-  nextParam(gSourceLexer);
-  if (!startsWithNoCase(token, u"IID=")) {
-    throw CKrvException(kErrorParse, "IID parameter expected for ANIMATION");
-  }
   AnimationItem item;
-  item.restriction = content_.currentRestriction;
-  item.id = resolveItemReference(std::u16string_view(token).substr(4), item.restriction);
+  item.id = readItemIdParam("IID parameter expected for ANIMATION", item.restriction);
   item.input = parseLayer(readKeyedParam(u"INPUT=", "INPUT parameter expected for ANIMATION"));
   item.output = parseLayer(readKeyedParam(u"OUTPUT=", "OUTPUT parameter expected for ANIMATION"));
   item.minInterval =

@@ -44,14 +44,6 @@ constexpr AnimMode kAnimModes[] = {
 
 }  // namespace
 
-ItemId DescParser::readCompoundItemId(const char* missingMessage, Restriction& restriction) {
-  nextParam(gSourceLexer);
-  const std::u16string& token = gSourceLexer.token;
-  if (!startsWithNoCase(token, u"IID=")) throw CKrvException(kErrorParse, missingMessage);
-  restriction = content_.currentRestriction;
-  return resolveItemReference(std::u16string_view(token).substr(4), restriction);
-}
-
 bool DescParser::nextBodyToken(const char* missingEndMessage) {
   if (!nextWord(gSourceLexer)) throw CKrvException(kErrorParse, missingEndMessage);
   return !equalsNoCase(gSourceLexer.token, u"END");
@@ -59,7 +51,7 @@ bool DescParser::nextBodyToken(const char* missingEndMessage) {
 
 void DescParser::parseColorTable() {
   ColorTableItem item;
-  item.id = readCompoundItemId("IID parameter expected for COLORTABLE", item.restriction);
+  item.id = readItemIdParam("IID parameter expected for COLORTABLE", item.restriction);
   while (nextBodyToken("No END token for COLORTABLE")) {
     checkEntryCount(item.entries.size(), "COLORTABLE has more than 255 entries");
     std::u16string_view token = gSourceLexer.token;
@@ -81,7 +73,7 @@ void DescParser::parseColorTable() {
 void DescParser::parseFrame() {
   FrameItem item;
   item.parts.reserve(9);
-  item.id = readCompoundItemId("IID parameter expected for FRAME", item.restriction);
+  item.id = readItemIdParam("IID parameter expected for FRAME", item.restriction);
   while (nextBodyToken("No END token for FRAME")) {
     checkEntryCount(item.parts.size(), "FRAME has more than 255 elements");
     item.parts.push_back(parseImageReference(0, item.restriction, 0));
@@ -91,7 +83,7 @@ void DescParser::parseFrame() {
 
 void DescParser::parseBmpAnim() {
   BmpAnimItem item;
-  item.id = readCompoundItemId("IID parameter expected for BMPANIM", item.restriction);
+  item.id = readItemIdParam("IID parameter expected for BMPANIM", item.restriction);
   uint8_t animated = 0;
   while (nextParam(gSourceLexer)) {
     std::u16string_view token = gSourceLexer.token;
@@ -175,7 +167,7 @@ void DescParser::parsePalette() {
 
 void DescParser::parseStringItem() {
   StringItem item;
-  item.id = readCompoundItemId("IID parameter expected for SOUND/STRING", item.restriction);
+  item.id = readItemIdParam("IID parameter expected for SOUND/STRING", item.restriction);
   readString(gSourceLexer);
   item.text = gSourceLexer.token;
   content_.addString(std::move(item));

@@ -84,9 +84,10 @@ class DescParser {
   bool readImageTail(ImageAttributes& attributes, bool isSvg, BitmapSource* source);
   ItemId generateItemId(const std::u16string& fileName, Restriction compoundRestriction);
 
-  // Compounds: the "IID=" header (`restriction` starts from the current one)
-  // and the body tokens up to "END".
-  ItemId readCompoundItemId(const char* missingMessage, Restriction& restriction);
+  // The "IID=" parameter that opens an item element (`missingMessage` when
+  // the next token is not one); `restriction` starts from the current one.
+  ItemId readItemIdParam(const char* missingMessage, Restriction& restriction);
+  // Compound bodies: the next token, false at "END".
   bool nextBodyToken(const char* missingEndMessage);
 
   SkinContent& content_;

@@ -105,6 +105,14 @@ ItemId DescParser::resolveItemReference(std::u16string_view textAfterKey,
   return entry->id();
 }
 
+ItemId DescParser::readItemIdParam(const char* missingMessage, Restriction& restriction) {
+  nextParam(gSourceLexer);
+  const std::u16string& token = gSourceLexer.token;
+  if (!startsWithNoCase(token, u"IID=")) throw CKrvException(kErrorParse, missingMessage);
+  restriction = content_.currentRestriction;
+  return resolveItemReference(std::u16string_view(token).substr(4), restriction);
+}
+
 void DescParser::raiseExpectedToken(std::u16string_view found, std::u16string_view expected) {
   throw CKrvException(kErrorParse, "Expected \"" + narrowCopy(expected) + "\", but \"" +
                                        narrowCopy(found) + "\" found instead");

@@ -34,13 +34,8 @@ constexpr ParamKeyword kParamKeywords[] = {
 
 void DescParser::parseScalableItem() {
   const std::u16string& token = gSourceLexer.token;
-  nextParam(gSourceLexer);
-  if (!startsWithNoCase(token, u"IID=")) {
-    throw CKrvException(kErrorParse, "IID parameter expected for SCALABLEITEM");
-  }
   ScalableItem item;
-  item.restriction = content_.currentRestriction;
-  item.id = resolveItemReference(std::u16string_view(token).substr(4), item.restriction);
+  item.id = readItemIdParam("IID parameter expected for SCALABLEITEM", item.restriction);
 
   nextParam(gSourceLexer);
   if (startsWithNoCase(token, u"INPUT=")) {
