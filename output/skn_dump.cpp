@@ -159,6 +159,15 @@ class JsonWriter {
     startValue();
     appendString(text);
   }
+  // A key and its value in one call.
+  void member(std::string_view name, uint64_t value) {
+    key(name);
+    number(value);
+  }
+  void member(std::string_view name, std::string_view text) {
+    key(name);
+    string(text);
+  }
   std::string take() {
     out_ += '\n';
     return std::move(out_);
@@ -240,10 +249,8 @@ void fieldJson(JsonWriter& json, const SknField& field) {
       break;
     case SknFieldKind::kItemId:
       json.beginObject();
-      json.key("major");
-      json.number(field.value);
-      json.key("minor");
-      json.number(field.minor);
+      json.member("major", field.value);
+      json.member("minor", field.minor);
       json.endObject();
       break;
     case SknFieldKind::kLayer:
@@ -260,18 +267,12 @@ void fieldJson(JsonWriter& json, const SknField& field) {
 
 void paramJson(JsonWriter& json, const SknParam& param) {
   json.beginObject();
-  json.key("offset");
-  json.number(param.offset);
-  json.key("size");
-  json.number(param.size);
-  json.key("reserved");
-  json.number(param.reserved);
-  json.key("typeCode");
-  json.number(param.typeCode);
-  json.key("type");
-  json.string(paramTypeName(param.typeCode));
-  json.key("name");
-  json.string(toUtf8(param.name));
+  json.member("offset", param.offset);
+  json.member("size", param.size);
+  json.member("reserved", param.reserved);
+  json.member("typeCode", param.typeCode);
+  json.member("type", paramTypeName(param.typeCode));
+  json.member("name", toUtf8(param.name));
   switch (param.typeCode) {
     case kSknParamInt:
     case kSknParamNamedRef:
@@ -279,8 +280,7 @@ void paramJson(JsonWriter& json, const SknParam& param) {
       json.signedNumber(static_cast<int32_t>(param.intValue));
       break;
     case kSknParamString:
-      json.key("value");
-      json.string(toUtf8(param.text));
+      json.member("value", toUtf8(param.text));
       // The exact 16-bit units, for RAW items and texts that UTF-8 can't carry.
       json.key("units");
       json.beginArray();
@@ -288,12 +288,9 @@ void paramJson(JsonWriter& json, const SknParam& param) {
       json.endArray();
       break;
     case kSknParamBitmap:
-      json.key("bitmapIndex");
-      json.number(param.bitmapIndex);
-      json.key("maskIndex");
-      json.number(param.maskIndex);
-      json.key("fileNumber");
-      json.number(param.fileNumber);
+      json.member("bitmapIndex", param.bitmapIndex);
+      json.member("maskIndex", param.maskIndex);
+      json.member("fileNumber", param.fileNumber);
       break;
     default:
       break;
@@ -303,23 +300,16 @@ void paramJson(JsonWriter& json, const SknParam& param) {
 
 void chunkJson(JsonWriter& json, const SknChunk& chunk, const SknDumpOptions& options) {
   json.beginObject();
-  json.key("name");
-  json.string(chunk.name() ? chunk.name() : "?");
-  json.key("type");
-  json.number(chunk.type);
-  json.key("version");
-  json.number(chunk.version);
-  json.key("offset");
-  json.number(chunk.offset);
-  json.key("size");
-  json.number(chunk.size);
+  json.member("name", chunk.name() ? chunk.name() : "?");
+  json.member("type", chunk.type);
+  json.member("version", chunk.version);
+  json.member("offset", chunk.offset);
+  json.member("size", chunk.size);
   if (!chunk.restriction.empty()) {
-    json.key("restriction");
-    json.string(chunk.restriction);
+    json.member("restriction", chunk.restriction);
   }
   if (!chunk.list.empty()) {
-    json.key("list");
-    json.string(chunk.list);
+    json.member("list", chunk.list);
   }
   json.key("fields");
   json.beginObject();
@@ -332,8 +322,7 @@ void chunkJson(JsonWriter& json, const SknChunk& chunk, const SknDumpOptions& op
     json.beginArray();
     for (const SknEntry& entry : chunk.entries) {
       json.beginObject();
-      json.key("offset");
-      json.number(entry.offset);
+      json.member("offset", entry.offset);
       for (const SknField& field : entry.fields) fieldJson(json, field);
       json.endObject();
     }
