@@ -12,21 +12,13 @@
 namespace korvane {
 namespace {
 
-using testing::banner;
-using testing::closing;
-using testing::framedReport;
-using testing::runInMemory;
-using testing::RunResult;
-
-RunResult compile(MemoryPlatform& p, std::vector<std::string> args) {
-  return runInMemory(p, std::move(args));
-}
+using namespace korvane::testing;
 
 TEST(CompileRun, IncompleteCommandLinePrintsUsageOnly) {
   for (std::vector<std::string> args :
        {std::vector<std::string>{}, {"skin.txt"}, {"-tout", "x.txt"}}) {
     MemoryPlatform p;
-    RunResult run = compile(p, args);
+    RunResult run = runInMemory(p, args);
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(
         run.out.rfind(banner() + "Syntax: Korvane [options] input skinname\n\nWhere   options", 0),
@@ -40,14 +32,14 @@ TEST(CompileRun, IncompleteCommandLinePrintsUsageOnly) {
 
 TEST(CompileRun, OverlongOptionIsAUsageError) {
   MemoryPlatform p;
-  RunResult run = compile(p, {"-t" + std::string(511, 'a'), "skin.txt", "Skin"});
+  RunResult run = runInMemory(p, {"-t" + std::string(511, 'a'), "skin.txt", "Skin"});
   EXPECT_EQ(run.code, 1);
 }
 
 TEST(CompileRun, MissingSourceIsReportedWithLineOneOnBothStreams) {
   MemoryPlatform p;
-  RunResult run = compile(p, {"-MOUT", "-t", "--DRM", "--forcenormal", "--forcesystem",
-                              "missing.txt", "MySkin", "ignored"});
+  RunResult run = runInMemory(p, {"-MOUT", "-t", "--DRM", "--forcenormal", "--forcesystem",
+                                  "missing.txt", "MySkin", "ignored"});
   const std::string report =
       "An exception occured (when parsing line 1):\n  Error while opening a file\n"
       "  Cannot open input file\n";
@@ -70,7 +62,7 @@ TEST(CompileRun, ShortSourcesFailUnicodeDetection) {
   for (const char* content : {"", "S"}) {
     MemoryPlatform p;
     p.fs.addFile("skin.txt", content);
-    RunResult run = compile(p, {"skin.txt", "Skin"});
+    RunResult run = runInMemory(p, {"skin.txt", "Skin"});
     EXPECT_EQ(run.code, 2);
     EXPECT_EQ(run.err,
               "An exception occured (when parsing line 1):\n  Premature end of input\n"
@@ -82,7 +74,7 @@ TEST(CompileRun, FailedRewindIsASeekError) {
   MemoryPlatform p;
   p.fs.addFile("skin.txt", "SKINTYPE normal\n");
   p.fs.failRewind.insert("skin.txt");
-  RunResult run = compile(p, {"skin.txt", "Skin"});
+  RunResult run = runInMemory(p, {"skin.txt", "Skin"});
   EXPECT_EQ(run.code, 2);
   EXPECT_NE(run.err.find("  Seek operation failed\n  Seek failed after Unicode detection\n"),
             std::string::npos);
@@ -91,7 +83,7 @@ TEST(CompileRun, FailedRewindIsASeekError) {
 TEST(CompileRun, OverlongOutputNamesAreRefusedBeforeParsing) {
   MemoryPlatform p;
   p.fs.addFile("skin.txt", "SKINTYPE normal\n");
-  RunResult run = compile(p, {"skin.txt", std::string(508, 's')});
+  RunResult run = runInMemory(p, {"skin.txt", std::string(508, 's')});
   EXPECT_EQ(run.code, 2);
   EXPECT_NE(run.err.find("An exception occured:\n  Error while opening a file\n"
                          "  Output file name longer than 519 characters for the MBM/MIF list\n"),
@@ -99,7 +91,7 @@ TEST(CompileRun, OverlongOutputNamesAreRefusedBeforeParsing) {
   EXPECT_EQ(run.out.find("Phase 1"), std::string::npos);
 
   MemoryPlatform q;
-  RunResult run2 = compile(q, {"-t" + std::string(500, 'd'), "skin.txt", "Skin78901234567890"});
+  RunResult run2 = runInMemory(q, {"-t" + std::string(500, 'd'), "skin.txt", "Skin78901234567890"});
   EXPECT_EQ(run2.code, 2);
   EXPECT_NE(run2.err.find("Output file name longer than 519 characters for the SKN file"),
             std::string::npos);

@@ -18,8 +18,7 @@
 namespace korvane {
 namespace {
 
-using testing::runProcess;
-using testing::TempDir;
+using namespace korvane::testing;
 
 using IdSet = std::set<std::pair<uint32_t, uint32_t>>;
 
@@ -54,7 +53,7 @@ IdSet itemsOfDescription(const std::string& description) {
     if (!entry.is_regular_file()) continue;
     std::string relative =
         std::filesystem::relative(entry.path(), KORVANE_EXAMPLES_DIR).generic_string();
-    p.fs.addFile(relative, testing::readFile(entry.path()));
+    p.fs.addFile(relative, readFile(entry.path()));
   }
   gItemIdRegistry.loadBuiltins();
   SkinContent content(p.fs, p.console);
@@ -83,13 +82,13 @@ TEST_P(ExampleSkin, CompilesToEveryOutputThatDumpsWithAllItems) {
   std::string skin = std::filesystem::path(description).stem().string();
   TempDir dir;
   copyExamples(dir);
-  testing::ProcessResult result = runProcess(KORVANE_BINARY, {description, skin}, dir);
+  ProcessResult result = runProcess(KORVANE_BINARY, {description, skin}, dir);
   ASSERT_EQ(result.exitCode, 0) << result.out;
   EXPECT_TRUE(result.err.empty());
   EXPECT_TRUE(dir.exists(skin + listSuffix));
   EXPECT_TRUE(dir.exists(skin + ".pkg"));
 
-  testing::ProcessResult dump = runProcess(KORVANE_DUMP_BINARY, {skin + ".skn"}, dir);
+  ProcessResult dump = runProcess(KORVANE_DUMP_BINARY, {skin + ".skn"}, dir);
   EXPECT_EQ(dump.exitCode, 0) << dump.err;
 
   SknDecodeResult decoded = decodeSkn(dir.read(skin + ".skn"));

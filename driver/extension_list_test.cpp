@@ -13,17 +13,9 @@
 namespace korvane {
 namespace {
 
-using testing::banner;
-using testing::closing;
-using testing::framedReport;
-using testing::runInMemory;
-using testing::RunResult;
+using namespace korvane::testing;
 const std::string kBanner = banner();
 const std::string kFailed = "\nItem ID extension list is invalid, INITIALIZATION FAILED!\n";
-
-RunResult compile(MemoryPlatform& p, std::vector<std::string> args) {
-  return runInMemory(p, std::move(args));
-}
 
 // The last line has no line end, so an error raised there names line 5.
 const char kSkinUsingNewItem[] =
@@ -37,7 +29,7 @@ TEST(ExtensionList, NotesFramedBetweenBannerAndSummaryAndRowsReachTheParser) {
   MemoryPlatform p;
   p.fs.addFile("ids/new.txt", "/ newer release\nIID \"KTavsIIDNewItem\" 0x10005A26 0x9000\n");
   p.fs.addFile("skin.txt", kSkinUsingNewItem);
-  RunResult run = compile(p, {"-iids\\new.txt", "skin.txt", "Skin"});
+  RunResult run = runInMemory(p, {"-iids\\new.txt", "skin.txt", "Skin"});
   // The second STRING collides with the first: the list's row was found both times.
   const std::string report =
       "An exception occured (when parsing line 5):\n  Error in skin content\n"
@@ -63,7 +55,7 @@ TEST(ExtensionList, WithoutAListTheNewNameIsUnknownAndNothingIsNoted) {
     p.fs.addFile("skin.txt", kSkinUsingNewItem);
     std::vector<std::string> args = {"skin.txt", "Skin"};
     if (option) args.insert(args.begin(), option);
-    RunResult run = compile(p, args);
+    RunResult run = runInMemory(p, args);
     EXPECT_EQ(run.code, 2);
     EXPECT_EQ(run.out.rfind(kBanner + "Phase 0: Parameter summary.\n", 0), 0u);
     EXPECT_EQ(run.out.find("NOTE: Reading item ID"), std::string::npos);
@@ -87,7 +79,7 @@ TEST(ExtensionList, AnInvalidListEndsTheRunWithExitCodeThree) {
     MemoryPlatform p;
     p.fs.addFile("ext.txt", c.content);
     p.fs.addFile("skin.txt", kSkinUsingNewItem);
-    RunResult run = compile(p, {"-Iext.txt", "skin.txt", "Skin"});
+    RunResult run = runInMemory(p, {"-Iext.txt", "skin.txt", "Skin"});
     EXPECT_EQ(run.code, 3);
     EXPECT_EQ(run.err, c.report);
     EXPECT_EQ(run.out,
@@ -98,7 +90,7 @@ TEST(ExtensionList, AnInvalidListEndsTheRunWithExitCodeThree) {
 TEST(ExtensionList, AMissingListIsReportedWithoutALine) {
   MemoryPlatform p;
   p.fs.addFile("skin.txt", kSkinUsingNewItem);
-  RunResult run = compile(p, {"skin.txt", "Skin", "-imissing.txt"});
+  RunResult run = runInMemory(p, {"skin.txt", "Skin", "-imissing.txt"});
   const std::string report =
       "An exception occured:\n  Error while opening a file\n  Cannot open input file\n";
   EXPECT_EQ(run.code, 3);

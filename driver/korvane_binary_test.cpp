@@ -10,16 +10,11 @@
 namespace korvane {
 namespace {
 
-using testing::runProcess;
-using testing::TempDir;
-
-using testing::banner;
-using testing::closing;
-using testing::framedReport;
+using namespace korvane::testing;
 
 TEST(KorvaneBinary, IncompleteCommandLineExitsWithOne) {
   TempDir dir;
-  testing::ProcessResult result = runProcess(KORVANE_BINARY, {"only-one.txt"}, dir);
+  ProcessResult result = runProcess(KORVANE_BINARY, {"only-one.txt"}, dir);
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.out, banner() +
                             "Syntax: Korvane [options] input skinname\n\n"
@@ -42,7 +37,7 @@ TEST(KorvaneBinary, IncompleteCommandLineExitsWithOne) {
 
 TEST(KorvaneBinary, UnreadableSourceIsReportedOnBothStreams) {
   TempDir dir;
-  testing::ProcessResult result = runProcess(KORVANE_BINARY, {"missing.txt", "Skin"}, dir);
+  ProcessResult result = runProcess(KORVANE_BINARY, {"missing.txt", "Skin"}, dir);
   const std::string report =
       "An exception occured (when parsing line 1):\n  Error while opening a file\n"
       "  Cannot open input file\n";
@@ -60,7 +55,7 @@ TEST(KorvaneBinary, UnreadableSourceIsReportedOnBothStreams) {
 TEST(KorvaneBinary, InvalidExtensionListExitsWithThree) {
   TempDir dir;
   dir.write("ids.txt", "NOTIID \"KTavsIIDX\" 1 2\n");
-  testing::ProcessResult result = runProcess(KORVANE_BINARY, {"-iids.txt", "skin.txt", "S"}, dir);
+  ProcessResult result = runProcess(KORVANE_BINARY, {"-iids.txt", "skin.txt", "S"}, dir);
   EXPECT_EQ(result.exitCode, 3);
   EXPECT_EQ(result.err, "An exception occured:\n  Parse error\n  IID token expected\n");
   EXPECT_NE(result.out.find("\nItem ID extension list is invalid, INITIALIZATION FAILED!\n"),
@@ -71,8 +66,7 @@ TEST(KorvaneBinary, OutputPathsUseBackslashesAsSeparators) {
   TempDir dir;
   dir.write("skin.txt", "SKINTYPE scalable\nUID 0x2000ABCD\nNAME 1 \"Skin\"\n");
   std::filesystem::create_directories(dir.path() / "out");
-  testing::ProcessResult result =
-      runProcess(KORVANE_BINARY, {"-tout", "-mout", "skin.txt", "Skin"}, dir);
+  ProcessResult result = runProcess(KORVANE_BINARY, {"-tout", "-mout", "skin.txt", "Skin"}, dir);
   EXPECT_EQ(result.exitCode, 0) << result.out;
   EXPECT_NE(result.out.find("  SKN output path: out\\\n"), std::string::npos);
   EXPECT_NE(result.out.find(" to out\\Skin.skn ...\n"), std::string::npos);

@@ -17,7 +17,7 @@ const std::string kScalable =
     "SKINTYPE scalable\nUID 0x2000ABCD\nNAME 1 \"Skin\"\n"
     "BITMAP IID=QsnBgScreen c16 bg.bmp\nSOUND IID=SoundRingingTone \"ring.aac\"\n";
 
-using testing::RunResult;
+using namespace korvane::testing;
 
 RunResult compile(MemoryPlatform& p, const std::string& description,
                   std::vector<std::string> options = {}) {
@@ -27,7 +27,7 @@ RunResult compile(MemoryPlatform& p, const std::string& description,
   options.insert(options.begin(), "-tout");
   options.push_back("skin.txt");
   options.push_back("Skin");
-  return testing::runInMemory(p, std::move(options));
+  return runInMemory(p, std::move(options));
 }
 
 std::string report(const char* codeLine, const char* message) {

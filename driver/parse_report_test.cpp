@@ -14,11 +14,7 @@
 namespace korvane {
 namespace {
 
-using testing::banner;
-using testing::closing;
-using testing::framedReport;
-using testing::runInMemory;
-using testing::RunResult;
+using namespace korvane::testing;
 
 const std::string kPhase1 = banner() +
                             "Phase 0: Parameter summary.\n"
@@ -152,13 +148,13 @@ TEST(ParseReport, ParseErrorsAreReportedWithTheirLine) {
 }
 
 TEST(ParseReportBinary, ExitCodesAndStreams) {
-  testing::TempDir dir;
+  TempDir dir;
   dir.write("skin.txt",
             "SKINTYPE scalable\r\nUID 0x2000ABCD\r\nNAME 1 \"Demo\"\r\n"
             "BITMAP IID=QsnBgScreen c16 bg.bmp MASK=bg_mask.bmp\r\n"
             "BITMAP 8 nothing_known.bmp\r\n");
   dir.write("bg.bmp", "image");
-  testing::ProcessResult run = runProcess(KORVANE_BINARY, {"skin.txt", "Demo"}, dir);
+  ProcessResult run = runProcess(KORVANE_BINARY, {"skin.txt", "Demo"}, dir);
   EXPECT_EQ(run.exitCode, 2);
   // Carriage returns end tokens before the line feed is read: the line is the token's own.
   const std::string expectedReport =
@@ -180,9 +176,9 @@ TEST(ParseReportBinary, ExitCodesAndStreams) {
 }
 
 TEST(ParseReportBinary, UnknownKeywordGoesToStandardOutputAndTheReportToBoth) {
-  testing::TempDir dir;
+  TempDir dir;
   dir.write("skin.txt", "SKINTYPE normal\nNAME 1 \"Demo\"\nBITMAP\u00A0\n");
-  testing::ProcessResult run = runProcess(KORVANE_BINARY, {"skin.txt", "Demo"}, dir);
+  ProcessResult run = runProcess(KORVANE_BINARY, {"skin.txt", "Demo"}, dir);
   EXPECT_EQ(run.exitCode, 2);
   const std::string expectedReport =
       report(4, "Parse error", "Unknown token encountered or syntax error");

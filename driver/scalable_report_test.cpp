@@ -12,11 +12,7 @@
 namespace korvane {
 namespace {
 
-using testing::banner;
-using testing::closing;
-using testing::framedReport;
-using testing::runInMemory;
-using testing::RunResult;
+using namespace korvane::testing;
 
 // The extension list names the items of the skin below.
 const char kItemIds[] =
