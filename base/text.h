@@ -69,9 +69,6 @@ struct FoldedHash {
     return static_cast<size_t>(append(kSeed, text));
   }
 };
-struct FoldedEqual {
-  bool operator()(std::u16string_view a, std::u16string_view b) const { return equalsNoCase(a, b); }
-};
 
 }  // namespace korvane
 
