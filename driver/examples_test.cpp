@@ -10,7 +10,7 @@
 
 #include "base/memory_platform.h"
 #include "driver/test_process.h"
-#include "output/skn_reader.h"
+#include "inspect/skn_reader.h"
 #include "parser/desc_parser.h"
 #include "source/item_id_registry.h"
 #include "source/source_lexer.h"

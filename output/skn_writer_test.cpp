@@ -8,7 +8,7 @@
 
 #include "base/error.h"
 #include "base/memory_platform.h"
-#include "output/skn_reader.h"
+#include "inspect/skn_reader.h"
 
 namespace korvane {
 namespace {

@@ -5,8 +5,8 @@
 #include <map>
 
 #include "driver/compile_run.h"
-#include "output/skn_dump.h"
-#include "output/skn_reader.h"
+#include "inspect/skn_dump.h"
+#include "inspect/skn_reader.h"
 
 namespace korvane::fuzz {
 

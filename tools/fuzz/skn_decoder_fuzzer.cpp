@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "output/skn_dump.h"
-#include "output/skn_reader.h"
+#include "inspect/skn_dump.h"
+#include "inspect/skn_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace korvane;

@@ -1,10 +1,10 @@
-#include "output/skn_reader.h"
+#include "inspect/skn_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "output/skn_reader_test_support.h"
+#include "inspect/skn_reader_test_support.h"
 
 namespace korvane {
 namespace {

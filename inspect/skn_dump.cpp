@@ -1,4 +1,4 @@
-#include "output/skn_dump.h"
+#include "inspect/skn_dump.h"
 
 #include <memory>
 #include <string_view>

@@ -1,5 +1,5 @@
 #include "base/real_platform.h"
-#include "output/skn_dump.h"
+#include "inspect/skn_dump.h"
 
 int main(int argc, char* argv[]) {
   korvane::RealFileSystem fs;

@@ -1,12 +1,12 @@
 // korvane-dump: the decoded SKN tree as indented text for people and as JSON
 // for scripts, and the program around them.
-#ifndef KORVANE_OUTPUT_SKN_DUMP_H
-#define KORVANE_OUTPUT_SKN_DUMP_H
+#ifndef KORVANE_INSPECT_SKN_DUMP_H
+#define KORVANE_INSPECT_SKN_DUMP_H
 
 #include <string>
 
 #include "base/platform.h"
-#include "output/skn_reader.h"
+#include "inspect/skn_reader.h"
 
 namespace korvane {
 

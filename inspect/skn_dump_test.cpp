@@ -1,4 +1,4 @@
-#include "output/skn_dump.h"
+#include "inspect/skn_dump.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/memory_platform.h"
-#include "output/skn_reader_test_support.h"
+#include "inspect/skn_reader_test_support.h"
 
 namespace korvane {
 namespace {

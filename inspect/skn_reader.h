@@ -4,8 +4,8 @@
 // writer's tests can check their bytes against a second reading of the format.
 // Any bytes are safe input: every read is bounds-checked and every size and
 // count is checked against what surrounds it.
-#ifndef KORVANE_OUTPUT_SKN_READER_H
-#define KORVANE_OUTPUT_SKN_READER_H
+#ifndef KORVANE_INSPECT_SKN_READER_H
+#define KORVANE_INSPECT_SKN_READER_H
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "output/skn_reader.h"
+#include "inspect/skn_reader.h"
 
 #include <utility>
 

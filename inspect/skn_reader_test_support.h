@@ -1,13 +1,13 @@
 // Test support: SKN files built by hand, byte by byte, so the reader and the
 // dump are tested against the file layout rather than against the writer.
-#ifndef KORVANE_OUTPUT_SKN_READER_TEST_SUPPORT_H
-#define KORVANE_OUTPUT_SKN_READER_TEST_SUPPORT_H
+#ifndef KORVANE_INSPECT_SKN_READER_TEST_SUPPORT_H
+#define KORVANE_INSPECT_SKN_READER_TEST_SUPPORT_H
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "output/skn_reader.h"
+#include "inspect/skn_reader.h"
 
 namespace korvane::testing {
 
