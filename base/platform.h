@@ -22,6 +22,9 @@ class InputFile {
   virtual bool rewind() = 0;
   // The file's size in bytes when known, else -1; readers size their buffers by it.
   virtual int64_t size() { return -1; }
+  // True when a read failed for another reason than the end of the file
+  // (a directory, an I/O error).
+  virtual bool readFailed() const { return false; }
 };
 
 // A file created or truncated for writing. Text outputs write their CR LF

@@ -30,6 +30,7 @@ class StdioInputFile : public InputFile {
   explicit StdioInputFile(std::FILE* file) : file_(file) {}
   ~StdioInputFile() override { std::fclose(file_); }
   size_t read(void* buffer, size_t size) override { return std::fread(buffer, 1, size, file_); }
+  bool readFailed() const override { return std::ferror(file_) != 0; }
   bool rewind() override { return std::fseek(file_, 0, SEEK_SET) == 0; }
   int64_t size() override {
     struct stat info;

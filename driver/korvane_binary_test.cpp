@@ -73,5 +73,14 @@ TEST(KorvaneBinary, OutputPathsUseBackslashesAsSeparators) {
   EXPECT_NE(result.out.find("\nCompleted successfully.\n"), std::string::npos);
 }
 
+TEST(KorvaneDumpBinary, ADirectoryCannotBeOpened) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.path() / "skin.skn");
+  ProcessResult result = runProcess(KORVANE_DUMP_BINARY, {"skin.skn"}, dir);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "error: cannot open skin.skn\n");
+  EXPECT_EQ(result.out, "");
+}
+
 }  // namespace
 }  // namespace korvane

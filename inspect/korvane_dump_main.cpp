@@ -1,5 +1,5 @@
 #include "base/real_platform.h"
-#include "inspect/skn_dump.h"
+#include "inspect/dump_command.h"
 
 int main(int argc, char* argv[]) {
   korvane::RealFileSystem fs;

@@ -10,8 +10,6 @@ namespace korvane {
 
 namespace {
 
-constexpr const char* kUsage = "Usage: korvane-dump [--no-time] [--json] FILE.skn\n";
-
 bool isSurrogate(char16_t c, char16_t first, char16_t last) {
   return c >= first && c <= last;
 }
@@ -159,12 +157,40 @@ class JsonWriter {
     startValue();
     appendString(text);
   }
+  // A text of the file: UTF-8, with unpaired surrogates kept as "\udXXX"
+  // escapes instead of being replaced, so that scripts see every unit.
+  void string(std::u16string_view text) {
+    startValue();
+    out_ += '"';
+    size_t plain = 0;  // start of the run not yet written
+    auto flush = [&](size_t end) {
+      appendEscaped(toUtf8(text.substr(plain, end - plain)));
+      plain = end;
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+      char16_t c = text[i];
+      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+          text[i + 1] <= 0xDFFF) {
+        ++i;
+      } else if (c >= 0xD800 && c <= 0xDFFF) {
+        flush(i);
+        out_ += format("\\u%04x", c);
+        plain = i + 1;
+      }
+    }
+    flush(text.size());
+    out_ += '"';
+  }
   // A key and its value in one call.
   void member(std::string_view name, uint64_t value) {
     key(name);
     number(value);
   }
   void member(std::string_view name, std::string_view text) {
+    key(name);
+    string(text);
+  }
+  void member(std::string_view name, std::u16string_view text) {
     key(name);
     string(text);
   }
@@ -204,6 +230,10 @@ class JsonWriter {
   }
   void appendString(std::string_view text) {
     out_ += '"';
+    appendEscaped(text);
+    out_ += '"';
+  }
+  void appendEscaped(std::string_view text) {
     for (char c : text) {
       switch (c) {
         case '"':
@@ -229,7 +259,6 @@ class JsonWriter {
           }
       }
     }
-    out_ += '"';
   }
 
   std::string out_;
@@ -257,7 +286,7 @@ void fieldJson(JsonWriter& json, const SknField& field) {
       json.string(sknLayerText(static_cast<uint32_t>(field.value)));
       break;
     case SknFieldKind::kText:
-      json.string(toUtf8(field.text));
+      json.string(std::u16string_view(field.text));
       break;
     case SknFieldKind::kTime:
       json.string(format("0x%016llx", static_cast<unsigned long long>(field.value)));
@@ -272,7 +301,7 @@ void paramJson(JsonWriter& json, const SknParam& param) {
   json.member("reserved", param.reserved);
   json.member("typeCode", param.typeCode);
   json.member("type", paramTypeName(param.typeCode));
-  json.member("name", toUtf8(param.name));
+  json.member("name", std::u16string_view(param.name));
   switch (param.typeCode) {
     case kSknParamInt:
     case kSknParamNamedRef:
@@ -280,7 +309,7 @@ void paramJson(JsonWriter& json, const SknParam& param) {
       json.signedNumber(static_cast<int32_t>(param.intValue));
       break;
     case kSknParamString:
-      json.member("value", toUtf8(param.text));
+      json.member("value", std::u16string_view(param.text));
       // The exact 16-bit units, for RAW items and texts that UTF-8 can't carry.
       json.key("units");
       json.beginArray();
@@ -341,14 +370,6 @@ void chunkJson(JsonWriter& json, const SknChunk& chunk, const SknDumpOptions& op
   json.endObject();
 }
 
-bool readWholeFile(FileSystem& fs, const std::string& path, std::string& bytes) {
-  std::unique_ptr<InputFile> file = fs.openRead(path);
-  if (!file) return false;
-  char buffer[65536];
-  for (size_t n; (n = file->read(buffer, sizeof buffer)) > 0;) bytes.append(buffer, n);
-  return true;
-}
-
 }  // namespace
 
 std::string quoteSknText(std::u16string_view text) {
@@ -404,45 +425,6 @@ std::string renderSknJson(const SknChunk& root, const SknDumpOptions& options) {
   JsonWriter json;
   chunkJson(json, root, options);
   return json.take();
-}
-
-int runDump(int argc, const char* const argv[], Platform& platform) {
-  SknDumpOptions options;
-  bool json = false;
-  const char* path = nullptr;
-  for (int i = 1; i < argc; ++i) {
-    std::string_view arg = argv[i];
-    if (arg == "--no-time") {
-      options.showTime = false;
-    } else if (arg == "--json") {
-      json = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      platform.console.err(kUsage);
-      return kDumpUsageOrOpen;
-    } else if (path) {
-      platform.console.err(kUsage);
-      return kDumpUsageOrOpen;
-    } else {
-      path = argv[i];
-    }
-  }
-  if (!path) {
-    platform.console.err(kUsage);
-    return kDumpUsageOrOpen;
-  }
-  std::string bytes;
-  if (!readWholeFile(platform.fs, path, bytes)) {
-    platform.console.err(format("error: cannot open %s\n", path));
-    return kDumpUsageOrOpen;
-  }
-  SknDecodeResult result = decodeSkn(bytes);
-  if (!result.ok) {
-    platform.console.err(result.error.describe() + "\n");
-    return kDumpFormatError;
-  }
-  platform.console.out(json ? renderSknJson(result.root, options)
-                            : renderSknText(result.root, options));
-  return kDumpValid;
 }
 
 }  // namespace korvane

@@ -1,25 +1,24 @@
-// korvane-dump: the decoded SKN tree as indented text for people and as JSON
-// for scripts, and the program around them.
+// The decoded SKN tree as indented text for people and as JSON for scripts.
 #ifndef KORVANE_INSPECT_SKN_DUMP_H
 #define KORVANE_INSPECT_SKN_DUMP_H
 
 #include <string>
 
-#include "base/platform.h"
+#include "inspect/generation_list.h"
+#include "inspect/item_names.h"
 #include "inspect/skn_reader.h"
 
 namespace korvane {
-
-enum DumpExitCode : int {
-  kDumpValid = 0,
-  kDumpUsageOrOpen = 1,  // a bad command line or a file that cannot be opened
-  kDumpFormatError = 2,
-};
 
 struct SknDumpOptions {
   // Off for "--no-time": the time stamp is left out, so two compiles of one
   // source dump identically.
   bool showTime = true;
+  // Registry names shown beside item identifiers, when given.
+  const ItemNames* names = nullptr;
+  // The generation list of the same compile, when given: image files beside
+  // bitmap and mask indices.
+  const GenerationList* list = nullptr;
 };
 
 // One line per chunk, field, table entry and parameter record, indented by nesting.
@@ -32,9 +31,6 @@ std::string renderSknJson(const SknChunk& root, const SknDumpOptions& options = 
 std::string quoteSknText(std::u16string_view text);
 // "none", "2/RGBA", "0/RGB", "1/A", or "raw 0x0305" for other channel codes.
 std::string sknLayerText(uint32_t value);
-
-// korvane-dump [--no-time] [--json] FILE.skn
-int runDump(int argc, const char* const argv[], Platform& platform);
 
 }  // namespace korvane
 

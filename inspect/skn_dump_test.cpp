@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/memory_platform.h"
+#include "inspect/dump_command.h"
 #include "inspect/skn_reader_test_support.h"
 
 namespace korvane {
@@ -35,32 +36,6 @@ DumpRun dump(const std::string& bytes, std::vector<const char*> options = {}) {
 
 bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
-}
-
-TEST(SknDump, BadCommandLinesAndUnreadableFilesExitWithOne) {
-  const std::string usage = "Usage: korvane-dump [--no-time] [--json] FILE.skn\n";
-  for (std::vector<const char*> argv :
-       std::vector<std::vector<const char*>>{{"korvane-dump"},
-                                             {"korvane-dump", "--json"},
-                                             {"korvane-dump", "--xml", "a.skn"},
-                                             {"korvane-dump", "a.skn", "b.skn"}}) {
-    MemoryPlatform memory;
-    Platform platform = memory.platform();
-    EXPECT_EQ(runDump(static_cast<int>(argv.size()), argv.data(), platform), kDumpUsageOrOpen);
-    EXPECT_EQ(memory.console.stderrText, usage);
-    EXPECT_EQ(memory.console.stdoutText, "");
-  }
-
-  MemoryPlatform memory;
-  memory.fs.addFile("locked.skn", testing::minimalNormalSkin());
-  memory.fs.failOpenRead.insert("locked.skn");
-  Platform platform = memory.platform();
-  for (const char* name : {"missing.skn", "locked.skn"}) {
-    const char* argv[] = {"korvane-dump", name};
-    EXPECT_EQ(runDump(2, argv, platform), kDumpUsageOrOpen);
-  }
-  EXPECT_EQ(memory.console.stderrText,
-            "error: cannot open missing.skn\nerror: cannot open locked.skn\n");
 }
 
 // One broken copy of the minimal skin per framing fault. Layout of that file:
@@ -218,6 +193,18 @@ TEST(SknDump, JsonCarriesTheSameTree) {
   }
   EXPECT_EQ(depth, 0);
   EXPECT_FALSE(inString);
+}
+
+TEST(SknDump, JsonKeepsUnpairedSurrogatesAsEscapes) {
+  SknDumpOptions options;
+  SknChunk root;
+  SknField field;
+  field.name = "name";
+  field.kind = SknFieldKind::kText;
+  field.text = u"a" + std::u16string(1, u'\xD800') + u"\xD83D\xDE00" + std::u16string(1, u'\xDC01');
+  root.fields.push_back(field);
+  std::string json = renderSknJson(root, options);
+  EXPECT_TRUE(contains(json, "\"name\": \"a\\ud800\xF0\x9F\x98\x80\\udc01\"")) << json;
 }
 
 TEST(SknDump, TextsAndLayersAreWrittenAsTheDescriptionWritesThem) {

@@ -1,0 +1,128 @@
+#include "inspect/dump_command.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "base/memory_platform.h"
+#include "inspect/skn_reader_test_support.h"
+
+namespace korvane {
+namespace {
+
+struct DumpRun {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+DumpRun run(MemoryPlatform& memory, std::vector<const char*> args) {
+  std::vector<const char*> argv{"korvane-dump"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  Platform platform = memory.platform();
+  DumpRun result;
+  result.code = runDump(static_cast<int>(argv.size()), argv.data(), platform);
+  result.out = memory.console.stdoutText;
+  result.err = memory.console.stderrText;
+  return result;
+}
+
+DumpRun run(std::vector<const char*> args) {
+  MemoryPlatform memory;
+  memory.fs.addFile("skin.skn", testing::minimalNormalSkin());
+  return run(memory, std::move(args));
+}
+
+TEST(DumpCommand, BadCommandLinesSayWhyAndExitWithOne) {
+  const struct {
+    std::vector<const char*> args;
+    const char* why;
+  } cases[] = {
+      {{}, "no SKN file"},
+      {{"--json"}, "no SKN file"},
+      {{"--xml", "skin.skn"}, "unknown option --xml"},
+      {{"skin.skn", "b.skn"}, "more than one SKN file"},
+      {{"skin.skn", "--list"}, "--list needs a value"},
+      {{"--list=", "skin.skn"}, "--list needs a value"},
+      {{"--json", "--html", "a.html", "skin.skn"}, "choose one of --json, --html and --source"},
+      {{"--listing", "skin.skn"}, "unknown option --listing"},
+  };
+  for (const auto& c : cases) {
+    DumpRun result = run(c.args);
+    EXPECT_EQ(result.code, kDumpUsageOrOpen) << c.why;
+    EXPECT_EQ(result.err, std::string("korvane-dump: ") + c.why + "\n" + dumpUsage()) << c.why;
+    EXPECT_EQ(result.out, "") << c.why;
+  }
+}
+
+TEST(DumpCommand, HelpAndVersionPrintAndSucceed) {
+  DumpRun help = run({"--HELP"});
+  EXPECT_EQ(help.code, kDumpValid);
+  EXPECT_EQ(help.out, dumpUsage());
+  EXPECT_EQ(help.err, "");
+  DumpRun version = run({"skin.skn", "--version"});
+  EXPECT_EQ(version.code, kDumpValid);
+  EXPECT_EQ(version.out.rfind("korvane-dump ", 0), 0u);
+  EXPECT_EQ(version.out.back(), '\n');
+}
+
+TEST(DumpCommand, SwitchesIgnoreCaseAndValuesComeJoinedOrApart) {
+  DumpRun lower = run({"--json", "--no-time", "skin.skn"});
+  ASSERT_EQ(lower.code, kDumpValid) << lower.err;
+  DumpRun upper = run({"--JSON", "--No-Time", "skin.skn"});
+  EXPECT_EQ(upper.out, lower.out);
+
+  DumpCommand command;
+  std::string error;
+  const char* joined[] = {"korvane-dump", "--LIST=a\\b.txt", "-iExt.txt", "--Source=Out.txt",
+                          "x.skn"};
+  ASSERT_TRUE(parseDumpCommandLine(5, joined, command, error)) << error;
+  EXPECT_EQ(command.listFile, "a\\b.txt");
+  EXPECT_EQ(command.extensionList, "Ext.txt");
+  EXPECT_EQ(command.outputFile, "Out.txt");
+  EXPECT_EQ(command.mode, DumpCommand::Mode::kSource);
+  const char* apart[] = {"korvane-dump", "--html", "p.html", "-i", "e.txt", "x.skn"};
+  ASSERT_TRUE(parseDumpCommandLine(6, apart, command, error)) << error;
+  EXPECT_EQ(command.outputFile, "p.html");
+  EXPECT_EQ(command.extensionList, "e.txt");
+  EXPECT_EQ(command.mode, DumpCommand::Mode::kHtml);
+  EXPECT_EQ(command.sknFile, "x.skn");
+}
+
+TEST(DumpCommand, UnreadableInputsExitWithOneAndABadExtensionListWithThree) {
+  MemoryPlatform memory;
+  memory.fs.addFile("skin.skn", testing::minimalNormalSkin());
+  memory.fs.addFile("locked.skn", testing::minimalNormalSkin());
+  memory.fs.failOpenRead.insert("locked.skn");
+  memory.fs.directories.insert("dir.skn");
+  for (const char* name : {"missing.skn", "locked.skn", "dir.skn"}) {
+    memory.console = MemoryConsole();
+    DumpRun result = run(memory, {name});
+    EXPECT_EQ(result.code, kDumpUsageOrOpen) << name;
+    EXPECT_EQ(result.err, std::string("error: cannot open ") + name + "\n");
+  }
+
+  memory.console = MemoryConsole();
+  DumpRun noList = run(memory, {"--list", "gone.txt", "skin.skn"});
+  EXPECT_EQ(noList.code, kDumpUsageOrOpen);
+  EXPECT_EQ(noList.err, "error: cannot open gone.txt\n");
+
+  memory.fs.addFile("notalist.txt", "hello\r\n");
+  memory.console = MemoryConsole();
+  DumpRun badList = run(memory, {"--list", "notalist.txt", "skin.skn"});
+  EXPECT_EQ(badList.code, kDumpUsageOrOpen);
+  EXPECT_EQ(badList.err,
+            "error: notalist.txt is not a generation list: line 1 is neither \"/E\" nor an MBM "
+            "file name\n");
+
+  memory.fs.addFile("ext.txt", "IID \"KTavsIIDMine\" 0x1 oops\n");
+  memory.console = MemoryConsole();
+  DumpRun badExtension = run(memory, {"-i", "ext.txt", "skin.skn"});
+  EXPECT_EQ(badExtension.code, kDumpInvalidExtensionList);
+  EXPECT_EQ(badExtension.err.rfind("error: item ID extension list ext.txt is invalid: ", 0), 0u)
+      << badExtension.err;
+  EXPECT_EQ(badExtension.out, "");
+}
+
+}  // namespace
+}  // namespace korvane

@@ -1,0 +1,47 @@
+#include "inspect/item_names.h"
+
+#include "base/text.h"
+
+namespace korvane {
+
+namespace {
+
+uint64_t pairKey(uint32_t major, uint32_t minor) {
+  return (static_cast<uint64_t>(major) << 32) | minor;
+}
+
+}  // namespace
+
+ItemNames::ItemNames(const ItemIdRegistry& registry) : registry_(registry) {
+  const auto& rows = registry.rows();
+  rows_.reserve(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    rows_.emplace(pairKey(rows[i].major, rows[i].minor), static_cast<uint32_t>(i));
+  }
+}
+
+const ItemIdEntry* ItemNames::find(uint32_t major, uint32_t minor) const {
+  auto it = rows_.find(pairKey(major, minor));
+  return it == rows_.end() ? nullptr : &registry_.rows()[it->second];
+}
+
+std::string ItemNames::name(uint32_t major, uint32_t minor) const {
+  const ItemIdEntry* entry = find(major, minor);
+  if (entry == nullptr) return std::string();
+  std::u16string_view name = entry->name;
+  if (startsWithNoCase(name, kItemNamePrefix) && name.size() > kItemNamePrefix.size()) {
+    name.remove_prefix(kItemNamePrefix.size());
+  }
+  return toUtf8(name);
+}
+
+bool isGeneratedItemId(uint32_t major, uint32_t minor, uint32_t packageIdHigh,
+                       uint32_t packageIdLow) {
+  constexpr uint32_t kGeneratedMajor = 0xFFFFFFFC;
+  constexpr uint32_t kFirstGeneratedMinor = 0x1000;
+  if (minor < kFirstGeneratedMinor) return false;
+  bool declaredUid = packageIdHigh == 0 && packageIdLow != 0;
+  return declaredUid ? major == packageIdLow : major == kGeneratedMajor;
+}
+
+}  // namespace korvane

@@ -1,0 +1,41 @@
+// Names of item identifiers for people reading a compiled skin: the
+// registry's name of each pair, the built-in table first and extension rows
+// after it, so that of rows with equal pairs the first one names the pair,
+// as the compiler's name lookups let the first row win.
+#ifndef KORVANE_INSPECT_ITEM_NAMES_H
+#define KORVANE_INSPECT_ITEM_NAMES_H
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+#include "source/item_id_registry.h"
+
+namespace korvane {
+
+class ItemNames {
+ public:
+  // Indexes the rows of the registry as they stand (built-in and extension rows).
+  explicit ItemNames(const ItemIdRegistry& registry);
+
+  // The first row that carries the pair, or null.
+  const ItemIdEntry* find(uint32_t major, uint32_t minor) const;
+  // The row's name as a description writes it: without the "KTavsIID"
+  // prefix when it has one. Empty when no row carries the pair.
+  std::string name(uint32_t major, uint32_t minor) const;
+
+ private:
+  const ItemIdRegistry& registry_;
+  std::unordered_map<uint64_t, uint32_t> rows_;  // pair -> first row number
+};
+
+// True for a pair the compiler makes up for an inline image whose file name
+// names no registry row: the major 0xFFFFFFFC, or the skin's UID when the
+// skin declared one (package identifier high word 0, low word not 0); the
+// minors count up from 0x1000. A pair a registry row names is not generated.
+bool isGeneratedItemId(uint32_t major, uint32_t minor, uint32_t packageIdHigh,
+                       uint32_t packageIdLow);
+
+}  // namespace korvane
+
+#endif
