@@ -10,9 +10,10 @@ namespace {
 
 class MemoryInputFile : public InputFile {
  public:
-  MemoryInputFile(std::string data, bool failRewind)
-      : data_(std::move(data)), failRewind_(failRewind) {}
+  MemoryInputFile(std::string data, bool failRewind, bool stream)
+      : data_(std::move(data)), failRewind_(failRewind), stream_(stream) {}
   size_t read(void* buffer, size_t size) override {
+    if (stream_) size = std::min(size, MemoryFileSystem::kStreamPiece);
     size_t n = std::min(size, data_.size() - pos_);
     if (n > 0) std::memcpy(buffer, data_.data() + pos_, n);
     pos_ += n;
@@ -23,12 +24,13 @@ class MemoryInputFile : public InputFile {
     pos_ = 0;
     return true;
   }
-  int64_t size() override { return static_cast<int64_t>(data_.size()); }
+  int64_t size() override { return stream_ ? -1 : static_cast<int64_t>(data_.size()); }
 
  private:
   std::string data_;
   size_t pos_ = 0;
   bool failRewind_;
+  bool stream_;
 };
 
 class MemoryOutputFile : public OutputFile {
@@ -109,7 +111,8 @@ std::unique_ptr<InputFile> MemoryFileSystem::doOpenRead(const std::string& path)
   std::string hostPath = key(path);
   auto it = files.find(hostPath);
   if (it == files.end() || failOpenRead.count(hostPath) != 0) return nullptr;
-  return std::make_unique<MemoryInputFile>(it->second, failRewind.count(hostPath) != 0);
+  return std::make_unique<MemoryInputFile>(it->second, failRewind.count(hostPath) != 0,
+                                           streams.count(hostPath) != 0);
 }
 
 bool MemoryFileSystem::canCreate(const std::string& hostPath) const {

@@ -24,6 +24,11 @@ class MemoryFileSystem : public FileSystem {
   // Host paths that exist as directories.
   std::set<std::string> directories;
 
+  // Files read as from a device: their size is unknown and a read gives at
+  // most kStreamPiece bytes.
+  std::set<std::string> streams;
+  static constexpr size_t kStreamPiece = 7;
+
   // Fault injection, by host path (the target's path for openReplace).
   std::set<std::string> failOpenRead;
   std::set<std::string> failOpenWrite;
