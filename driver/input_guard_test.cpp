@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "base/error.h"
 #include "base/memory_platform.h"
 #include "driver/compile_test_support.h"
 
@@ -71,18 +70,6 @@ TEST(InputGuard, OutputsNamingAnInputAreRefusedBeforeAnyWrite) {
     EXPECT_EQ(run.out.find("Phase 2"), std::string::npos);
     EXPECT_EQ(p.fs.files, before);
   }
-}
-
-TEST(InputGuard, DistinctFilesPassAndEmptyNamesAreSkipped) {
-  MemoryFileSystem fs;
-  fs.addFile("skin.txt", kScalable);
-  fs.addFile("Skin.skn", "an earlier compile");
-  const std::string skn = "Skin.skn";
-  const std::string none;
-  refuseOutputsOverInputs(fs, {&skn, &none}, "skin.txt", "");
-  refuseOutputsOverInputs(fs, {&none}, "", "");
-  // One file by two spellings is one file.
-  EXPECT_THROW(refuseOutputsOverInputs(fs, {&skn}, ".\\Skin.skn", ""), CKrvException);
 }
 
 }  // namespace
