@@ -61,17 +61,20 @@ int finish(pid_t pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1 - WTERMSIG(status);
 }
 
-// A skin whose SKN file takes some 20 MB: string items named by an
-// extension list.
-void writeLargeSkin(const TempDir& dir, int items) {
+// A skin of `items` string items named by an extension list, under a
+// language named `repeats` times: the SKN file repeats the items in a
+// wrapper per naming, so it grows big (some 1 KB per item and naming) while
+// the description stays small and quick to parse.
+void writeLargeSkin(const TempDir& dir, int items, int repeats) {
   std::string ids;
-  std::string skin = "SKINTYPE scalable\nUID 0x2000ABCD\nNAME 1 \"Large\"\n";
+  std::string skin = "SKINTYPE scalable\nUID 0x2000ABCD\nNAME 1 \"Large\"\nRESTRICTION LANG=7\n";
   const std::string text(500, 't');
   for (int i = 0; i < items; ++i) {
     std::string name = "Large" + std::to_string(i);
     ids += "IID \"KTavsIID" + name + "\" 0x10005A26 " + std::to_string(0x10000 + i) + "\n";
     skin += "STRING IID=" + name + " \"" + text + "\"\n";
   }
+  for (int i = 1; i < repeats; ++i) skin += "RESTRICTION LANG=7\n";
   dir.write("ids.txt", ids);
   dir.write("large.txt", skin);
 }
@@ -104,7 +107,7 @@ bool killWhenWriting(pid_t pid, const TempDir& dir, const std::string& name,
 
 TEST(DataSafety, AKilledCompileLeavesThePreviousOrTheWholeNewSkin) {
   TempDir dir;
-  writeLargeSkin(dir, 20000);
+  writeLargeSkin(dir, 200, 60);
   const std::vector<std::string> args = {"-iids.txt", "large.txt", "Large"};
   auto begin = std::chrono::steady_clock::now();
   ASSERT_EQ(finish(start(KORVANE_BINARY, args, dir)), 0);
@@ -117,15 +120,15 @@ TEST(DataSafety, AKilledCompileLeavesThePreviousOrTheWholeNewSkin) {
   // over a whole run (where each falls does not matter): each time the file
   // is the previous one or the complete new one, never a part.
   const std::string previous = "the previous skin, byte for byte";
-  for (int moment = 0; moment < 9; ++moment) {
+  for (int moment = 0; moment < 5; ++moment) {
     SCOPED_TRACE("kill " + std::to_string(moment));
     dir.write("Large.skn", previous);
     dir.write("Large.pkg", previous);
     pid_t pid = start(KORVANE_BINARY, args, dir);
-    if (moment < 3) {
+    if (moment < 2) {
       killWhenWriting(pid, dir, "Large.skn", previous);
     } else {
-      std::this_thread::sleep_for(whole * (moment - 2) / 5);
+      std::this_thread::sleep_for(whole * (moment - 1) / 3);
       ::kill(pid, SIGKILL);
       finish(pid);
     }
@@ -143,7 +146,7 @@ TEST(DataSafety, AKilledCompileLeavesThePreviousOrTheWholeNewSkin) {
 
 TEST(DataSafety, AClosedConsoleDoesNotEndTheRun) {
   TempDir dir;
-  writeLargeSkin(dir, 300);  // a report larger than a pipe holds
+  writeLargeSkin(dir, 300, 1);  // a report larger than a pipe holds
   EXPECT_EQ(finish(start(KORVANE_BINARY, {"-iids.txt", "large.txt", "Large"}, dir, true)), 0);
   EXPECT_TRUE(dir.exists("Large_MIFList.txt"));
   EXPECT_TRUE(dir.exists("Large.pkg"));
