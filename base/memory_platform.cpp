@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace korvane {
 
@@ -9,9 +10,10 @@ namespace {
 
 class MemoryInputFile : public InputFile {
  public:
-  MemoryInputFile(std::string data, bool failRewind)
-      : data_(std::move(data)), failRewind_(failRewind) {}
+  MemoryInputFile(std::string data, bool failRewind, bool stream)
+      : data_(std::move(data)), failRewind_(failRewind), stream_(stream) {}
   size_t read(void* buffer, size_t size) override {
+    if (stream_) size = std::min(size, MemoryFileSystem::kStreamPiece);
     size_t n = std::min(size, data_.size() - pos_);
     if (n > 0) std::memcpy(buffer, data_.data() + pos_, n);
     pos_ += n;
@@ -22,12 +24,13 @@ class MemoryInputFile : public InputFile {
     pos_ = 0;
     return true;
   }
-  int64_t size() override { return static_cast<int64_t>(data_.size()); }
+  int64_t size() override { return stream_ ? -1 : static_cast<int64_t>(data_.size()); }
 
  private:
   std::string data_;
   size_t pos_ = 0;
   bool failRewind_;
+  bool stream_;
 };
 
 class MemoryOutputFile : public OutputFile {
@@ -47,7 +50,56 @@ class MemoryOutputFile : public OutputFile {
   std::string path_;
 };
 
+// Collects the bytes and hands them to the file system only when closed.
+class MemoryReplacingFile : public OutputFile {
+ public:
+  MemoryReplacingFile(MemoryFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+  bool write(const void* data, size_t size) override {
+    auto limit = fs_.failWriteBeyond.find(path_);
+    if (limit != fs_.failWriteBeyond.end() && bytes_.size() + size > limit->second) return false;
+    bytes_.append(static_cast<const char*>(data), size);
+    return true;
+  }
+  bool close() override {
+    if (fs_.failClose.count(path_) != 0) return false;
+    fs_.files[path_] = std::move(bytes_);
+    return true;
+  }
+
+ private:
+  MemoryFileSystem& fs_;
+  std::string path_;
+  std::string bytes_;
+};
+
 }  // namespace
+
+std::string MemoryFileSystem::normalised(const std::string& path) {
+  bool absolute = !path.empty() && path[0] == '/';
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    std::string part = path.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty() && parts.back() != "..") {
+        parts.pop_back();
+      } else if (!absolute) {
+        parts.push_back(part);
+      }
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string out = absolute ? "/" : "";
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += '/';
+    out += parts[i];
+  }
+  return out;
+}
 
 std::string MemoryFileSystem::key(const std::string& path) {
   size_t start = 0;
@@ -59,20 +111,32 @@ std::unique_ptr<InputFile> MemoryFileSystem::doOpenRead(const std::string& path)
   std::string hostPath = key(path);
   auto it = files.find(hostPath);
   if (it == files.end() || failOpenRead.count(hostPath) != 0) return nullptr;
-  return std::make_unique<MemoryInputFile>(it->second, failRewind.count(hostPath) != 0);
+  return std::make_unique<MemoryInputFile>(it->second, failRewind.count(hostPath) != 0,
+                                           streams.count(hostPath) != 0);
 }
 
-std::unique_ptr<OutputFile> MemoryFileSystem::doOpenWrite(const std::string& path) {
-  std::string hostPath = key(path);
-  if (failOpenWrite.count(hostPath) != 0 || directories.count(hostPath) != 0) return nullptr;
+bool MemoryFileSystem::canCreate(const std::string& hostPath) const {
+  if (failOpenWrite.count(hostPath) != 0 || directories.count(hostPath) != 0) return false;
   // A missing parent directory fails like on disk; the current directory always exists.
   size_t slash = hostPath.rfind('/');
   if (slash != std::string::npos && slash != 0) {
     std::string parent = hostPath.substr(0, slash);
-    if (directories.count(parent) == 0) return nullptr;
+    if (directories.count(parent) == 0) return false;
   }
+  return true;
+}
+
+std::unique_ptr<OutputFile> MemoryFileSystem::doOpenWrite(const std::string& path) {
+  std::string hostPath = key(path);
+  if (!canCreate(hostPath)) return nullptr;
   files[hostPath].clear();
   return std::make_unique<MemoryOutputFile>(*this, hostPath);
+}
+
+std::unique_ptr<OutputFile> MemoryFileSystem::doOpenReplace(const std::string& path) {
+  std::string hostPath = key(path);
+  if (!canCreate(hostPath)) return nullptr;
+  return std::make_unique<MemoryReplacingFile>(*this, hostPath);
 }
 
 bool MemoryFileSystem::doExists(const std::string& path) {
@@ -82,6 +146,24 @@ bool MemoryFileSystem::doExists(const std::string& path) {
 
 bool MemoryFileSystem::doRemove(const std::string& path) {
   return files.erase(key(path)) != 0;
+}
+
+std::string MemoryFileSystem::fileOf(const std::string& hostPath) const {
+  std::string path = normalised(hostPath);
+  // Aliases may chain; a cycle names no file.
+  for (size_t hops = 0; hops <= aliases.size(); ++hops) {
+    auto alias = aliases.find(path);
+    if (alias == aliases.end()) {
+      return files.count(path) != 0 ? path : std::string();
+    }
+    path = normalised(alias->second);
+  }
+  return std::string();
+}
+
+bool MemoryFileSystem::doSameFile(const std::string& a, const std::string& b) {
+  std::string fileA = fileOf(a);
+  return !fileA.empty() && fileA == fileOf(b);
 }
 
 }  // namespace korvane

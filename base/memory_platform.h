@@ -13,13 +13,23 @@ namespace korvane {
 
 class MemoryFileSystem : public FileSystem {
  public:
-  // Files by host path ("/" separators, without a leading "./"). Output files appear here as they
-  // are written, so a failed run leaves what a disk would hold.
+  // Files by host path ("/" separators, without a leading "./"). Files opened
+  // with openWrite appear here as they are written, so a failed run leaves
+  // what a disk would hold; those opened with openReplace change only when
+  // closed successfully.
   std::map<std::string, std::string> files;
+  // Paths that name another file (a link): alias -> the path it names.
+  // sameFile follows them; nothing else does.
+  std::map<std::string, std::string> aliases;
   // Host paths that exist as directories.
   std::set<std::string> directories;
 
-  // Fault injection, by host path.
+  // Files read as from a device: their size is unknown and a read gives at
+  // most kStreamPiece bytes.
+  std::set<std::string> streams;
+  static constexpr size_t kStreamPiece = 7;
+
+  // Fault injection, by host path (the target's path for openReplace).
   std::set<std::string> failOpenRead;
   std::set<std::string> failOpenWrite;
   std::set<std::string> failRewind;
@@ -35,12 +45,21 @@ class MemoryFileSystem : public FileSystem {
 
   // The map key of a host path: leading "./" parts removed.
   static std::string key(const std::string& path);
+  // The path with "." parts, repeated slashes and "dir/.." pairs taken out.
+  static std::string normalised(const std::string& path);
 
  protected:
   std::unique_ptr<InputFile> doOpenRead(const std::string& hostPath) override;
   std::unique_ptr<OutputFile> doOpenWrite(const std::string& hostPath) override;
+  std::unique_ptr<OutputFile> doOpenReplace(const std::string& hostPath) override;
   bool doExists(const std::string& hostPath) override;
   bool doRemove(const std::string& hostPath) override;
+  bool doSameFile(const std::string& hostA, const std::string& hostB) override;
+
+ private:
+  bool canCreate(const std::string& key) const;
+  // The file a path names after its aliases, or empty when there is none.
+  std::string fileOf(const std::string& hostPath) const;
 };
 
 class FixedClock : public Clock {

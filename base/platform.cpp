@@ -16,6 +16,12 @@ std::unique_ptr<InputFile> FileSystem::openRead(std::string_view path) {
 std::unique_ptr<OutputFile> FileSystem::openWrite(std::string_view path) {
   return doOpenWrite(hostPath(path));
 }
+std::unique_ptr<OutputFile> FileSystem::openReplace(std::string_view path) {
+  return doOpenReplace(hostPath(path));
+}
+bool FileSystem::sameFile(std::string_view a, std::string_view b) {
+  return doSameFile(hostPath(a), hostPath(b));
+}
 bool FileSystem::exists(std::string_view path) {
   // Asked once per image file: the host path is made in a buffer kept for
   // the next question.

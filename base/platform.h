@@ -44,16 +44,30 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
   std::unique_ptr<InputFile> openRead(std::string_view path);
+  // Creates or truncates the file at once.
   std::unique_ptr<OutputFile> openWrite(std::string_view path);
+  // Replaces the file only when it is complete. The bytes go to a temporary
+  // file beside the target; a successful close() puts it in the target's
+  // place in one step, so a reader (or make) sees the previous file or the
+  // whole new one, never a part. A failed write or close, or destroying the
+  // file without closing it, removes the temporary and leaves the target as
+  // it was. Fails (null) where openWrite would: a missing directory, a
+  // directory or a read-only file as the target.
+  std::unique_ptr<OutputFile> openReplace(std::string_view path);
   // True when the path names an existing file or directory.
   bool exists(std::string_view path);
   bool remove(std::string_view path);
+  // True when both paths name one existing file (for example a file and a
+  // link to it); false when either does not exist.
+  bool sameFile(std::string_view a, std::string_view b);
 
  protected:
   virtual std::unique_ptr<InputFile> doOpenRead(const std::string& hostPath) = 0;
   virtual std::unique_ptr<OutputFile> doOpenWrite(const std::string& hostPath) = 0;
+  virtual std::unique_ptr<OutputFile> doOpenReplace(const std::string& hostPath) = 0;
   virtual bool doExists(const std::string& hostPath) = 0;
   virtual bool doRemove(const std::string& hostPath) = 0;
+  virtual bool doSameFile(const std::string& hostA, const std::string& hostB) = 0;
 };
 
 std::string hostPath(std::string_view path);

@@ -19,6 +19,7 @@
 #include <functional>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace korvane {
@@ -60,6 +61,52 @@ class StdioOutputFile : public OutputFile {
 
  private:
   std::FILE* file_;
+};
+
+// Writes a temporary file beside the target and renames it over the target
+// when closed. The rename is the one step a kill, a crash or a full disk
+// cannot cut in half; the file is not synced first, so a power failure right
+// after a compile is left to the file system's own care.
+class ReplacingOutputFile : public OutputFile {
+ public:
+  ReplacingOutputFile(std::FILE* file, std::string temporary, std::string target,
+                      std::function<void()> changed)
+      : file_(file),
+        temporary_(std::move(temporary)),
+        target_(std::move(target)),
+        changed_(std::move(changed)) {}
+  ~ReplacingOutputFile() override {
+    if (file_ != nullptr) std::fclose(file_);
+    discard();
+  }
+  bool write(const void* data, size_t size) override {
+    return size == 0 || std::fwrite(data, 1, size, file_) == size;
+  }
+  bool close() override {
+    bool ok = std::fflush(file_) == 0;
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    if (ok && ::rename(temporary_.c_str(), target_.c_str()) == 0) {
+      temporary_.clear();
+      changed_();
+      return true;
+    }
+    discard();
+    return false;
+  }
+
+ private:
+  void discard() {
+    if (temporary_.empty()) return;
+    ::unlink(temporary_.c_str());
+    temporary_.clear();
+    changed_();
+  }
+
+  std::FILE* file_;
+  std::string temporary_;  // empty once renamed or removed
+  std::string target_;
+  std::function<void()> changed_;
 };
 
 }  // namespace
@@ -209,6 +256,57 @@ std::unique_ptr<OutputFile> RealFileSystem::doOpenWrite(const std::string& hostP
   std::FILE* file = std::fopen(hostPath.c_str(), "wb");
   if (file == nullptr) return nullptr;
   return std::make_unique<StdioOutputFile>(file);
+}
+
+std::unique_ptr<OutputFile> RealFileSystem::doOpenReplace(const std::string& hostPath) {
+  listings_->forget();
+  std::string target = hostPath;
+  struct stat info;
+  bool exists = ::lstat(target.c_str(), &info) == 0;
+  // A link is written through, as openWrite would: its target is replaced.
+  if (exists && S_ISLNK(info.st_mode)) {
+    if (char* resolved = ::realpath(hostPath.c_str(), nullptr)) {
+      target = resolved;
+      std::free(resolved);
+    }
+    exists = ::stat(target.c_str(), &info) == 0;
+  }
+  mode_t mode;
+  if (exists) {
+    if (S_ISDIR(info.st_mode) || ::access(target.c_str(), W_OK) != 0) return nullptr;
+    // A device or a pipe is not a file to put another in the place of.
+    if (!S_ISREG(info.st_mode)) return doOpenWrite(target);
+    mode = info.st_mode & 0777;
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+
+  size_t slash = target.rfind('/');
+  std::string directory = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  // Cut so that the temporary's name stays within the host's name limit
+  // wherever the target's does.
+  std::string temporary = directory + "." + name.substr(0, 200) + ".XXXXXX";
+  int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  ::fchmod(fd, mode);
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) {
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    return nullptr;
+  }
+  return std::make_unique<ReplacingOutputFile>(file, std::move(temporary), std::move(target),
+                                               [this] { listings_->forget(); });
+}
+
+bool RealFileSystem::doSameFile(const std::string& a, const std::string& b) {
+  struct stat infoA;
+  struct stat infoB;
+  return ::stat(a.c_str(), &infoA) == 0 && ::stat(b.c_str(), &infoB) == 0 &&
+         infoA.st_dev == infoB.st_dev && infoA.st_ino == infoB.st_ino;
 }
 
 bool RealFileSystem::doExists(const std::string& hostPath) {

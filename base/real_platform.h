@@ -14,6 +14,11 @@ namespace korvane {
 // its listing, which costs far less than a path lookup per image. Entries
 // the listing cannot vouch for (symbolic links, unknown types) still go to
 // stat. Writing or removing a file forgets every listing.
+//
+// openReplace names its temporary ".NAME.XXXXXX" beside the target NAME
+// (NAME cut to 200 bytes); a process killed while writing leaves it behind.
+// A new file gets the mode 0666 less the umask, a replaced one keeps the
+// previous file's mode.
 class RealFileSystem : public FileSystem {
  public:
   // Questions about one directory before it is listed.
@@ -25,8 +30,10 @@ class RealFileSystem : public FileSystem {
  protected:
   std::unique_ptr<InputFile> doOpenRead(const std::string& hostPath) override;
   std::unique_ptr<OutputFile> doOpenWrite(const std::string& hostPath) override;
+  std::unique_ptr<OutputFile> doOpenReplace(const std::string& hostPath) override;
   bool doExists(const std::string& hostPath) override;
   bool doRemove(const std::string& hostPath) override;
+  bool doSameFile(const std::string& hostA, const std::string& hostB) override;
 
  private:
   class Listings;

@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "driver/command_line.h"
+#include "driver/input_guard.h"
 #include "output/mbm_list_writer.h"
 #include "output/pkg_writer.h"
 #include "output/skn_writer.h"
@@ -145,6 +146,8 @@ void runPhases(const CompileOptions& options, Platform& platform, SkinContent& c
   }
 
   OutputNames names = composeOutputNames(options, content.isScalable());
+  refuseOutputsOverInputs(platform.fs, {&names.list, &names.skn, &names.pkg, &names.drm},
+                          options.inputFile, options.extensionListFile);
   console.out("\nPhase 2: Output for MBM/MIF generation.\n");
   console.out("  Writing MBM/MIF list for " + options.skinName + " to " + names.list + " ...\n");
   MbmListWriter(platform.fs).write(content, options.skinName, names.list);

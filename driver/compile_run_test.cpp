@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/memory_platform.h"
@@ -78,6 +80,44 @@ TEST(CompileRun, FailedRewindIsASeekError) {
   EXPECT_EQ(run.code, 2);
   EXPECT_NE(run.err.find("  Seek operation failed\n  Seek failed after Unicode detection\n"),
             std::string::npos);
+}
+
+// An editor's "UTF-8 with BOM": the description compiles to the same files
+// and report as the same text saved as UTF-16, package identifier included.
+TEST(CompileRun, Utf8WithByteOrderMarkCompilesLikeUtf16) {
+  const std::u16string text =
+      u"SKINTYPE scalable\r\nNAME 1 \"\u0141\u00F3d\u017A \U0001F600\"\r\n"
+      u"AUTHOR \"Zo\u00EB\"\r\nSTRING IID=PropertyAnimBgParam \"\u20AC\"\r\n";
+  std::string utf16 = "\xFF\xFE";
+  for (char16_t c : text) {
+    utf16.push_back(static_cast<char>(c & 0xFF));
+    utf16.push_back(static_cast<char>(c >> 8));
+  }
+  const std::string utf8 =
+      "\xEF\xBB\xBFSKINTYPE scalable\r\nNAME 1 \"\xC5\x81\xC3\xB3\x64\xC5\xBA "
+      "\xF0\x9F\x98\x80\"\r\n"
+      "AUTHOR \"Zo\xC3\xAB\"\r\nSTRING IID=PropertyAnimBgParam \"\xE2\x82\xAC\"\r\n";
+  // The exit code, the whole report, and every file written.
+  auto compile = [](const std::string& bytes) {
+    MemoryPlatform p;
+    p.clock.value = 133000000000000000ull;
+    p.fs.addFile("skin.txt", bytes);
+    RunResult run = runInMemory(p, {"skin.txt", "Skin"});
+    p.fs.files.erase("skin.txt");
+    return std::make_tuple(run.code, run.out + run.err, p.fs.files);
+  };
+  auto expected = compile(utf16);
+  EXPECT_EQ(std::get<0>(expected), 0);
+  EXPECT_EQ(std::get<2>(expected).size(), 3u);
+  EXPECT_EQ(compile(utf8), expected);
+
+  MemoryPlatform p;
+  p.fs.addFile("skin.txt", "\xEF\xBB\xBFSKINTYPE scalable\nNAME 1 \"Skin\"\nAUTHOR \"Zo\xEB\"\n");
+  RunResult run = runInMemory(p, {"skin.txt", "Skin"});
+  EXPECT_EQ(run.code, 2);
+  EXPECT_EQ(run.err,
+            "An exception occured (when parsing line 3):\n  Parse error\n"
+            "  Malformed UTF-8 text\n");
 }
 
 TEST(CompileRun, OverlongOutputNamesAreRefusedBeforeParsing) {

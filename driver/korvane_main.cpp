@@ -1,7 +1,12 @@
+#include <csignal>
+
 #include "base/real_platform.h"
 #include "driver/compile_run.h"
 
 int main(int argc, char* argv[]) {
+  // Console writes are not checked: a reader that went away (a pipe into
+  // head) must not end the compile before it has written its files.
+  std::signal(SIGPIPE, SIG_IGN);
   korvane::prepareHostHeap();
   korvane::RealFileSystem fs;
   korvane::SystemClock clock;

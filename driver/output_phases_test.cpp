@@ -57,48 +57,58 @@ struct Fault {
   std::function<void(MemoryFileSystem&)> inject;
   const char* codeLine;
   const char* message;
-  bool sknLeft;
-  bool pkgLeft;
+  bool sknWritten;
 };
 
-TEST(OutputPhases, Phase3FailuresLeaveEarlierFilesAndRemovePartialOnes) {
+TEST(OutputPhases, Phase3FailuresLeaveEarlierFilesAndKeepPreviousOnes) {
   const Fault faults[] = {
       {"skn open", [](MemoryFileSystem& fs) { fs.failOpenWrite.insert("out/Skin.skn"); },
-       "Error while opening a file\n", "Can not open target binary file for writing", false, false},
+       "Error while opening a file\n", "Can not open target binary file for writing", false},
       {"skn write", [](MemoryFileSystem& fs) { fs.failWriteBeyond["out/Skin.skn"] = 100; },
-       "Error while opening a file\n", "Can not write target binary file", false, false},
+       "Error while opening a file\n", "Can not write target binary file", false},
       {"skn close", [](MemoryFileSystem& fs) { fs.failClose.insert("out/Skin.skn"); },
-       "Error while opening a file\n", "Can not write target binary file", false, false},
+       "Error while opening a file\n", "Can not write target binary file", false},
       {"pkg open", [](MemoryFileSystem& fs) { fs.failOpenWrite.insert("out/Skin.pkg"); },
-       "Error while opening a file\n", "Can not open PKG output file for writing", true, false},
+       "Error while opening a file\n", "Can not open PKG output file for writing", true},
       {"pkg write", [](MemoryFileSystem& fs) { fs.failWriteBeyond["out/Skin.pkg"] = 200; },
-       "Error while opening a file\n", "Can not write PKG output file", true, false},
+       "Error while opening a file\n", "Can not write PKG output file", true},
       {"pkg close", [](MemoryFileSystem& fs) { fs.failClose.insert("out/Skin.pkg"); },
-       "Error while opening a file\n", "Can not write PKG output file", true, false},
+       "Error while opening a file\n", "Can not write PKG output file", true},
+      {"drm open", [](MemoryFileSystem& fs) { fs.failOpenWrite.insert("out/datafiles.def"); },
+       "Error while opening a file\n", "Can not open DRM def output file for writing", true},
   };
-  for (const Fault& fault : faults) {
-    SCOPED_TRACE(fault.name);
-    MemoryPlatform p;
-    fault.inject(p.fs);
-    RunResult run = compile(p, kScalable);
-    EXPECT_EQ(run.code, 2);
-    EXPECT_EQ(run.err, report(fault.codeLine, fault.message));
-    EXPECT_NE(run.out.find("\nAborted, ERRORS ENCOUNTERED!\n"), std::string::npos);
-    EXPECT_EQ(run.out.find("Completed successfully"), std::string::npos);
-    EXPECT_TRUE(p.fs.has("Skin_MIFList.txt"));
-    EXPECT_EQ(p.fs.has("out/Skin.skn"), fault.sknLeft);
-    EXPECT_EQ(p.fs.has("out/Skin.pkg"), fault.pkgLeft);
+  // Without earlier outputs a failed file is not there afterwards; with them
+  // it is the previous version, byte for byte.
+  for (bool previous : {false, true}) {
+    for (const Fault& fault : faults) {
+      SCOPED_TRACE(std::string(fault.name) + (previous ? " over previous files" : ""));
+      MemoryPlatform p;
+      if (previous) {
+        p.fs.addFile("out/Skin.skn", "previous skn");
+        p.fs.addFile("out/Skin.pkg", "previous pkg");
+      }
+      fault.inject(p.fs);
+      RunResult run = compile(p, kScalable, {"--drm"});
+      EXPECT_EQ(run.code, 2);
+      EXPECT_EQ(run.err, report(fault.codeLine, fault.message));
+      EXPECT_NE(run.out.find("\nAborted, ERRORS ENCOUNTERED!\n"), std::string::npos);
+      EXPECT_EQ(run.out.find("Completed successfully"), std::string::npos);
+      EXPECT_TRUE(p.fs.has("Skin_MIFList.txt"));
+      EXPECT_FALSE(p.fs.has("out/datafiles.def"));
+      if (fault.sknWritten) {
+        EXPECT_EQ(p.fs.content("out/Skin.skn").substr(4, 4), std::string("\0\0\1\0", 4));
+      } else if (previous) {
+        EXPECT_EQ(p.fs.content("out/Skin.skn"), "previous skn");
+      } else {
+        EXPECT_FALSE(p.fs.has("out/Skin.skn"));
+      }
+      if (previous) {
+        EXPECT_EQ(p.fs.content("out/Skin.pkg"), "previous pkg");
+      } else {
+        EXPECT_FALSE(p.fs.has("out/Skin.pkg"));
+      }
+    }
   }
-}
-
-TEST(OutputPhases, AFailedDrmFileLeavesAnEmptyPkgFile) {
-  MemoryPlatform p;
-  p.fs.failOpenWrite.insert("out/datafiles.def");
-  RunResult run = compile(p, kScalable, {"--drm"});
-  EXPECT_EQ(run.code, 2);
-  EXPECT_EQ(run.err,
-            report("Error while opening a file\n", "Can not open DRM def output file for writing"));
-  EXPECT_EQ(p.fs.content("out/Skin.pkg"), "");
 }
 
 TEST(OutputPhases, ContentErrorsOfTheWritersCarryNoLine) {
@@ -123,14 +133,15 @@ TEST(OutputPhases, ContentErrorsOfTheWritersCarryNoLine) {
   EXPECT_FALSE(q.fs.has("out/Skin.skn"));
 }
 
-TEST(OutputPhases, GenerationListWriteFailureKeepsItsLines) {
+// A full disk can cut the list in the middle of a line: no list is left.
+TEST(OutputPhases, GenerationListWriteFailureRemovesTheList) {
   MemoryPlatform p;
-  p.fs.failWriteBeyond["Skin_MIFList.txt"] = 4;
+  p.fs.failWriteBeyond["Skin_MIFList.txt"] = 10;
   RunResult run = compile(p, kScalable);
   EXPECT_EQ(run.code, 2);
   EXPECT_EQ(run.err, report("Error while opening a file\n",
                             "Text output file for bmconv can not be written"));
-  EXPECT_EQ(p.fs.content("Skin_MIFList.txt"), "/E\r\n");
+  EXPECT_FALSE(p.fs.has("Skin_MIFList.txt"));
   EXPECT_FALSE(p.fs.has("out/Skin.skn"));
 }
 

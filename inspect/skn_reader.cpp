@@ -15,6 +15,10 @@ constexpr size_t kSknHeaderEnd = 42;    // first byte after the fixed SKN header
 constexpr size_t kParamHeaderSize = 4;  // size, reserved byte, file type code
 constexpr size_t kParamFrameSize = 6;   // the header and the name's count
 constexpr uint32_t kNoIndex = 0xFFFFFFFF;
+constexpr uint32_t kSkinInfoMagic = 0x0002008D;
+
+// The releases a release wrapper (type 18) is written for, as major << 8 | minor.
+constexpr uint32_t kWrappedReleases[] = {0x207, 0x208, 0x300, 0x301, 0x302, 0x500};
 
 struct ChunkTypeInfo {
   const char* name;
@@ -219,7 +223,13 @@ class Decoder {
     fields.back().note = note(fields.back().value);
   }
   void fileNumber(std::vector<SknField>& fields, Region& r, const char* name) {
+    size_t offset = r.pos;
     noted(fields, r, name, 4, SknFieldKind::kNumber, fileNumberNote);
+    uint64_t v = fields.back().value;
+    if (v > 1) {
+      fail(offset, format("%s is %llu, expected 0 (MBM) or 1 (MIF)", name,
+                          static_cast<unsigned long long>(v)));
+    }
   }
   void bitmapIndex(std::vector<SknField>& fields, Region& r, const char* name) {
     hex(fields, r, name, 4);
@@ -244,6 +254,21 @@ class Decoder {
     uint32_t value = (static_cast<uint32_t>(data_[r.pos]) << 8) | data_[r.pos + 1];
     r.pos += 2;
     addField(fields, name, SknFieldKind::kLayer, offset, value);
+  }
+  // A field the writer always fills with `expected`.
+  uint32_t fixed(std::vector<SknField>& fields, Region& r, const char* name, size_t width,
+                 uint32_t expected) {
+    size_t offset = r.pos;
+    uint32_t v = number(fields, r, name, width);
+    if (v != expected) fail(offset, format("%s is %u, expected %u", name, v, expected));
+    return v;
+  }
+  // A field that is 0 or 1.
+  uint32_t flag(std::vector<SknField>& fields, Region& r, const char* name, size_t width) {
+    size_t offset = r.pos;
+    uint32_t v = number(fields, r, name, width);
+    if (v > 1) fail(offset, format("%s is %u, expected 0 or 1", name, v));
+    return v;
   }
   void text(std::vector<SknField>& fields, Region& r, const char* name) {
     size_t offset = r.pos;
@@ -332,14 +357,14 @@ void Decoder::decodeFile(SknChunk& root) {
   std::vector<SknField>& f = root.fields;
   hex(f, r, "packageIdLow", 4);
   hex(f, r, "packageIdHigh", 4);
-  number(f, r, "reserved1", 4);
+  fixed(f, r, "reserved1", 4, 0);
   noted(f, r, "skinType", 2, SknFieldKind::kHex, skinTypeNote);
   hex(f, r, "paletteScheme", 4);
   hex(f, r, "paletteSchemeHigh", 4);
-  number(f, r, "protect", 1);
-  number(f, r, "appIcons", 1);
-  number(f, r, "reserved2", 2);
-  number(f, r, "reserved3", 4);
+  flag(f, r, "protect", 1);
+  flag(f, r, "appIcons", 1);
+  fixed(f, r, "reserved2", 2, 0);
+  fixed(f, r, "reserved3", 4, 0);
   size_t countOffset = r.pos;
   uint32_t count = number(f, r, "chunkCount", 4);
   decodeChunksToEnd(r, root, kTopLevelTypes, count, countOffset, "top-level chunk");
@@ -483,10 +508,20 @@ void Decoder::decodePayload(SknChunk& chunk, Region& r) {
       text(f, r, "name");
       break;
     case kSknItemList: {
+      size_t classOffset = r.pos;
       number(f, r, "listClass", 1);
       f.back().note = f.back().value == 0   ? "items"
                       : f.back().value == 1 ? "application icons"
                                             : "";
+      // Application icons have a list of their own beside the unrestricted
+      // one; a restriction wrapper holds items only.
+      uint64_t listClass = f.back().value;
+      bool topLevel = path_.size() == 2;
+      if (listClass > 1 || (listClass == 1 && !topLevel)) {
+        fail(classOffset,
+             format("listClass is %llu, expected 0%s", static_cast<unsigned long long>(listClass),
+                    topLevel ? " or 1" : " inside a restriction wrapper"));
+      }
       size_t countOffset = r.pos;
       uint32_t count = number(f, r, "count", 4);
       decodeChunksToEnd(r, chunk, kItemTypes, count, countOffset, "item");
@@ -523,19 +558,21 @@ void Decoder::decodePayload(SknChunk& chunk, Region& r) {
       uint32_t high = take(r, 2, "flags");
       f[0].value = low | (high << 8);
       f[0].note = attributeFlagsNote(f[0].value);
-      number(f, r, "reserved", 4);
+      if (high > 1)
+        fail(flagsOffset + 10, format("flags bits 8 to 23 are %u, expected 0 or 1", high));
+      fixed(f, r, "reserved", 4, 0);
       break;
     }
     case kSknBmpAnimItem:
       itemId(f, r, "id");
       defaulted16(f, r, "interval");
       noted(f, r, "mode", 1, SknFieldKind::kNumber, animationModeNote);
-      number(f, r, "flash", 1);
+      flag(f, r, "flash", 1);
       decodeEntries(r, chunk, "frame", "frameCount", &Decoder::frameEntry);
       decodeImageAttributesChild(r, chunk);
       break;
     case kSknLanguageOverride:
-      number(f, r, "flag", 1);
+      fixed(f, r, "flag", 1, 1);
       hex(f, r, "ahOverrideLow", 4);
       hex(f, r, "ahOverrideHigh", 4);
       break;
@@ -551,12 +588,17 @@ void Decoder::decodePayload(SknChunk& chunk, Region& r) {
       uint64_t time = (static_cast<uint64_t>(peek(r.pos, 4)) << 32) | peek(r.pos + 4, 4);
       r.pos += 8;
       addField(f, "time", SknFieldKind::kTime, timeOffset, time).note = formatTimeStamp(time);
+      size_t magicOffset = r.pos;
       hex(f, r, "magic", 4);
-      number(f, r, "reserved1", 4);
+      if (f.back().value != kSkinInfoMagic) {
+        fail(magicOffset, format("magic is 0x%llx, expected 0x%x",
+                                 static_cast<unsigned long long>(f.back().value), kSkinInfoMagic));
+      }
+      fixed(f, r, "reserved1", 4, 0);
       text(f, r, "author");
       text(f, r, "copyright");
-      number(f, r, "reserved2", 1);
-      number(f, r, "reserved3", 1);
+      fixed(f, r, "reserved2", 1, 0);
+      fixed(f, r, "reserved3", 1, 0);
       text(f, r, "tool");
       break;
     }
@@ -565,11 +607,11 @@ void Decoder::decodePayload(SknChunk& chunk, Region& r) {
       text(f, r, "text");
       break;
     case kSknRelease26Restriction: {
-      uint32_t major = number(f, r, "major", 1);
-      uint32_t minor = number(f, r, "minor", 1);
+      uint32_t major = fixed(f, r, "major", 1, 2);
+      uint32_t minor = fixed(f, r, "minor", 1, 6);
       chunk.restriction = format("Orv_%u_%u", major, minor);
       size_t countOffset = r.pos;
-      uint32_t count = number(f, r, "listCount", 4);
+      uint32_t count = fixed(f, r, "listCount", 4, 1);
       decodeWrapperList(r, chunk, count, countOffset);
       break;
     }
@@ -577,6 +619,7 @@ void Decoder::decodePayload(SknChunk& chunk, Region& r) {
       text(f, r, "device");
       break;
     case kSknLayoutOrLanguageRestriction: {
+      size_t valueOffset = r.pos;
       uint32_t layout = number(f, r, "layout", 2);
       uint32_t language = number(f, r, "language", 2);
       if (layout == 1 && language == 0) {
@@ -586,10 +629,12 @@ void Decoder::decodePayload(SknChunk& chunk, Region& r) {
       } else if (layout == 0) {
         chunk.restriction = format("LANG=%u", language);
       } else {
-        chunk.restriction = format("layout %u language %u", layout, language);
+        fail(valueOffset, format("layout %u with language %u: expected layout 1 or 2 with "
+                                 "language 0, or layout 0 with a language",
+                                 layout, language));
       }
       size_t countOffset = r.pos;
-      uint32_t count = number(f, r, "listCount", 4);
+      uint32_t count = fixed(f, r, "listCount", 4, 1);
       decodeWrapperList(r, chunk, count, countOffset);
       break;
     }
@@ -598,7 +643,7 @@ void Decoder::decodePayload(SknChunk& chunk, Region& r) {
       itemId(f, r, "refId");
       layer(f, r, "input");
       layer(f, r, "output");
-      number(f, r, "reserved", 4);
+      fixed(f, r, "reserved", 4, 0);
       size_t countOffset = r.pos;
       uint32_t count = number(f, r, "effectCount", 2);
       decodeChunksToEnd(r, chunk, bit(kSknEffect), count, countOffset, "effect");
@@ -615,22 +660,29 @@ void Decoder::decodePayload(SknChunk& chunk, Region& r) {
       break;
     }
     case kSknReleaseRestriction: {
+      size_t releaseOffset = r.pos;
       uint32_t major = number(f, r, "major", 1);
       uint32_t minor = number(f, r, "minor", 1);
+      bool known = false;
+      for (uint32_t release : kWrappedReleases) known = known || release == (major << 8 | minor);
+      if (!known) {
+        fail(releaseOffset,
+             format("release %u.%u: expected 2.7, 2.8, 3.0, 3.1, 3.2 or 5.0", major, minor));
+      }
       chunk.restriction = format("Orv_%u_%u", major, minor);
-      number(f, r, "reserved1", 4);
-      number(f, r, "reserved2", 4);
+      fixed(f, r, "reserved1", 4, 0);
+      fixed(f, r, "reserved2", 4, 0);
       size_t countOffset = r.pos;
-      uint32_t count = number(f, r, "listCount", 4);
+      uint32_t count = fixed(f, r, "listCount", 4, 1);
       decodeWrapperList(r, chunk, count, countOffset);
       break;
     }
     case kSknAnimationItem:
       itemId(f, r, "id");
-      number(f, r, "morphing", 1);
-      number(f, r, "reserved1", 1);
-      number(f, r, "reserved2", 2);
-      number(f, r, "reserved3", 4);
+      flag(f, r, "morphing", 1);
+      fixed(f, r, "reserved1", 1, 0);
+      fixed(f, r, "reserved2", 2, 0);
+      fixed(f, r, "reserved3", 4, 0);
       layer(f, r, "input");
       layer(f, r, "output");
       number(f, r, "minInterval", 4);
@@ -695,6 +747,9 @@ void Decoder::decodeParam(Region& r, SknChunk& chunk) {
   param.size = size;
   param.reserved = data_[start + 2];
   param.typeCode = data_[start + 3];
+  if (param.reserved != 0) {
+    fail(start + 2, format("reserved byte is %u, expected 0", param.reserved));
+  }
   Region record{start + kParamHeaderSize, start + size};
   param.name = takeText(record, "name");
   switch (param.typeCode) {
@@ -708,6 +763,10 @@ void Decoder::decodeParam(Region& r, SknChunk& chunk) {
     case kSknParamBitmap:
       param.bitmapIndex = take(record, 4, "bitmapIndex");
       param.maskIndex = take(record, 4, "maskIndex");
+      if (record.left() >= 4 && peek(record.pos, 4) > 1) {
+        fail(record.pos,
+             format("fileNumber is %u, expected 0 (MBM) or 1 (MIF)", peek(record.pos, 4)));
+      }
       param.fileNumber = take(record, 4, "fileNumber");
       break;
     default:

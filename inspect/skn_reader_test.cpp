@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/text.h"
 #include "inspect/skn_reader_test_support.h"
 
 namespace korvane {
@@ -217,6 +218,97 @@ TEST(SknReader, FaultsInParameterRecordsAndAnimationLists) {
   });
   EXPECT_EQ(error.message,
             "chunk type 20 (animation parameter group) does not belong in animation item");
+}
+
+// The first chunk of `type` in the tree (depth first), or null.
+const SknChunk* findChunk(const SknChunk& chunk, uint16_t type) {
+  if (chunk.type == type) return &chunk;
+  for (const SknChunk& child : chunk.children) {
+    if (const SknChunk* found = findChunk(child, type)) return found;
+  }
+  return nullptr;
+}
+
+// Values the compiler only ever writes one way: any other is a fault, named
+// at the field's offset like a size or count that disagrees.
+TEST(SknReader, FixedValuesAreChecked) {
+  const std::string bytes = testing::everyItemSkin();
+  SknDecodeResult valid = decodeSkn(bytes);
+  ASSERT_TRUE(valid.ok) << valid.error.describe();
+  const SknChunk& root = valid.root;
+  const SknChunk* info = findChunk(root, kSknSkinInformation);
+  const SknChunk* wrapperList = findChunk(*findChunk(root, kSknRelease26Restriction), kSknItemList);
+  const SknChunk* effect = findChunk(root, kSknEffect);
+  const SknParam& bitmapParam = effect->params.at(3);
+  ASSERT_EQ(bitmapParam.typeCode, kSknParamBitmap);
+
+  struct Change {
+    size_t offset;
+    size_t width;
+    uint32_t value;
+    const char* message;
+  };
+  auto at = [&](uint16_t type, const char* field) {
+    return findChunk(root, type)->field(field)->offset;
+  };
+  const Change changes[] = {
+      {root.field("reserved1")->offset, 4, 9, "reserved1 is 9, expected 0"},
+      {root.field("protect")->offset, 1, 2, "protect is 2, expected 0 or 1"},
+      {root.field("appIcons")->offset, 1, 3, "appIcons is 3, expected 0 or 1"},
+      {root.field("reserved2")->offset, 2, 1, "reserved2 is 1, expected 0"},
+      {root.field("reserved3")->offset, 4, 1, "reserved3 is 1, expected 0"},
+      {info->field("magic")->offset, 4, 0x2008E, "magic is 0x2008e, expected 0x2008d"},
+      {info->field("reserved1")->offset, 4, 1, "reserved1 is 1, expected 0"},
+      {info->field("reserved3")->offset, 1, 1, "reserved3 is 1, expected 0"},
+      {at(kSknLanguageOverride, "flag"), 1, 0, "flag is 0, expected 1"},
+      {at(kSknBitmapFileName, "fileNumber"), 4, 2, "fileNumber is 2, expected 0 (MBM) or 1 (MIF)"},
+      {at(kSknBitmapItem, "fileNumber"), 4, 7, "fileNumber is 7, expected 0 (MBM) or 1 (MIF)"},
+      {at(kSknItemList, "listClass"), 1, 2, "listClass is 2, expected 0 or 1"},
+      {wrapperList->field("listClass")->offset, 1, 1,
+       "listClass is 1, expected 0 inside a restriction wrapper"},
+      {at(kSknImageAttributes, "flags") + 10, 2, 2, "flags bits 8 to 23 are 2, expected 0 or 1"},
+      {at(kSknImageAttributes, "reserved"), 4, 5, "reserved is 5, expected 0"},
+      {at(kSknBmpAnimItem, "flash"), 1, 2, "flash is 2, expected 0 or 1"},
+      {at(kSknScalableItem, "reserved"), 4, 1, "reserved is 1, expected 0"},
+      {at(kSknAnimationItem, "morphing"), 1, 2, "morphing is 2, expected 0 or 1"},
+      {at(kSknAnimationItem, "reserved1"), 1, 1, "reserved1 is 1, expected 0"},
+      {at(kSknAnimationItem, "reserved2"), 2, 1, "reserved2 is 1, expected 0"},
+      {at(kSknAnimationItem, "reserved3"), 4, 1, "reserved3 is 1, expected 0"},
+      {at(kSknRelease26Restriction, "minor"), 1, 7, "minor is 7, expected 6"},
+      {at(kSknRelease26Restriction, "listCount"), 4, 2, "listCount is 2, expected 1"},
+      {at(kSknReleaseRestriction, "major"), 2, 0x0602,
+       "release 2.6: expected 2.7, 2.8, 3.0, 3.1, 3.2 or 5.0"},
+      {at(kSknReleaseRestriction, "major"), 2, 0x0105,
+       "release 5.1: expected 2.7, 2.8, 3.0, 3.1, 3.2 or 5.0"},
+      {at(kSknReleaseRestriction, "reserved2"), 4, 1, "reserved2 is 1, expected 0"},
+      {at(kSknLayoutOrLanguageRestriction, "layout"), 2, 3,
+       "layout 3 with language 0: expected layout 1 or 2 with language 0, or layout 0 with a "
+       "language"},
+      {at(kSknLayoutOrLanguageRestriction, "layout"), 4, 1 | 4 << 16,
+       "layout 1 with language 4: expected layout 1 or 2 with language 0, or layout 0 with a "
+       "language"},
+      {bitmapParam.offset + 2u, 1, 1, "reserved byte is 1, expected 0"},
+      {bitmapParam.offset + bitmapParam.size - 4u, 4, 2,
+       "fileNumber is 2, expected 0 (MBM) or 1 (MIF)"},
+  };
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.message);
+    SknBytes changed;
+    changed.data = bytes;
+    changed.set(change.offset, change.value, change.width);
+    SknDecodeResult result = decodeSkn(changed.data);
+    ASSERT_FALSE(result.ok);
+    EXPECT_EQ(result.error.message, change.message);
+    EXPECT_EQ(result.error.offset, change.offset);
+  }
+
+  SknBytes changed;
+  changed.data = bytes;
+  changed.set(wrapperList->field("listClass")->offset, 1, 1);
+  EXPECT_EQ(decodeSkn(changed.data).error.describe(),
+            format("error at offset 0x%04x in skin file > release 2.6 restriction > item list: "
+                   "listClass is 1, expected 0 inside a restriction wrapper",
+                   wrapperList->field("listClass")->offset));
 }
 
 // Any bytes are safe input: every cut of a valid file and every single-byte

@@ -50,25 +50,34 @@ void appendScalableLine(std::string& line, const BitmapSource& source) {
   appendListLine(line, "", source, source.fileName);
 }
 
+// The list is written in place, so that the lines before a content error
+// stay for the author to see. A failed write or close, which can cut a line
+// in half, removes the file instead.
 class ListFile {
  public:
-  ListFile(FileSystem& fs, const std::string& name) : file_(fs.openWrite(name)) {
+  ListFile(FileSystem& fs, const std::string& name)
+      : fs_(fs), name_(name), file_(fs.openWrite(name)) {
     if (file_ == nullptr) {
       throw CKrvException(kErrorFileOpen, "Text output file for bmconv can not be opened");
     }
   }
   void write(const std::string& text) {
-    if (!file_->write(text)) raiseWriteError();
+    if (!file_->write(text)) fail();
   }
   void close() {
-    std::unique_ptr<OutputFile> file = std::move(file_);
-    if (!file->close()) raiseWriteError();
+    if (!file_->close()) fail();
+    file_.reset();
   }
 
  private:
-  [[noreturn]] static void raiseWriteError() {
+  [[noreturn]] void fail() {
+    file_.reset();
+    fs_.remove(name_);
     throw CKrvException(kErrorFileOpen, "Text output file for bmconv can not be written");
   }
+
+  FileSystem& fs_;
+  std::string name_;
   std::unique_ptr<OutputFile> file_;
 };
 

@@ -97,9 +97,10 @@ TEST_F(MbmListWriterTest, FileFaults) {
   for (Fault fault : {
            Fault{"Text output file for bmconv can not be opened", nullptr,
                  [](MemoryFileSystem& fs) { fs.failOpenWrite.insert("Skin_MBMList.txt"); }},
-           Fault{"Text output file for bmconv can not be written", "/E\r\n",
+           // A failed write or close may have cut a line: the file goes.
+           Fault{"Text output file for bmconv can not be written", nullptr,
                  [](MemoryFileSystem& fs) { fs.failWriteBeyond["Skin_MBMList.txt"] = 5; }},
-           Fault{"Text output file for bmconv can not be written", "/E\r\n/c16 a.svg\r\n",
+           Fault{"Text output file for bmconv can not be written", nullptr,
                  [](MemoryFileSystem& fs) { fs.failClose.insert("Skin_MBMList.txt"); }},
        }) {
     fault.inject(p.fs);

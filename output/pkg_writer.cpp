@@ -34,26 +34,25 @@ constexpr const char* kSupportsV5 =
     ";\r\n";
 
 // The PKG file and, in DRM mode, the DRM definition file, written together.
-// Any failed write or close removes both and raises the error of the file
-// that failed.
+// Any failed write or close abandons both files that are not yet closed
+// (their previous versions stay) and raises the error of the file that failed.
 class PkgOutput {
  public:
   PkgOutput(FileSystem& fs, const std::string& pkgName, const std::string& drmName)
-      : fs_(fs), pkgName_(pkgName), drmName_(drmName) {
-    pkg_ = fs_.openWrite(pkgName_);
+      : drmMode_(!drmName.empty()) {
+    pkg_ = fs.openReplace(pkgName);
     if (pkg_ == nullptr) {
       throw CKrvException(kErrorFileOpen, "Can not open PKG output file for writing");
     }
-    if (drmMode()) {
-      drm_ = fs_.openWrite(drmName_);
-      // The PKG file stays as opened: empty.
+    if (drmMode_) {
+      drm_ = fs.openReplace(drmName);
       if (drm_ == nullptr) {
         throw CKrvException(kErrorFileOpen, "Can not open DRM def output file for writing");
       }
     }
   }
 
-  bool drmMode() const { return !drmName_.empty(); }
+  bool drmMode() const { return drmMode_; }
 
   void pkg(const std::string& text) {
     if (!pkg_->write(text)) fail(kPkgWriteError);
@@ -63,10 +62,8 @@ class PkgOutput {
   }
 
   void close() {
-    bool pkgClosed = closeFile(pkg_);
-    bool drmClosed = closeFile(drm_);
-    if (!pkgClosed) fail(kPkgWriteError);
-    if (!drmClosed) fail(kDrmWriteError);
+    if (!closeFile(pkg_)) fail(kPkgWriteError);
+    if (!closeFile(drm_)) fail(kDrmWriteError);
   }
 
  private:
@@ -78,16 +75,12 @@ class PkgOutput {
   }
 
   [[noreturn]] void fail(const char* message) {
-    closeFile(pkg_);
-    closeFile(drm_);
-    fs_.remove(pkgName_);
-    if (drmMode()) fs_.remove(drmName_);
+    pkg_.reset();
+    drm_.reset();
     throw CKrvException(kErrorFileOpen, message);
   }
 
-  FileSystem& fs_;
-  std::string pkgName_;
-  std::string drmName_;
+  bool drmMode_;
   std::unique_ptr<OutputFile> pkg_;
   std::unique_ptr<OutputFile> drm_;
 };

@@ -16,8 +16,10 @@ class PkgWriter {
   explicit PkgWriter(FileSystem& fs);
   virtual ~PkgWriter() = default;
 
-  // DRM mode is on exactly when `drmFileName` is not empty. A failed write or
-  // close removes both files and raises an error.
+  // DRM mode is on exactly when `drmFileName` is not empty. Each file
+  // replaces its previous version only once complete; a failed open, write
+  // or close raises an error, and a file not yet closed keeps its previous
+  // version.
   void write(const SkinContent& content, const std::string& skinName,
              const std::string& pkgFileName, const std::string& drmFileName);
 

@@ -156,13 +156,16 @@ TEST_F(PkgWriterTest, FileFaults) {
   EXPECT_EQ(failure().message, "Can not open PKG output file for writing");
   EXPECT_FALSE(p.fs.has("out/Skin.pkg"));
 
+  // Neither file is replaced when the other fails: the previous versions stay.
   p.fs.failOpenWrite = {"out/datafiles.def"};
+  p.fs.addFile("out/Skin.pkg", "previous");
   CKrvException e = failure("out\\datafiles.def");
   EXPECT_EQ(e.code, kErrorFileOpen);
   EXPECT_EQ(e.message, "Can not open DRM def output file for writing");
-  EXPECT_EQ(p.fs.content("out/Skin.pkg"), "");
+  EXPECT_EQ(p.fs.content("out/Skin.pkg"), "previous");
 
-  // Write and close failures of either file remove both.
+  // Write and close failures of either file write neither (a close failure of
+  // the DRM file comes after the PKG file is in place).
   struct Fault {
     const char* expected;
     void (*inject)(MemoryFileSystem&);
@@ -183,7 +186,8 @@ TEST_F(PkgWriterTest, FileFaults) {
     e = failure("out\\datafiles.def");
     EXPECT_EQ(e.code, kErrorFileOpen);
     EXPECT_EQ(e.message, fault.expected);
-    EXPECT_TRUE(p.fs.files.empty());
+    EXPECT_FALSE(p.fs.has("out/datafiles.def"));
+    EXPECT_EQ(p.fs.has("out/Skin.pkg"), p.fs.failClose.count("out/datafiles.def") != 0);
   }
 }
 

@@ -40,19 +40,15 @@ SknWriter::SknWriter(FileSystem& fs, Clock& clock) : fs_(fs), clock_(clock) {}
 void SknWriter::write(const SkinContent& content, const std::string& skinName,
                       const std::string& sknFileName) {
   buildImage(content, skinName);
-  std::unique_ptr<OutputFile> file = fs_.openWrite(sknFileName);
+  std::unique_ptr<OutputFile> file = fs_.openReplace(sknFileName);
   if (file == nullptr) {
     releaseImage();
     throw CKrvException(kErrorFileOpen, "Can not open target binary file for writing");
   }
-  bool written = file->write(image_.get(), size_);
-  bool closed = file->close();
+  // A file not closed leaves the previous SKN file in place.
+  bool saved = file->write(image_.get(), size_) && file->close();
   releaseImage();
-  if (!written || !closed) {
-    file.reset();
-    fs_.remove(sknFileName);
-    throw CKrvException(kErrorFileOpen, "Can not write target binary file");
-  }
+  if (!saved) throw CKrvException(kErrorFileOpen, "Can not write target binary file");
 }
 
 std::vector<uint8_t> SknWriter::build(const SkinContent& content, const std::string& skinName) {

@@ -34,8 +34,9 @@ class SknWriter {
   SknWriter(const SknWriter&) = delete;
   SknWriter& operator=(const SknWriter&) = delete;
 
-  // Builds the image, then saves it to `sknFileName`. A failed write or close
-  // removes the partial file and raises an error.
+  // Builds the image, then saves it to `sknFileName`, replacing the previous
+  // file only once the new one is complete: a failed write or close leaves
+  // the previous file as it was and raises an error.
   void write(const SkinContent& content, const std::string& skinName,
              const std::string& sknFileName);
   // Builds and checks the image without saving it.

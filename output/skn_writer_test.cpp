@@ -346,7 +346,7 @@ TEST_F(SknWriterTest, PutBeyondReservedBytesIsAnInternalError) {
   EXPECT_EQ(raised([&] { writer.put16(2); }).code, kErrorInternal);
 }
 
-TEST_F(SknWriterTest, SavedFileIsTheImageAndFailedWritesLeaveNoFile) {
+TEST_F(SknWriterTest, SavedFileIsTheImageAndFailedWritesKeepThePreviousFile) {
   Bytes image = build();
   SknWriter(p.fs, p.clock).write(content, "Skin", "Skin.skn");
   EXPECT_EQ(p.fs.content("Skin.skn"), std::string(image.begin(), image.end()));
@@ -363,12 +363,20 @@ TEST_F(SknWriterTest, SavedFileIsTheImageAndFailedWritesLeaveNoFile) {
            Fault{"Can not write target binary file",
                  [](MemoryFileSystem& fs) { fs.failClose.insert("Skin.skn"); }},
        }) {
-    MemoryPlatform q;
-    fault.inject(q.fs);
-    CKrvException e = raised([&] { SknWriter(q.fs, q.clock).write(content, "Skin", "Skin.skn"); });
-    EXPECT_EQ(e.code, kErrorFileOpen);
-    EXPECT_EQ(e.message, fault.expected);
-    EXPECT_FALSE(q.fs.has("Skin.skn"));
+    for (bool previous : {false, true}) {
+      MemoryPlatform q;
+      if (previous) q.fs.addFile("Skin.skn", "previous skin");
+      fault.inject(q.fs);
+      CKrvException e =
+          raised([&] { SknWriter(q.fs, q.clock).write(content, "Skin", "Skin.skn"); });
+      EXPECT_EQ(e.code, kErrorFileOpen);
+      EXPECT_EQ(e.message, fault.expected);
+      if (previous) {
+        EXPECT_EQ(q.fs.content("Skin.skn"), "previous skin");
+      } else {
+        EXPECT_FALSE(q.fs.has("Skin.skn"));
+      }
+    }
   }
 }
 

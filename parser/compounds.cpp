@@ -74,8 +74,9 @@ void DescParser::parseFrame() {
   FrameItem item;
   item.parts.reserve(9);
   item.id = readItemIdParam("IID parameter expected for FRAME", item.restriction);
+  // No early limit: a frame reaches the file only with its nine parts, which
+  // addFrame checks after the END.
   while (nextBodyToken("No END token for FRAME")) {
-    checkEntryCount(item.parts.size(), "FRAME has more than 255 elements");
     item.parts.push_back(parseImageReference(0, item.restriction, 0));
   }
   content_.addFrame(std::move(item));

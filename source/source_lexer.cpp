@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/error.h"
+#include "base/text.h"
 
 namespace korvane {
 
@@ -11,6 +12,13 @@ SourceLexer gSourceLexer;
 SourceLexer::SourceLexer() = default;
 SourceLexer::~SourceLexer() = default;
 
+namespace {
+
+// A piece of a stream; big enough that a description from a device costs few reads.
+constexpr size_t kPiece = 65536;
+
+}  // namespace
+
 void SourceLexer::open(FileSystem& fs, std::string_view path) {
   currentLine = 1;
   unicode = false;
@@ -18,8 +26,12 @@ void SourceLexer::open(FileSystem& fs, std::string_view path) {
   current = kEndOfInput;
   token.clear();
   characterSum = 0;
+  encoding_ = Encoding::kEightBit;
   data_.clear();
   pos_ = 0;
+  file_.reset();
+  bytesRead_ = 0;
+  pendingLow_ = 0;
 
   std::unique_ptr<InputFile> file = fs.openRead(path);
   if (!file) throw CKrvException(kErrorFileOpen, "Cannot open input file");
@@ -27,21 +39,62 @@ void SourceLexer::open(FileSystem& fs, std::string_view path) {
   if (file->read(mark, 2) != 2) throw CKrvException(kErrorPrematureEnd, "Unicode detection failed");
   if (mark[0] == 0xFF && mark[1] == 0xFE) {
     unicode = true;
+    encoding_ = Encoding::kUtf16;
   } else if (!file->rewind()) {
     throw CKrvException(kErrorSeek, "Seek failed after Unicode detection");
   }
-  // The whole rest of the file is read now; a read error ends the input early.
-  int64_t size = file->size();
-  if (size > 0) data_.reserve(static_cast<size_t>(size));
-  char chunk[65536];
-  for (size_t n; (n = file->read(chunk, sizeof chunk)) > 0;) data_.append(chunk, n);
+  file_ = std::move(file);
+  // A regular file is read whole now, in one buffer of its size; a read
+  // error ends the input early.
+  int64_t size = file_->size();
+  if (size > 0) {
+    if (static_cast<uint64_t>(size) > inputLimit) raiseLongInput();
+    // Room for the last, empty read as well, so that the buffer never moves.
+    auto expected = static_cast<size_t>(size);
+    data_.reserve(expected + kPiece);
+    while (readPiece(data_.size() < expected ? expected - data_.size() : kPiece) > 0) {
+    }
+  }
+  if (!unicode && readOn(3) && data_.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    encoding_ = Encoding::kUtf8;
+    pos_ = 3;
+  }
 
   atLineStart = true;
   nextChar();
 }
 
+// Appends up to `size` bytes from the file to data_; 0 at the end of the
+// input, which closes the file.
+size_t SourceLexer::readPiece(size_t size) {
+  if (!file_) return 0;
+  size_t have = data_.size();
+  data_.resize(have + size);
+  size_t n = file_->read(&data_[have], size);
+  data_.resize(have + n);
+  bytesRead_ += n;
+  if (bytesRead_ > inputLimit) raiseLongInput();
+  if (n == 0) file_.reset();
+  return n;
+}
+
+bool SourceLexer::readOn(size_t need) {
+  while (data_.size() - pos_ < need) {
+    if (!file_) return false;
+    data_.erase(0, pos_);
+    pos_ = 0;
+    readPiece(kPiece);
+  }
+  return true;
+}
+
+void SourceLexer::stopReading() {
+  pos_ = data_.size();
+  file_.reset();
+}
+
 void SourceLexer::readUnicodeUnit() {
-  if (data_.size() - pos_ >= 2) {
+  if (data_.size() - pos_ >= 2 || readOn(2)) {
     current = static_cast<char16_t>(static_cast<unsigned char>(data_[pos_]) |
                                     (static_cast<unsigned char>(data_[pos_ + 1]) << 8));
     pos_ += 2;
@@ -49,7 +102,61 @@ void SourceLexer::readUnicodeUnit() {
     current = kEndOfInput;
   }
   // A unit 0xFFFF in the file ends the input for good.
-  if (current == kEndOfInput) pos_ = data_.size();
+  if (current == kEndOfInput) stopReading();
+}
+
+// One UTF-8 character, or the second half of the surrogate pair of the last
+// one. Only shortest forms of Unicode scalar values are accepted; U+FFFF
+// ends the input, as the unit 0xFFFF does in UTF-16 text.
+void SourceLexer::readUtf8Unit() {
+  if (pendingLow_ != 0) {
+    current = pendingLow_;
+    pendingLow_ = 0;
+    return;
+  }
+  if (pos_ == data_.size() && !readOn(1)) {
+    current = kEndOfInput;
+    return;
+  }
+  auto lead = static_cast<unsigned char>(data_[pos_]);
+  if (lead < 0x80) {
+    current = lead;
+    ++pos_;
+    return;
+  }
+  size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                  : lead >= 0xE0 && lead <= 0xEF ? 3
+                  : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                 : 0;
+  if (length == 0 || !readOn(length)) raiseBadUtf8();
+  uint32_t code = lead & (0x7F >> length);
+  for (size_t i = 1; i < length; ++i) {
+    auto next = static_cast<unsigned char>(data_[pos_ + i]);
+    if ((next & 0xC0) != 0x80) raiseBadUtf8();
+    code = (code << 6) | (next & 0x3F);
+  }
+  static constexpr uint32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (code < kShortest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+    raiseBadUtf8();
+  }
+  pos_ += length;
+  if (code >= 0x10000) {
+    code -= 0x10000;
+    current = static_cast<char16_t>(0xD800 + (code >> 10));
+    pendingLow_ = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+    return;
+  }
+  current = static_cast<char16_t>(code);
+  if (current == kEndOfInput) stopReading();
+}
+
+void SourceLexer::raiseBadUtf8() {
+  throw CKrvException(kErrorParse, "Malformed UTF-8 text");
+}
+
+void SourceLexer::raiseLongInput() const {
+  throw CKrvException(kErrorParse, format("Input file longer than %llu bytes",
+                                          static_cast<unsigned long long>(inputLimit)));
 }
 
 void SourceLexer::raiseLongToken() {
@@ -62,6 +169,7 @@ void SourceLexer::raiseLongToken() {
 bool SourceLexer::endOfInput() {
   std::string().swap(data_);
   pos_ = 0;
+  file_.reset();
   return false;
 }
 
@@ -75,7 +183,7 @@ bool SourceLexer::readToken(std::u16string_view skipSet, std::u16string_view sto
 
 bool SourceLexer::readToken(const CharacterSet& skip, const CharacterSet& stop) {
   token.clear();
-  if (!unicode) return readEightBitToken(skip, stop);
+  if (encoding_ == Encoding::kEightBit) return readEightBitToken(skip, stop);
   while (current != kEndOfInput && skip.contains(current)) nextChar();
   if (current == kEndOfInput) return endOfInput();
   while (current != kEndOfInput && !stop.contains(current)) {
@@ -90,12 +198,13 @@ bool SourceLexer::readToken(const CharacterSet& skip, const CharacterSet& stop) 
 // data_[pos_ - 1], and the bytes after it up to a line feed are read as
 // nextChar would read them (no line starts, so no comments); the byte that
 // ends a run is read by nextChar itself, which counts lines and skips
-// comments.
+// comments. A run ends at the end of the bytes at hand too: nextChar reads
+// on, and data_ may then hold other bytes.
 bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet& stop) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
-  const size_t size = data_.size();
   while (current != kEndOfInput && skip.contains(current)) {
     if (current != u'\n') {
+      const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
+      const size_t size = data_.size();
       size_t end = pos_;
       uint32_t sum = 0;
       for (; end < size && skip.continuesSkipRun(bytes[end]); ++end) sum += bytes[end];
@@ -106,6 +215,8 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
   }
   if (current == kEndOfInput) return endOfInput();
   while (current != kEndOfInput && !stop.contains(current)) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
+    const size_t size = data_.size();
     size_t start = pos_ - 1;
     size_t end = pos_;
     uint32_t sum = 0;
@@ -126,7 +237,7 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
 
 bool SourceLexer::appendRun(const CharacterSet& stop, std::u16string& text, size_t maxSize) {
   if (text.size() >= maxSize) return false;
-  if (unicode || current == u'\n' || current == kEndOfInput) {
+  if (encoding_ != Encoding::kEightBit || current == u'\n' || current == kEndOfInput) {
     text.push_back(current);
     nextChar();
     return true;

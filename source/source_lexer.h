@@ -1,7 +1,14 @@
 // The character and token reader of the skin description (and of the item-ID
-// extension list). It detects 8-bit or UTF-16LE text, delivers every
-// character as a 16-bit value, skips comment lines, counts lines and sums the
-// characters it delivers.
+// extension list). It detects 8-bit text, UTF-16LE text (byte-order mark
+// FF FE) or UTF-8 text (byte-order mark EF BB BF), delivers every character
+// as a 16-bit value (UTF-8 decoded to what the UTF-16 text of the same
+// characters holds, surrogate pairs included), skips comment lines, counts
+// lines and sums the values it delivers.
+//
+// A regular file is read whole at open, for speed. Anything else (a device,
+// a file of unknown size) is read a piece at a time as the parser asks for
+// characters, so the first error ends the run, and no input is read beyond
+// `inputLimit` bytes.
 #ifndef KORVANE_SOURCE_SOURCE_LEXER_H
 #define KORVANE_SOURCE_SOURCE_LEXER_H
 
@@ -50,6 +57,8 @@ class SourceLexer {
  public:
   // Longest token, string or escape text the reader collects.
   static constexpr size_t kMaxToken = 511;
+  // Largest input read: 1 GiB, some sixty times a skin of 100 000 items.
+  static constexpr uint64_t kMaxInputBytes = uint64_t{1} << 30;
 
   SourceLexer();
   virtual ~SourceLexer();
@@ -61,10 +70,13 @@ class SourceLexer {
   void open(FileSystem& fs, std::string_view path);
   // Reads the next unit into `current` and adds it to `characterSum`.
   void getRawChar() {
-    if (!unicode) {
-      current = pos_ < data_.size() ? static_cast<unsigned char>(data_[pos_++]) : kEndOfInput;
-    } else {
+    if (encoding_ == Encoding::kEightBit) {
+      current = pos_ < data_.size() || readOn(1) ? static_cast<unsigned char>(data_[pos_++])
+                                                 : kEndOfInput;
+    } else if (encoding_ == Encoding::kUtf16) {
       readUnicodeUnit();
+    } else {
+      readUtf8Unit();
     }
     characterSum += current;
   }
@@ -92,21 +104,40 @@ class SourceLexer {
   bool appendRun(const CharacterSet& stop, std::u16string& text, size_t maxSize);
 
   int32_t currentLine = -1;
-  bool unicode = false;
+  bool unicode = false;  // UTF-16 text
   bool atLineStart = false;
   char16_t current = kEndOfInput;
   std::u16string token;
   uint32_t characterSum = 0;
+  // Bytes read at most; an input beyond it is refused. A field so that tests
+  // can meet it without a gigabyte.
+  uint64_t inputLimit = kMaxInputBytes;
 
  private:
+  enum class Encoding : uint8_t { kEightBit, kUtf16, kUtf8 };
+
   void readUnicodeUnit();
+  void readUtf8Unit();
   void skipCommentLine();
   bool endOfInput();
+  // Reads from the file until `need` unread bytes are at hand; false when the
+  // input ends first.
+  bool readOn(size_t need);
+  size_t readPiece(size_t size);
+  void stopReading();
   bool readEightBitToken(const CharacterSet& skip, const CharacterSet& stop);
   [[noreturn]] static void raiseLongToken();
+  [[noreturn]] void raiseLongInput() const;
+  [[noreturn]] static void raiseBadUtf8();
 
-  std::string data_;  // the file's bytes after the byte-order mark test
+  Encoding encoding_ = Encoding::kEightBit;
+  // The bytes read and not yet let go: the whole file after the byte-order
+  // mark test, or the unread part of the last piece of a stream.
+  std::string data_;
   size_t pos_ = 0;
+  std::unique_ptr<InputFile> file_;  // open while more can be read
+  uint64_t bytesRead_ = 0;
+  char16_t pendingLow_ = 0;  // the second half of a surrogate pair from UTF-8
 };
 
 // The process-wide reader of the skin description; its `currentLine` is the

@@ -86,12 +86,14 @@ TEST_F(SourceLexerTest, Utf16OddByteAndUnitFFFFEndTheInput) {
   EXPECT_EQ(lexer.characterSum, sum + 0xFFFF);
 }
 
-TEST_F(SourceLexerTest, BigEndianAndUtf8MarksAreReadAsEightBit) {
+TEST_F(SourceLexerTest, BigEndianMarkAndHalfAUtf8MarkAreReadAsEightBit) {
   open(
       "\xFE\xFF"
       "A");
   EXPECT_FALSE(lexer.unicode);
   EXPECT_EQ(drain(), u"\u00FE\u00FFA");
+  open("\xEF\xBB");
+  EXPECT_EQ(drain(), u"\u00EF\u00BB");
 }
 
 TEST_F(SourceLexerTest, OnlyASlashInColumnOneStartsAComment) {
@@ -173,6 +175,144 @@ TEST_F(SourceLexerTest, EightBitAndUtf16ReadTheSameTokens) {
   auto eightBit = read(text);
   EXPECT_EQ(eightBit, read(utf16));
   EXPECT_EQ(eightBit.first.substr(0, 25), u"+SKINTYPE@ 2|+scalable@\r2");
+}
+
+std::string utf16Bytes(std::u16string_view text) {
+  std::string out = "\xFF\xFE";
+  for (char16_t c : text) {
+    out.push_back(static_cast<char>(c & 0xFF));
+    out.push_back(static_cast<char>(c >> 8));
+  }
+  return out;
+}
+
+std::string utf8Bytes(std::u16string_view text) {
+  std::string out = "\xEF\xBB\xBF";
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00) c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    int extra = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    out.push_back(static_cast<char>(((0xFF00 >> (extra + 1)) & 0xFF) | (c >> (6 * extra))));
+    for (int k = extra - 1; k >= 0; --k)
+      out.push_back(static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F)));
+  }
+  return out;
+}
+
+// What a description reads as, token by token: each token with the
+// character after it and the line, then the character sum.
+std::u16string tokensOf(SourceLexer& lexer) {
+  std::u16string trace;
+  for (int i = 0; i < 40; ++i) {
+    bool got = i % 3 == 2 ? nextParam(lexer) : nextWord(lexer);
+    trace += (got ? u"+" : u"-") + lexer.token + u"@" + std::u16string(1, lexer.current) +
+             std::u16string(1, static_cast<char16_t>(u'0' + lexer.currentLine)) + u"|";
+  }
+  return trace + u"#" + std::u16string(1, static_cast<char16_t>(lexer.characterSum & 0xFFFF)) +
+         std::u16string(1, static_cast<char16_t>(lexer.characterSum >> 16));
+}
+
+// UTF-8 after its byte-order mark reads as the same characters in UTF-16
+// would: the same tokens, lines and character sum, a supplementary
+// character as its surrogate pair.
+TEST_F(SourceLexerTest, Utf8WithItsMarkReadsLikeUtf16) {
+  const std::u16string text =
+      u"/ \u00E9t\u00E9 comment\r\nSKINTYPE scalable\r\nNAME 1 \"\u0141\u00F3d\u017A "
+      u"\U0001F600\"\n  BITMAP\tIID=A c16 \u00E9.bmp\n/x\n\n\u20AC" +
+      std::u16string(1, u'\0') + u"B last";
+  const std::string utf8 =
+      "\xEF\xBB\xBF/ \xC3\xA9t\xC3\xA9 comment\r\nSKINTYPE scalable\r\nNAME 1 "
+      "\"\xC5\x81\xC3\xB3\x64\xC5\xBA \xF0\x9F\x98\x80\"\n  BITMAP\tIID=A c16 \xC3\xA9.bmp\n/x\n\n"
+      "\xE2\x82\xAC" +
+      std::string("\0B", 2) + " last";
+  open(utf16Bytes(text));
+  std::u16string expected = tokensOf(lexer);
+  EXPECT_NE(expected.find(u"\"\u0141\u00F3d\u017A@ "), std::u16string::npos);
+  open(utf8);
+  EXPECT_FALSE(lexer.unicode);
+  EXPECT_EQ(tokensOf(lexer), expected);
+  open(utf16Bytes(text));
+  std::u16string all = drain();
+  open(utf8);
+  EXPECT_EQ(drain(), all);
+  EXPECT_NE(all.find(u"\xD83D\xDE00"), std::u16string::npos);
+
+  // U+FFFF ends the input as the unit 0xFFFF does in UTF-16 text.
+  open(
+      "\xEF\xBB\xBF"
+      "A\xEF\xBF\xBF"
+      "B");
+  EXPECT_EQ(drain(), u"A");
+}
+
+TEST_F(SourceLexerTest, MalformedUtf8IsAParseErrorOnItsLine) {
+  const char* const malformed[] = {
+      "\x80",              // a continuation byte first
+      "\xC0\x80",          // an overlong form of 0
+      "\xC1\xBF",          // an overlong form of 0x7F
+      "\xE0\x80\xAF",      // an overlong form of "/"
+      "\xED\xA0\x80",      // a surrogate
+      "\xF4\x90\x80\x80",  // beyond U+10FFFF
+      "\xF5\x80\x80\x80",  // no such lead byte
+      "\xE2\x28\xA1",      // a lead byte without its continuation
+      "\xE2\x82",          // cut by the end of the file
+      "\xFF",
+  };
+  for (const char* bytes : malformed) {
+    SCOPED_TRACE(bytes);
+    open(std::string("\xEF\xBB\xBF") + "SKINTYPE\n/ comment\nNAME " + bytes + " x\n");
+    try {
+      while (nextWord(lexer)) {
+      }
+      ADD_FAILURE() << "no error";
+    } catch (const CKrvException& e) {
+      EXPECT_EQ(e.code, kErrorParse);
+      EXPECT_EQ(e.message, "Malformed UTF-8 text");
+      EXPECT_EQ(lexer.currentLine, 3);
+    }
+  }
+}
+
+// A device is read a piece at a time: pieces end anywhere, in a token, in a
+// UTF-16 unit or in a UTF-8 character, and the text reads as from a file.
+TEST_F(SourceLexerTest, StreamsReadLikeFiles) {
+  const std::u16string text =
+      u"/ first\r\nSKINTYPE scalable\r\nNAME 1 \"\u00C5ngstr\u00F6m \U0001F600\"\n"
+      u"  BITMAP\tIID=A c16 " +
+      std::u16string(300, u'x') + u".bmp\n/x\n\nB" + std::u16string(1, u'\0') + u"C last";
+  std::string eightBit;
+  for (char16_t c : text) eightBit.push_back(static_cast<char>(c));
+  for (const std::string& bytes : {eightBit, utf16Bytes(text), utf8Bytes(text)}) {
+    fs.streams.clear();
+    open(bytes);
+    std::u16string whole = tokensOf(lexer);
+    fs.streams.insert("in.txt");
+    open(bytes);
+    EXPECT_EQ(tokensOf(lexer), whole);
+  }
+}
+
+// An input that never ends stops at the limit; a regular file beyond it is
+// refused before it is read.
+TEST_F(SourceLexerTest, InputsBeyondTheLimitAreRefused) {
+  lexer.inputLimit = 1000;
+  fs.streams.insert("in.txt");
+  open(std::string(1000, '\0') + "X");
+  try {
+    nextWord(lexer);
+    ADD_FAILURE() << "no error";
+  } catch (const CKrvException& e) {
+    EXPECT_EQ(e.code, kErrorParse);
+    EXPECT_EQ(e.message, "Input file longer than 1000 bytes");
+  }
+  open(std::string(1000, 'X'));  // the limit itself is allowed
+  fs.streams.clear();
+  EXPECT_EQ(openFailure(std::string(1001, 'X')), kErrorParse);
+  EXPECT_EQ(lexer.currentLine, 1);
 }
 
 TEST_F(SourceLexerTest, ReopeningResetsTheReader) {

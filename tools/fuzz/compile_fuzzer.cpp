@@ -6,7 +6,8 @@
 //
 // A third run reads the bytes widened to UTF-16 units with the 8-bit run's
 // options: the reader delivers 8-bit characters unchanged, so both runs must
-// print the same report and write the same files.
+// print the same report and write the same files. A fourth reads the same
+// characters as UTF-8 behind its byte-order mark and must match them too.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,15 +21,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CompileResult eightBit = compileAndCheck(description, odd, false);
   compileAndCheck("\xFF\xFE" + description, !odd, true);
 
-  // Shorter texts fail the 8-bit run's encoding test; marked ones are UTF-16 already.
-  if (size >= 2 && !(data[0] == 0xFF && data[1] == 0xFE)) {
+  // Shorter texts fail the 8-bit run's encoding test; marked ones are UTF-16
+  // or UTF-8 already.
+  bool marked = (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) ||
+                (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF);
+  if (size >= 2 && !marked) {
     std::string widened = "\xFF\xFE";
+    std::string utf8 = "\xEF\xBB\xBF";
     for (char c : description) {
       widened.push_back(c);
       widened.push_back('\0');
+      auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x80) {
+        utf8.push_back(c);
+      } else {
+        utf8.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+        utf8.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+      }
     }
     CompileResult wide = compileAndCheck(widened, odd, false);
     requireSameRuns(eightBit, wide, "8-bit and widened UTF-16 runs differ");
+    CompileResult fromUtf8 = compileAndCheck(utf8, odd, false);
+    requireSameRuns(eightBit, fromUtf8, "8-bit and UTF-8 runs differ");
   }
   return 0;
 }
