@@ -41,13 +41,12 @@ bool readWholeFile(FileSystem& fs, const std::string& path, std::string& bytes) 
   return !file->readFailed();
 }
 
+// The page or description replaces an earlier one only when complete.
 bool writeWholeFile(FileSystem& fs, const std::string& path, std::string_view bytes) {
-  std::unique_ptr<OutputFile> file = fs.openWrite(path);
+  std::unique_ptr<OutputFile> file = fs.openReplace(path);
   if (!file) return false;
   bool ok = file->write(bytes);
-  ok = file->close() && ok;
-  if (!ok) fs.remove(path);
-  return ok;
+  return file->close() && ok;
 }
 
 // The option that takes a value: "--list" matches "--list", "--LIST=F";
