@@ -120,8 +120,8 @@ TEST(SknDump, TextShowsTheTreeAsTheDescriptionNamesIt) {
            "        flags: 0x113 (COORDS SIZE ALIGN scalable)\n",
            "      colour 1: index 215, rgb 0x0\n      colour 2: index 65535 (RGB), rgb 0x332211 "
            "(RGB=0x112233)\n",
-           "      id 2: (0x10005a26, 0x10e1)\n",
-           "      frame 1: id (0x10005a26, 0x1000), time 5, posX -1, posY 2\n",
+           "      id 2: QsnFrPopupCornerTr (0x10005a26, 0x10e1)\n",
+           "      frame 1: id QsnBgScreen (0x10005a26, 0x1000), time 5, posX -1, posY 2\n",
            "      interval: 65535 (default)\n      mode: 2 (bounce)\n",
            "        output: 2/RGBA\n",
            "      input: raw 0x0000\n",
