@@ -116,7 +116,7 @@ TEST(SknDump, TextShowsTheTreeAsTheDescriptionNamesIt) {
   for (const char* line : {
            "  layout or language restriction LANG=31 (type 15, version 1)",
            "  release 2.6 restriction Orv_2_6 (type 13, version 1)",
-           "      id: (0x10005a26, 0x1000)\n      fileNumber: 1 (MIF)\n",
+           "      id: QsnBgScreen (0x10005a26, 0x1000)\n      fileNumber: 1 (MIF)\n",
            "        flags: 0x113 (COORDS SIZE ALIGN scalable)\n",
            "      colour 1: index 215, rgb 0x0\n      colour 2: index 65535 (RGB), rgb 0x332211 "
            "(RGB=0x112233)\n",
