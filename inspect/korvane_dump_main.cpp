@@ -1,3 +1,6 @@
+#include <filesystem>
+#include <system_error>
+
 #include "base/real_platform.h"
 #include "inspect/dump_command.h"
 
@@ -6,5 +9,7 @@ int main(int argc, char* argv[]) {
   korvane::SystemClock clock;
   korvane::StdConsole console;
   korvane::Platform platform{fs, clock, console};
-  return korvane::runDump(argc, argv, platform);
+  std::error_code error;
+  std::filesystem::path workingDirectory = std::filesystem::current_path(error);
+  return korvane::runDump(argc, argv, platform, error ? std::string() : workingDirectory.string());
 }
