@@ -390,7 +390,10 @@ std::string PageBuilder::labelHtml(const ItemLabel& label, uint32_t major, uint3
 }
 
 std::string PageBuilder::referenceHtml(uint32_t major, uint32_t minor, const PageItem& from) const {
-  std::string text = labelHtml(labeler_.label(major, minor), major, minor);
+  // Generated pairs share their label, so the pair tells them apart.
+  ItemLabel label = labeler_.label(major, minor);
+  std::string text = labelHtml(label, major, minor);
+  if (label.kind == ItemLabel::Kind::kGenerated) text += " " + pairText(major, minor);
   const PageItem* target = findItem(major, minor, from);
   if (target == nullptr) return text;
   return "<a href=\"#" + target->anchor + "\">" + text + "</a>";
