@@ -140,19 +140,27 @@ const char* kindSlug(uint16_t type, ImageTableKind tableKind) {
 }
 
 std::string kindTitle(uint16_t type, ImageTableKind tableKind) {
-  if (type == kSknImageTableItem) {
-    const char* text = imageTableKindText(tableKind);
-    return text ? text : "image table";
+  switch (type) {
+    case kSknBitmapItem:
+      return "bitmap";
+    case kSknColorTableItem:
+      return "colour table";
+    case kSknImageTableItem: {
+      const char* text = imageTableKindText(tableKind);
+      return text ? text : "image table";
+    }
+    case kSknBmpAnimItem:
+      return "bitmap animation";
+    case kSknStringItem:
+      // The file keeps no difference between the two.
+      return "string or sound";
+    case kSknScalableItem:
+      return "scalable item";
+    case kSknAnimationItem:
+      return "animation";
+    default:
+      return "item";
   }
-  if (type == kSknStringItem) return "string or sound";
-  std::string name = sknChunkName(type);
-  const std::string suffix = " item";
-  if (name.size() > suffix.size() &&
-      name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
-      type != kSknScalableItem) {
-    name.resize(name.size() - suffix.size());
-  }
-  return name;
 }
 
 // Frame parts in the order a frame lists them, with their cell in the 3x3 grid.
