@@ -83,6 +83,25 @@ std::string escapeHtml(std::string_view text) {
   return out;
 }
 
+// A text to read rather than to copy into a description: as it is, but for
+// control characters and unpaired surrogates, which become <n> escapes.
+std::string plainText(std::u16string_view text) {
+  std::string out;
+  size_t plain = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] <= 0xDFFF;
+    if (pair) {
+      ++i;
+    } else if (c < 0x20 || c == 0x7F || (c >= 0xD800 && c <= 0xDFFF)) {
+      out += toUtf8(text.substr(plain, i - plain)) + format("<%u>", c);
+      plain = i + 1;
+    }
+  }
+  return out + toUtf8(text.substr(plain));
+}
+
 // The generation list holds the low byte of each character of the
 // description, so its file names read as Latin-1.
 std::string listedFileText(const std::string& file) {
@@ -429,15 +448,14 @@ std::string PageBuilder::referencedImageHtml(uint32_t major, uint32_t minor,
 
 std::string PageBuilder::render() {
   collect();
-  std::u16string title;
+  std::u16string title;  // the first name
   for (const SknChunk& chunk : root_.children) {
     if (chunk.type == kSknSkinName) {
       title = chunk.text("name");
       break;
     }
   }
-  std::string titleHtml =
-      title.empty() ? std::string("Skin") : escapeHtml(toUtf8(title));  // the first name
+  std::string titleHtml = title.empty() ? std::string("Skin") : escapeHtml(plainText(title));
   out_ += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
   out_ += "<meta name=\"generator\" content=\"korvane-dump\">\n";
   out_ += "<title>" + titleHtml + " - skin preview</title>\n<style>" + kStyle + "</style>\n";

@@ -27,7 +27,7 @@ void bitmap(SknBytes& b, uint32_t major, uint32_t minor, uint32_t index, uint32_
 std::string previewSkin() {
   SknBytes b = testing::sknHeader(0x80);
   testing::skinInformation(b, testing::kTestTime, u"<b>&\"A\"</b>");
-  b.chunk(kSknSkinName, [](SknBytes& c) { c.u16(1).text(u"Demo <i>"); });
+  b.chunk(kSknSkinName, [](SknBytes& c) { c.u16(1).text(u"Demo <i>\n\"x\""); });
   testing::bitmapFileName(b, 0, u"Demo.mbm");
   testing::bitmapFileName(b, 1, u"Demo.mif");
   testing::itemList(b, 0, 11, [](SknBytes& c) {
@@ -147,9 +147,11 @@ TEST(SknHtml, EveryItemAppearsWithItsNameGroupedByRestriction) {
     EXPECT_TRUE(contains(page, item)) << item;
   }
   EXPECT_TRUE(contains(page, "<h4 class=\"name\">QsnBgScreen</h4>"));
-  EXPECT_TRUE(contains(
-      page,
-      "<tr data-language=\"1\"><th>Language 1</th><td>&quot;Demo &lt;60&gt;i&gt;&quot;</td></tr>"));
+  EXPECT_TRUE(contains(page,
+                       "<tr data-language=\"1\"><th>Language 1</th><td>&quot;Demo "
+                       "&lt;60&gt;i&gt;&lt;10&gt;&lt;34&gt;x&lt;34&gt;&quot;</td></tr>"));
+  // The title shows the first name as it reads, control characters escaped.
+  EXPECT_TRUE(contains(page, "<h1>Demo &lt;i&gt;&lt;10&gt;&quot;x&quot;</h1>"));
   // Unrestricted first; wrappers without items are only named.
   size_t unrestricted = page.find("data-category=\"unrestricted\" data-restriction=\"\"");
   size_t language = page.find("data-category=\"language\" data-restriction=\"LANG=31\"");
