@@ -43,6 +43,7 @@ figure { margin: 0; text-align: center; font-size: 11px; }
 figcaption { max-width: 96px; word-break: break-all; }
 .frame-grid { display: grid; grid-template-columns: repeat(3, 40px); grid-template-rows: repeat(3, 40px);
   gap: 2px; flex: none; }
+.frame-grid .cell, .frame-grid a { display: flex; overflow: hidden; }
 .frame-grid .image { width: 40px; height: 40px; }
 ol.parts, ol.effects, ul.colours { margin: 4px 0; padding-left: 20px; font-size: 12px; }
 ul.colours { list-style: none; padding: 0; }
@@ -708,9 +709,6 @@ void PageBuilder::renderImageTable(const PageItem& item) {
     }
     out_ += "</ol></div>\n";
     return;
-  }
-  if (item.label.kind == ItemLabel::Kind::kApplication) {
-    out_ += format("<p class=\"note\">application UID 0x%x</p>\n", item.label.uid);
   }
   out_ += "<div class=\"row\">\n";
   for (const SknEntry& entry : entries) {
