@@ -188,8 +188,8 @@ TEST(SknHtml, ImagesLinkFromThePageAndMissingOnesArePlaceholders) {
 
 TEST(SknHtml, FramesLayTheirPartsOnAGridAndAnimationsKeepTheirFrames) {
   std::string page = preview("work/page.html").page;
-  // Part 1 (top left) is the listed bitmap; part 5 (top) is on no bitmap of
-  // the skin; part 9 (centre) is the generated bitmap whose file is missing.
+  // The first frame part (top left) is the listed bitmap, the fifth (top) no bitmap of
+  // the skin, the ninth (centre) the generated bitmap whose file is missing.
   EXPECT_TRUE(contains(page,
                        "<div class=\"cell\" style=\"grid-area:1/1\" data-part=\"1\">"
                        "<a href=\"#item-1\"><img class=\"image\" src=\"images/bg.bmp\""));
