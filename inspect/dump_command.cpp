@@ -150,7 +150,8 @@ bool parseDumpCommandLine(int argc, const char* const argv[], DumpCommand& comma
   return true;
 }
 
-int runDump(int argc, const char* const argv[], Platform& platform) {
+int runDump(int argc, const char* const argv[], Platform& platform,
+            const std::string& workingDirectory) {
   Console& console = platform.console;
   DumpCommand command;
   std::string error;
@@ -221,6 +222,8 @@ int runDump(int argc, const char* const argv[], Platform& platform) {
       options.list = listed;
       options.listFile = command.listFile;
       options.pageFile = command.outputFile;
+      options.fs = &platform.fs;
+      options.workingDirectory = workingDirectory;
       if (!writeWholeFile(platform.fs, command.outputFile, renderSknHtml(result.root, options))) {
         console.err("error: cannot write " + command.outputFile + "\n");
         return kDumpUsageOrOpen;

@@ -35,7 +35,11 @@ bool parseDumpCommandLine(int argc, const char* const argv[], DumpCommand& comma
 // The usage text (also the answer to --help).
 const char* dumpUsage();
 
-int runDump(int argc, const char* const argv[], Platform& platform);
+// `workingDirectory` is the absolute directory the program runs in, which
+// the HTML preview needs to link images from a page outside it; empty when
+// unknown.
+int runDump(int argc, const char* const argv[], Platform& platform,
+            const std::string& workingDirectory = std::string());
 
 }  // namespace korvane
 

@@ -1,15 +1,19 @@
 #include <csignal>
+#include <filesystem>
+#include <system_error>
 
 #include "base/real_platform.h"
 #include "inspect/dump_command.h"
 
 int main(int argc, char* argv[]) {
   // Console writes are not checked: a reader that went away (a pipe into
-  // head) must not end the compile before it has written its files.
+  // head) must not end the run before it has written its files.
   std::signal(SIGPIPE, SIG_IGN);
   korvane::RealFileSystem fs;
   korvane::SystemClock clock;
   korvane::StdConsole console;
   korvane::Platform platform{fs, clock, console};
-  return korvane::runDump(argc, argv, platform);
+  std::error_code error;
+  std::filesystem::path workingDirectory = std::filesystem::current_path(error);
+  return korvane::runDump(argc, argv, platform, error ? std::string() : workingDirectory.string());
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "inspect/item_labels.h"
 
 namespace korvane {
 
@@ -38,6 +39,67 @@ std::string withNote(std::string value, const std::string& note) {
   return value;
 }
 
+// A file name of the generation list for the dump: the list holds the low
+// byte of each character of the description, so its bytes read as Latin-1.
+std::string listedFileText(const std::string& file) {
+  return toUtf8(widenCopy(file));
+}
+
+// The fields that hold a bitmap or mask index.
+bool isIndexField(const SknChunk& chunk, const SknField& field) {
+  if (chunk.type == kSknBitmapItem) return field.name == "bitmapIndex" || field.name == "maskIndex";
+  return chunk.type == kSknWallpaperReference && field.name == "bitmapIndex";
+}
+
+// Everything a renderer needs beside the tree: the options, the labels of
+// identifiers (when names are given) and the class of the enclosing item list.
+class DumpContext {
+ public:
+  DumpContext(const SknChunk& root, const SknDumpOptions& options)
+      : options_(options), labeler_(options.names, root) {}
+
+  const SknDumpOptions& options() const { return options_; }
+  bool shown(const SknField& field) const {
+    return options_.showTime || field.kind != SknFieldKind::kTime;
+  }
+
+  // The label of an identifier field, empty when names are not shown or the pair has none.
+  ItemLabel label(const SknChunk& chunk, const SknField& field, ImageTableKind kind) const {
+    if (options_.names == nullptr || field.kind != SknFieldKind::kItemId) return ItemLabel();
+    return labeler_.fieldLabel(chunk, field, kind);
+  }
+  // The label of a pair in a table entry: frame parts and icon images are plain items.
+  ItemLabel pairLabel(const SknField& field) const {
+    if (options_.names == nullptr || field.kind != SknFieldKind::kItemId) return ItemLabel();
+    return labeler_.label(static_cast<uint32_t>(field.value), field.minor);
+  }
+  ImageTableKind tableKind(const SknChunk& chunk, uint64_t listClass) const {
+    if (options_.names == nullptr) return ImageTableKind::kUnknown;
+    return labeler_.imageTableKind(chunk, listClass);
+  }
+
+  // The listed image of a bitmap or mask index, when a list is given and the
+  // index is not "none".
+  bool listed(uint32_t index) const { return options_.list != nullptr && index != kNoBitmapIndex; }
+  // "images\bg.bmp, c16", "mask of images\bg.bmp, 1", "not in the list".
+  std::string listedText(uint32_t index) const {
+    const ListedImage* image = options_.list->find(index);
+    if (image == nullptr) return "not in the list";
+    std::string file = listedFileText(image->file);
+    if (index != image->index) {
+      return "mask of " + file + ", " +
+             (image->maskDepth.empty() ? "none listed" : image->maskDepth);
+    }
+    return file + ", " + image->depth + (image->svgAnim ? ", animated" : "");
+  }
+
+  static constexpr uint32_t kNoBitmapIndex = 0xFFFFFFFF;
+
+ private:
+  const SknDumpOptions& options_;
+  ItemLabeler labeler_;
+};
+
 std::string fieldText(const SknField& field) {
   std::string value;
   switch (field.kind) {
@@ -66,15 +128,33 @@ std::string fieldText(const SknField& field) {
   return withNote(std::move(value), field.note);
 }
 
-bool shown(const SknField& field, const SknDumpOptions& options) {
-  return options.showTime || field.kind != SknFieldKind::kTime;
+// A field with what the context adds: the label before a pair, the listed
+// image after an index.
+std::string fieldText(const DumpContext& context, const SknChunk& chunk, const SknField& field,
+                      ImageTableKind kind) {
+  if (field.kind == SknFieldKind::kItemId) {
+    std::string label = context.label(chunk, field, kind).text();
+    if (!label.empty()) return label + " " + fieldText(field);
+  }
+  uint32_t value = static_cast<uint32_t>(field.value);
+  if (isIndexField(chunk, field) && context.listed(value)) {
+    return format("0x%x (%s)", value, context.listedText(value).c_str());
+  }
+  return fieldText(field);
 }
 
-std::string bitmapIndexText(uint32_t index) {
-  return index == 0xFFFFFFFF ? "none" : format("0x%x", index);
+std::string entryFieldText(const DumpContext& context, const SknField& field) {
+  std::string label = context.pairLabel(field).text();
+  return label.empty() ? fieldText(field) : label + " " + fieldText(field);
 }
 
-std::string paramValueText(const SknParam& param) {
+std::string bitmapIndexText(const DumpContext& context, uint32_t index) {
+  if (index == DumpContext::kNoBitmapIndex) return "none";
+  if (context.listed(index)) return format("0x%x (%s)", index, context.listedText(index).c_str());
+  return format("0x%x", index);
+}
+
+std::string paramValueText(const DumpContext& context, const SknParam& param) {
   switch (param.typeCode) {
     case kSknParamInt:
       return format("%d", static_cast<int32_t>(param.intValue));
@@ -82,8 +162,8 @@ std::string paramValueText(const SknParam& param) {
       return quoteSknText(param.text);
     case kSknParamBitmap:
       return format("bitmapIndex %s, maskIndex %s, fileNumber %s",
-                    bitmapIndexText(param.bitmapIndex).c_str(),
-                    bitmapIndexText(param.maskIndex).c_str(),
+                    bitmapIndexText(context, param.bitmapIndex).c_str(),
+                    bitmapIndexText(context, param.maskIndex).c_str(),
                     withNote(format("%u", param.fileNumber), param.fileNumber == 0   ? "MBM"
                                                              : param.fileNumber == 1 ? "MIF"
                                                                                      : "")
@@ -96,26 +176,30 @@ std::string paramValueText(const SknParam& param) {
 }
 
 void renderChunkText(std::string& out, const SknChunk& chunk, size_t depth,
-                     const SknDumpOptions& options) {
+                     const DumpContext& context, uint64_t listClass) {
   std::string indent(depth * 2, ' ');
   std::string inner = indent + "  ";
+  ImageTableKind kind = context.tableKind(chunk, listClass);
   out += indent;
   if (!chunk.list.empty()) out += chunk.list + ": ";
   out += chunk.name() ? chunk.name() : "?";
+  if (const char* kindText = imageTableKindText(kind)) out += std::string(", ") + kindText;
   if (!chunk.restriction.empty()) out += " " + chunk.restriction;
   out += format(" (type %u, version %u) at 0x%04x, %u bytes\n", chunk.type, chunk.version,
                 chunk.offset, chunk.size);
   for (const SknField& field : chunk.fields) {
-    if (shown(field, options)) out += inner + field.name + ": " + fieldText(field) + "\n";
+    if (context.shown(field)) {
+      out += inner + field.name + ": " + fieldText(context, chunk, field, kind) + "\n";
+    }
   }
   for (size_t i = 0; i < chunk.entries.size(); ++i) {
     out += inner + format("%s %zu:", chunk.entryName.c_str(), i + 1);
     const std::vector<SknField>& fields = chunk.entries[i].fields;
     if (fields.size() == 1) {
-      out += " " + fieldText(fields[0]);
+      out += " " + entryFieldText(context, fields[0]);
     } else {
       for (size_t j = 0; j < fields.size(); ++j) {
-        out += (j == 0 ? " " : ", ") + fields[j].name + " " + fieldText(fields[j]);
+        out += (j == 0 ? " " : ", ") + fields[j].name + " " + entryFieldText(context, fields[j]);
       }
     }
     out += "\n";
@@ -124,11 +208,14 @@ void renderChunkText(std::string& out, const SknChunk& chunk, size_t depth,
     const SknParam& param = chunk.params[i];
     out += inner + format("parameter %zu at 0x%04x, %u bytes: %s ", i + 1, param.offset, param.size,
                           paramTypeName(param.typeCode));
-    out += quoteSknText(param.name) + " = " + paramValueText(param);
+    out += quoteSknText(param.name) + " = " + paramValueText(context, param);
     if (param.reserved != 0) out += format(", reserved byte %u", param.reserved);
     out += "\n";
   }
-  for (const SknChunk& child : chunk.children) renderChunkText(out, child, depth + 1, options);
+  uint64_t childListClass = chunk.type == kSknItemList ? chunk.value("listClass") : listClass;
+  for (const SknChunk& child : chunk.children) {
+    renderChunkText(out, child, depth + 1, context, childListClass);
+  }
 }
 
 // A minimal JSON writer: objects, arrays, numbers and strings, two spaces of
@@ -156,6 +243,14 @@ class JsonWriter {
   void string(std::string_view text) {
     startValue();
     appendString(text);
+  }
+  void boolean(bool value) {
+    startValue();
+    out_ += value ? "true" : "false";
+  }
+  void null() {
+    startValue();
+    out_ += "null";
   }
   // A text of the file: UTF-8, with unpaired surrogates kept as "\udXXX"
   // escapes instead of being replaced, so that scripts see every unit.
@@ -266,7 +361,7 @@ class JsonWriter {
   bool afterKey_ = false;
 };
 
-void fieldJson(JsonWriter& json, const SknField& field) {
+void fieldJson(JsonWriter& json, const SknField& field, const ItemLabel& label = ItemLabel()) {
   json.key(field.name);
   switch (field.kind) {
     case SknFieldKind::kNumber:
@@ -280,6 +375,20 @@ void fieldJson(JsonWriter& json, const SknField& field) {
       json.beginObject();
       json.member("major", field.value);
       json.member("minor", field.minor);
+      switch (label.kind) {
+        case ItemLabel::Kind::kNamed:
+          json.member("name", label.name);
+          break;
+        case ItemLabel::Kind::kGenerated:
+          json.key("generated");
+          json.boolean(true);
+          break;
+        case ItemLabel::Kind::kApplication:
+          json.member("applicationUid", label.uid);
+          break;
+        case ItemLabel::Kind::kUnknown:
+          break;
+      }
       json.endObject();
       break;
     case SknFieldKind::kLayer:
@@ -294,7 +403,33 @@ void fieldJson(JsonWriter& json, const SknField& field) {
   }
 }
 
-void paramJson(JsonWriter& json, const SknParam& param) {
+// "<key>Image": the listed image of a bitmap or mask index, null when the
+// list has none; nothing without a list or for "none".
+void listedImageJson(JsonWriter& json, const DumpContext& context, const std::string& key,
+                     uint32_t index) {
+  if (!context.listed(index)) return;
+  json.key(key + "Image");
+  const ListedImage* image = context.options().list->find(index);
+  if (image == nullptr) {
+    json.null();
+    return;
+  }
+  json.beginObject();
+  if (index == image->index) {
+    json.member("file", listedFileText(image->file));
+    json.member("depth", image->depth);
+    if (image->svgAnim) {
+      json.key("animated");
+      json.boolean(true);
+    }
+  } else {
+    json.member("maskOf", listedFileText(image->file));
+    if (!image->maskDepth.empty()) json.member("depth", image->maskDepth);
+  }
+  json.endObject();
+}
+
+void paramJson(JsonWriter& json, const DumpContext& context, const SknParam& param) {
   json.beginObject();
   json.member("offset", param.offset);
   json.member("size", param.size);
@@ -318,7 +453,9 @@ void paramJson(JsonWriter& json, const SknParam& param) {
       break;
     case kSknParamBitmap:
       json.member("bitmapIndex", param.bitmapIndex);
+      listedImageJson(json, context, "bitmapIndex", param.bitmapIndex);
       json.member("maskIndex", param.maskIndex);
+      listedImageJson(json, context, "maskIndex", param.maskIndex);
       json.member("fileNumber", param.fileNumber);
       break;
     default:
@@ -327,13 +464,18 @@ void paramJson(JsonWriter& json, const SknParam& param) {
   json.endObject();
 }
 
-void chunkJson(JsonWriter& json, const SknChunk& chunk, const SknDumpOptions& options) {
+void chunkJson(JsonWriter& json, const SknChunk& chunk, const DumpContext& context,
+               uint64_t listClass) {
+  ImageTableKind kind = context.tableKind(chunk, listClass);
   json.beginObject();
   json.member("name", chunk.name() ? chunk.name() : "?");
   json.member("type", chunk.type);
   json.member("version", chunk.version);
   json.member("offset", chunk.offset);
   json.member("size", chunk.size);
+  if (const char* kindText = imageTableKindText(kind)) {
+    json.member("kind", kindText);
+  }
   if (!chunk.restriction.empty()) {
     json.member("restriction", chunk.restriction);
   }
@@ -343,7 +485,11 @@ void chunkJson(JsonWriter& json, const SknChunk& chunk, const SknDumpOptions& op
   json.key("fields");
   json.beginObject();
   for (const SknField& field : chunk.fields) {
-    if (shown(field, options)) fieldJson(json, field);
+    if (!context.shown(field)) continue;
+    fieldJson(json, field, context.label(chunk, field, kind));
+    if (isIndexField(chunk, field)) {
+      listedImageJson(json, context, field.name, static_cast<uint32_t>(field.value));
+    }
   }
   json.endObject();
   if (!chunk.entryName.empty()) {
@@ -352,7 +498,7 @@ void chunkJson(JsonWriter& json, const SknChunk& chunk, const SknDumpOptions& op
     for (const SknEntry& entry : chunk.entries) {
       json.beginObject();
       json.member("offset", entry.offset);
-      for (const SknField& field : entry.fields) fieldJson(json, field);
+      for (const SknField& field : entry.fields) fieldJson(json, field, context.pairLabel(field));
       json.endObject();
     }
     json.endArray();
@@ -360,12 +506,13 @@ void chunkJson(JsonWriter& json, const SknChunk& chunk, const SknDumpOptions& op
   if (hasParams(chunk)) {
     json.key("parameters");
     json.beginArray();
-    for (const SknParam& param : chunk.params) paramJson(json, param);
+    for (const SknParam& param : chunk.params) paramJson(json, context, param);
     json.endArray();
   }
+  uint64_t childListClass = chunk.type == kSknItemList ? chunk.value("listClass") : listClass;
   json.key("children");
   json.beginArray();
-  for (const SknChunk& child : chunk.children) chunkJson(json, child, options);
+  for (const SknChunk& child : chunk.children) chunkJson(json, child, context, childListClass);
   json.endArray();
   json.endObject();
 }
@@ -417,13 +564,13 @@ std::string sknLayerText(uint32_t value) {
 
 std::string renderSknText(const SknChunk& root, const SknDumpOptions& options) {
   std::string out;
-  renderChunkText(out, root, 0, options);
+  renderChunkText(out, root, 0, DumpContext(root, options), 0);
   return out;
 }
 
 std::string renderSknJson(const SknChunk& root, const SknDumpOptions& options) {
   JsonWriter json;
-  chunkJson(json, root, options);
+  chunkJson(json, root, DumpContext(root, options), 0);
   return json.take();
 }
 

@@ -12,6 +12,7 @@
 namespace korvane {
 namespace {
 
+using testing::imageAttributes;
 using testing::SknBytes;
 
 struct DumpRun {
@@ -20,9 +21,11 @@ struct DumpRun {
   std::string err;
 };
 
-DumpRun dump(const std::string& bytes, std::vector<const char*> options = {}) {
+DumpRun dump(const std::string& bytes, std::vector<const char*> options = {},
+             const std::vector<std::pair<std::string, std::string>>& files = {}) {
   MemoryPlatform memory;
   memory.fs.addFile("skin.skn", bytes);
+  for (const auto& [name, content] : files) memory.fs.addFile(name, content);
   std::vector<const char*> argv{"korvane-dump"};
   argv.insert(argv.end(), options.begin(), options.end());
   argv.push_back("skin.skn");
@@ -36,6 +39,18 @@ DumpRun dump(const std::string& bytes, std::vector<const char*> options = {}) {
 
 bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
+}
+
+// JSON without the indentation at the start of its lines.
+std::string unindented(const std::string& json) {
+  std::string out;
+  bool lineStart = true;
+  for (char c : json) {
+    if (lineStart && c == ' ') continue;
+    lineStart = c == '\n';
+    out += c;
+  }
+  return out;
 }
 
 // One broken copy of the minimal skin per framing fault. Layout of that file:
@@ -116,12 +131,12 @@ TEST(SknDump, TextShowsTheTreeAsTheDescriptionNamesIt) {
   for (const char* line : {
            "  layout or language restriction LANG=31 (type 15, version 1)",
            "  release 2.6 restriction Orv_2_6 (type 13, version 1)",
-           "      id: (0x10005a26, 0x1000)\n      fileNumber: 1 (MIF)\n",
+           "      id: QsnBgScreen (0x10005a26, 0x1000)\n      fileNumber: 1 (MIF)\n",
            "        flags: 0x113 (COORDS SIZE ALIGN scalable)\n",
            "      colour 1: index 215, rgb 0x0\n      colour 2: index 65535 (RGB), rgb 0x332211 "
            "(RGB=0x112233)\n",
-           "      id 2: (0x10005a26, 0x10e1)\n",
-           "      frame 1: id (0x10005a26, 0x1000), time 5, posX -1, posY 2\n",
+           "      id 2: QsnFrPopupCornerTr (0x10005a26, 0x10e1)\n",
+           "      frame 1: id QsnBgScreen (0x10005a26, 0x1000), time 5, posX -1, posY 2\n",
            "      interval: 65535 (default)\n      mode: 2 (bounce)\n",
            "        output: 2/RGBA\n",
            "      input: raw 0x0000\n",
@@ -136,6 +151,130 @@ TEST(SknDump, TextShowsTheTreeAsTheDescriptionNamesIt) {
        }) {
     EXPECT_TRUE(contains(run.out, line)) << line;
   }
+}
+
+void imageTable(SknBytes& b, uint32_t major, uint32_t minor, size_t parts) {
+  b.chunk(kSknImageTableItem, [&](SknBytes& t) {
+    t.id(major, minor).u8(static_cast<uint32_t>(parts));
+    for (size_t i = 1; i < parts; ++i) t.id(0x10005A26, 0x1134 + static_cast<uint32_t>(i));
+    if (parts > 0) t.id(0x2000ABCD, 0x1000);  // generated: the header declares UID 0x2000ABCD
+    imageAttributes(t);
+  });
+}
+
+void bitmap(SknBytes& b, uint32_t major, uint32_t minor, uint32_t index, uint32_t mask) {
+  b.chunk(kSknBitmapItem, [&](SknBytes& c) {
+    c.id(major, minor).u32(1).u32(index).u32(mask);
+    imageAttributes(c);
+  });
+}
+
+// Bitmaps with and without names and list lines, image tables of every
+// kind, and both forms of scalable items, in a skin whose UID is 0x2000ABCD.
+std::string labelledSkin() {
+  SknBytes b = testing::sknHeader(0);
+  testing::skinInformation(b, testing::kTestTime);
+  testing::bitmapFileName(b, 0, u"Skin.mbm");
+  testing::itemList(b, 0, 9, [](SknBytes& c) {
+    bitmap(c, 0x2000ABCD, 0x1000, 0x4000, 0x4001);
+    bitmap(c, 0x10005A26, 0x1000, 0x4002, 0xFFFFFFFF);
+    bitmap(c, 0x12345678, 0x5, 0x4010, 0x4003);
+    imageTable(c, 0x10005A26, 0x1134, 9);      // a frame
+    imageTable(c, 0x101F84B6, 0x2000ABCD, 2);  // an application icon
+    imageTable(c, 0x10005A26, 0x10DF, 2);      // neither: no frame has two parts
+    imageTable(c, 0x101F84B6, 7, 9);           // a frame too, when a registry row names the pair
+    c.chunk(kSknScalableItem, [](SknBytes& t) {
+      t.id(0x10005A26, 0x1001).id(0, 0).layer(1).layer(0x208).u32(0).u16(0);
+    });
+    c.chunk(kSknScalableItem,
+            [](SknBytes& t) { t.id(0x10005A26, 0x10DA).id(0, 0).layer(0).layer(0).u32(0).u16(0); });
+  });
+  // The application icon list: its image tables are icons whatever their pair.
+  testing::itemList(b, 1, 1, [](SknBytes& c) { imageTable(c, 0x10005A26, 0x1134, 9); });
+  testing::sixWrappers(b);
+  return testing::finishSkn(b, 10);
+}
+
+const std::pair<std::string, std::string> kList{
+    "list.txt", "/E\r\n/c16,1 images\\bg.bmp\r\n/c16 /A images\\anim.svg\r\n/8 caf\xe9.bmp\r\n"};
+
+TEST(SknDump, TextNamesIdentifiersTellsImageTablesApartAndListsImageFiles) {
+  DumpRun run = dump(labelledSkin(), {"--list", "list.txt"}, {kList});
+  ASSERT_EQ(run.code, kDumpValid) << run.err;
+  for (const char* part : {
+           "      id: generated (0x2000abcd, 0x1000)\n      fileNumber: 1 (MIF)\n"
+           "      bitmapIndex: 0x4000 (images\\bg.bmp, c16)\n"
+           "      maskIndex: 0x4001 (mask of images\\bg.bmp, 1)\n",
+           "      id: QsnBgScreen (0x10005a26, 0x1000)\n      fileNumber: 1 (MIF)\n"
+           "      bitmapIndex: 0x4002 (images\\anim.svg, c16, animated)\n"
+           "      maskIndex: 0xffffffff (none)\n",
+           "      id: (0x12345678, 0x5)\n      fileNumber: 1 (MIF)\n"
+           "      bitmapIndex: 0x4010 (not in the list)\n"
+           "      maskIndex: 0x4003 (mask of images\\anim.svg, none listed)\n",
+           "    image table item, frame (type 6, version 1) at 0x0119, 115 bytes\n"
+           "      id: QsnFrList (0x10005a26, 0x1134)\n",
+           "      id 8: QsnFrListSideR (0x10005a26, 0x113c)\n"
+           "      id 9: generated (0x2000abcd, 0x1000)\n",
+           "    image table item, application icon (type 6, version 1) at 0x018c, 59 bytes\n"
+           "      id: application UID 0x2000abcd (0x101f84b6, 0x2000abcd)\n",
+           "    image table item (type 6, version 1) at 0x01c7, 59 bytes\n",
+           "    image table item, application icon (type 6, version 1) at 0x0202, 115 bytes\n"
+           "      id: application UID 0x7 (0x101f84b6, 0x7)\n",
+           "      id: QsnBgAreaMain (0x10005a26, 0x1001)\n      refId: (0x0, 0x0)\n",
+           "      refId: Default (0x0, 0x0)\n",
+           "    listClass: 1 (application icons)\n    count: 1\n"
+           "    image table item, application icon (type 6, version 1)",
+       }) {
+    EXPECT_TRUE(contains(run.out, part)) << part << "\n" << run.out;
+  }
+
+  // A row of the extension list names the icon's pair: it could be a frame.
+  DumpRun extended = dump(labelledSkin(), {"-i", "ext.txt"},
+                          {{"ext.txt", "IID \"KTavsIIDMine\" 0x101F84B6 0x7\n"}});
+  ASSERT_EQ(extended.code, kDumpValid) << extended.err;
+  EXPECT_TRUE(contains(extended.out,
+                       "    image table item, frame or application icon (type 6, version 1) at "
+                       "0x0202, 115 bytes\n      id: Mine (0x101f84b6, 0x7)\n"));
+  // Without a list the indices stay bare.
+  EXPECT_TRUE(contains(extended.out, "      bitmapIndex: 0x4000\n      maskIndex: 0x4001\n"));
+
+  // Parameters and wallpaper references; the list's bytes read as Latin-1.
+  DumpRun rich = dump(testing::everyItemSkin(), {"--list", "list.txt"}, {kList});
+  ASSERT_EQ(rich.code, kDumpValid) << rich.err;
+  EXPECT_TRUE(contains(rich.out, "    bitmapIndex: 0x4000 (images\\bg.bmp, c16)\n"));
+  EXPECT_TRUE(contains(rich.out,
+                       "bytes: BMP \"Img\" = bitmapIndex 0x4004 (caf\xc3\xa9.bmp, 8), maskIndex "
+                       "none, fileNumber 1 (MIF)\n"));
+}
+
+TEST(SknDump, JsonAddsNamesKindsAndListedImagesBesideThePairs) {
+  DumpRun run = dump(labelledSkin(), {"--json", "--list", "list.txt"}, {kList});
+  ASSERT_EQ(run.code, kDumpValid) << run.err;
+  std::string json = unindented(run.out);
+  for (const char* part : {
+           "\"id\": {\n\"major\": 268458534,\n\"minor\": 4096,\n"
+           "\"name\": \"QsnBgScreen\"\n}",
+           "\"major\": 536914893,\n\"minor\": 4096,\n\"generated\": true\n",
+           "\"minor\": 536914893,\n\"applicationUid\": 536914893\n",
+           "\"bitmapIndex\": 16384,\n\"bitmapIndexImage\": {\n"
+           "\"file\": \"images\\\\bg.bmp\",\n\"depth\": \"c16\"\n},\n"
+           "\"maskIndex\": 16385,\n\"maskIndexImage\": {\n"
+           "\"maskOf\": \"images\\\\bg.bmp\",\n\"depth\": \"1\"\n}\n",
+           "\"depth\": \"c16\",\n\"animated\": true\n",
+           "\"bitmapIndex\": 16400,\n\"bitmapIndexImage\": null,\n",
+           "\"kind\": \"frame\",\n",
+           "\"kind\": \"application icon\",\n",
+       }) {
+    EXPECT_TRUE(contains(json, part)) << part;
+  }
+  // Pairs without a name, and fields without a listed image, gain nothing.
+  EXPECT_TRUE(contains(json, "\"major\": 305419896,\n\"minor\": 5\n}"));
+  EXPECT_TRUE(contains(json, "\"maskIndex\": 4294967295\n"));
+
+  DumpRun rich = dump(testing::everyItemSkin(), {"--json", "--list", "list.txt"}, {kList});
+  EXPECT_TRUE(contains(unindented(rich.out),
+                       "\"bitmapIndex\": 16388,\n\"bitmapIndexImage\": {\n"
+                       "\"file\": \"caf\xc3\xa9.bmp\",\n"));
 }
 
 TEST(SknDump, NoTimeMakesTwoCompilesDumpAlike) {
