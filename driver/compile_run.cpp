@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -9,6 +10,9 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "driver/command_line.h"
+#include "driver/depfile.h"
+#include "driver/report_console.h"
+#include "driver/source_date_epoch.h"
 #include "output/mbm_list_writer.h"
 #include "output/pkg_writer.h"
 #include "output/skn_writer.h"
@@ -62,7 +66,8 @@ void checkOutputNames(const CompileOptions& options) {
 
 void printBanner(Console& console) {
   console.out(kEqualsLine + "\n");
-  console.out(format("Korvane v%i.%i.%i (%s) for Orv Platform.\n", 0, 0, 141, __DATE__));
+  console.out(format("Korvane v%i.%i.%i (%s) for Orv Platform.\n", KORVANE_VERSION_MAJOR,
+                     KORVANE_VERSION_MINOR, KORVANE_VERSION_PATCH, __DATE__));
   console.out(kEqualsLine + "\n");
   console.out("\n");
 }
@@ -114,22 +119,58 @@ void settleSkinType(SkinContent& content, const CompileOptions& options, Console
   }
 }
 
-// Phases 1 to 3; every error leaves by exception.
-void runPhases(const CompileOptions& options, Platform& platform, SkinContent& content) {
+// The dependency file after the outputs: their names as targets, the
+// description, the extension list and the files looked for as prerequisites.
+void writeDependencies(const CompileOptions& options, Platform& platform, const OutputNames& names,
+                       const ProbedFiles& probed) {
+  std::vector<std::string> targets;
+  for (const std::string* name : {&names.list, &names.skn, &names.pkg, &names.drm}) {
+    if (!name->empty()) targets.push_back(hostPath(*name));
+  }
+  std::vector<std::string> prerequisites = probed.paths();
+  if (options.depfileAbsolute) {
+    std::string directory = platform.environment.workingDirectory();
+    if (directory.empty()) {
+      throw CKrvException(kErrorFileOpen,
+                          "Working directory unknown, dependency file paths can not be made "
+                          "absolute");
+    }
+    for (std::string& path : targets) path = absolutePath(directory, path);
+    for (std::string& path : prerequisites) path = absolutePath(directory, path);
+  }
+  writeDepfile(platform.fs, options.depfile, composeDepfile(targets, prerequisites));
+}
+
+// Phases 1 to 3; every error leaves by exception. Progress lines go to
+// `progress`, diagnostics to the platform's console.
+void runPhases(const CompileOptions& options, Platform& platform, Console& progress,
+               SkinContent& content) {
   Console& console = platform.console;
   checkOutputNames(options);
 
-  console.out("\nPhase 1: Input parsing.\n");
-  console.out("  Opening source file " + options.inputFile + " ...\n");
+  // The description and the extension list lead the files the compile
+  // depends on; the model adds every image and mask file it looks for.
+  std::optional<ProbedFiles> probed;
+  if (!options.depfile.empty()) {
+    probed.emplace();
+    probed->add(options.inputFile);
+    if (!options.extensionListFile.empty()) probed->add(options.extensionListFile);
+    content.recordProbedFiles(&*probed);
+  }
+  content.setStrictFiles(options.strict);
+
+  progress.out("\nPhase 1: Input parsing.\n");
+  progress.out("  Opening source file " + options.inputFile + " ...\n");
   gSourceLexer.open(platform.fs, options.inputFile);
-  console.out("  Parsing file ...\n");
+  progress.out("  Parsing file ...\n");
   content.setBitmapPath(u".\\");
   {
     DescParser parser(content, console);
     parser.parse();
   }
-  console.out("  Completed.\n");
+  progress.out("  Completed.\n");
   gSourceLexer.currentLine = -1;
+  content.recordProbedFiles(nullptr);
 
   settleSkinType(content, options, console);
   if (content.ahOverrideLow != 0) {
@@ -145,33 +186,39 @@ void runPhases(const CompileOptions& options, Platform& platform, SkinContent& c
   }
 
   OutputNames names = composeOutputNames(options, content.isScalable());
-  console.out("\nPhase 2: Output for MBM/MIF generation.\n");
-  console.out("  Writing MBM/MIF list for " + options.skinName + " to " + names.list + " ...\n");
+  progress.out("\nPhase 2: Output for MBM/MIF generation.\n");
+  progress.out("  Writing MBM/MIF list for " + options.skinName + " to " + names.list + " ...\n");
   MbmListWriter(platform.fs).write(content, options.skinName, names.list);
-  console.out("  Completed.\n");
+  progress.out("  Completed.\n");
 
-  console.out("\nPhase 3: Output for skin content.\n");
+  progress.out("\nPhase 3: Output for skin content.\n");
   if (!options.systemPath.empty()) {
     printDiagnostic(console, Diagnostic::kWarning, "System skin CPP/MMP path not used.");
   }
-  console.out("  Skipping CPP and MMP file creation (non-system skin).\n");
-  console.out("  Writing SKN file (that uses MBM/MIF " + options.skinName + ") to " + names.skn +
-              " ...\n");
+  progress.out("  Skipping CPP and MMP file creation (non-system skin).\n");
+  progress.out("  Writing SKN file (that uses MBM/MIF " + options.skinName + ") to " + names.skn +
+               " ...\n");
   SknWriter(platform.fs, platform.clock).write(content, options.skinName, names.skn);
-  console.out("  Completed.\n");
+  progress.out("  Completed.\n");
   std::string pkgLine = "  Writing PKG file for " + options.skinName + " to " + names.pkg + " ";
   if (options.drmMode) pkgLine += "\n    and DRM definition file to " + names.drm + " ";
-  console.out(pkgLine + "...\n");
+  progress.out(pkgLine + "...\n");
   PkgWriter(platform.fs).write(content, options.skinName, names.pkg, names.drm);
-  console.out("  Completed.\n");
+  progress.out("  Completed.\n");
+
+  if (probed) {
+    progress.out("  Writing dependency file to " + options.depfile + " ...\n");
+    writeDependencies(options, platform, names, *probed);
+    progress.out("  Completed.\n");
+  }
 }
 
 // Runs the phases; running out of memory (a skin too big for the machine)
 // ends the run like every other error instead of aborting it.
-void runPhasesWithinMemory(const CompileOptions& options, Platform& platform,
+void runPhasesWithinMemory(const CompileOptions& options, Platform& platform, Console& progress,
                            SkinContent& content) {
   try {
-    runPhases(options, platform, content);
+    runPhases(options, platform, progress, content);
   } catch (const std::bad_alloc&) {
     throw CKrvException(kErrorInternal, "Not enough memory to compile this skin");
   }
@@ -201,40 +248,76 @@ int runCompile(int argc, const char* const argv[], Platform& platform) {
   Console& console = platform.console;
   // The reader is process-wide; a run starts with no line, as a fresh process does.
   gSourceLexer.currentLine = -1;
-  printBanner(console);
 
   CompileOptions options;
-  if (!parseCommandLine(argc, argv, options)) {
+  bool complete = parseCommandLine(argc, argv, options);
+  if (options.request == CompileOptions::Request::kVersion) {
+    console.out(versionLine());
+    return kExitSuccess;
+  }
+  // A quiet run keeps warnings, the error report and the result only.
+  NullConsole silent;
+  QuietConsole quietDiagnostics(console);
+  Console& progress = options.quiet ? silent : console;
+  Console& diagnostics = options.quiet ? static_cast<Console&>(quietDiagnostics) : console;
+
+  printBanner(progress);
+  if (options.request == CompileOptions::Request::kHelp) {
+    printUsage(console);
+    printLongOptions(console);
+    return kExitSuccess;
+  }
+  if (!complete) {
     printUsage(console);
     return kExitUsage;
   }
 
+  std::optional<StoppedClock> sourceDateClock;
+  if (std::optional<std::string> epoch = platform.environment.variable(kSourceDateEpoch)) {
+    std::optional<uint64_t> time = parseSourceDateEpoch(*epoch);
+    if (!time) {
+      std::string message = sourceDateEpochError(*epoch);
+      console.err(message);
+      console.out(message);
+      return kExitUsage;
+    }
+    sourceDateClock.emplace(*time);
+  }
+  Clock& clock = sourceDateClock ? static_cast<Clock&>(*sourceDateClock) : platform.clock;
+  Platform run{platform.fs, clock, diagnostics, platform.environment};
+
   try {
-    loadItemIds(platform.fs, console, options.extensionListFile);
+    loadItemIds(run.fs, run.console, options.extensionListFile);
   } catch (const CKrvException& e) {
     e.reportError(console, gSourceLexer.currentLine);
-    console.out("\nItem ID extension list is invalid, INITIALIZATION FAILED!\n");
+    console.out(options.quiet ? "Item ID extension list is invalid, INITIALIZATION FAILED!\n"
+                              : "\nItem ID extension list is invalid, INITIALIZATION FAILED!\n");
     return kExitInvalidExtensionList;
   }
 
-  printParameterSummary(console, options);
+  printParameterSummary(progress, options);
 
   bool errorSeen = false;
   {
-    auto content = std::make_unique<SkinContent>(platform.fs, console);
+    auto content = std::make_unique<SkinContent>(run.fs, run.console);
     try {
-      runPhasesWithinMemory(options, platform, *content);
+      runPhasesWithinMemory(options, run, progress, *content);
     } catch (const CKrvException& e) {
-      console.out("\n" + kDashLine + "\n");
+      progress.out("\n" + kDashLine + "\n");
       e.reportError(console, gSourceLexer.currentLine);
-      console.out(kDashLine + "\n");
+      progress.out(kDashLine + "\n");
       errorSeen = true;
     }
   }
 
-  console.out("\n" + kEqualsLine + "\n");
-  console.out(errorSeen ? "\nAborted, ERRORS ENCOUNTERED!\n" : "\nCompleted successfully.\n");
-  console.out("\n" + kEqualsLine + "\n");
+  const char* result = errorSeen ? "Aborted, ERRORS ENCOUNTERED!\n" : "Completed successfully.\n";
+  if (options.quiet) {
+    console.out(result);
+  } else {
+    console.out("\n" + kEqualsLine + "\n");
+    console.out(std::string("\n") + result);
+    console.out("\n" + kEqualsLine + "\n");
+  }
   return errorSeen ? kExitErrors : kExitSuccess;
 }
 

@@ -1,0 +1,97 @@
+#include "driver/depfile.h"
+
+#include <memory>
+
+#include "base/error.h"
+
+namespace korvane {
+
+namespace {
+
+// A path in a message: line ends as the description's escapes write them.
+std::string shownPath(std::string_view path) {
+  std::string shown;
+  for (char c : path) {
+    if (c == '\n') {
+      shown += "<10>";
+    } else if (c == '\r') {
+      shown += "<13>";
+    } else {
+      shown.push_back(c);
+    }
+  }
+  return shown;
+}
+
+}  // namespace
+
+std::string escapeForMake(std::string_view path) {
+  std::string escaped;
+  escaped.reserve(path.size() + 8);
+  for (char c : path) {
+    switch (c) {
+      case ' ':
+      case '\t':
+      case '#':
+        escaped.push_back('\\');
+        escaped.push_back(c);
+        break;
+      case '$':
+        escaped += "$$";
+        break;
+      case '\n':
+      case '\r':
+        throw CKrvException(kErrorFileOpen,
+                            "A path with a line end can not be named in the "
+                            "dependency file: " +
+                                shownPath(path));
+      default:
+        escaped.push_back(c);
+    }
+  }
+  return escaped;
+}
+
+std::string composeDepfile(const std::vector<std::string>& targets,
+                           const std::vector<std::string>& prerequisites) {
+  std::vector<std::string> escaped;
+  escaped.reserve(prerequisites.size());
+  for (const std::string& path : prerequisites) escaped.push_back(escapeForMake(path));
+  std::string text;
+  for (size_t i = 0; i < targets.size(); ++i) {
+    if (i > 0) text.push_back(' ');
+    text += escapeForMake(targets[i]);
+  }
+  text.push_back(':');
+  for (const std::string& path : escaped) text += " \\\n  " + path;
+  text.push_back('\n');
+  for (const std::string& path : escaped) text += "\n" + path + ":\n";
+  return text;
+}
+
+std::string absolutePath(std::string_view directory, std::string_view path) {
+  if (!path.empty() && path[0] == '/') return std::string(path);
+  while (path.substr(0, 2) == "./") path.remove_prefix(2);
+  std::string joined(directory);
+  if (joined.empty() || joined.back() != '/') joined.push_back('/');
+  joined += path;
+  return joined;
+}
+
+void writeDepfile(FileSystem& fs, const std::string& path, const std::string& text) {
+  // TODO: write through the file system's atomic replacement (a temporary
+  // file renamed over the old one) once it has one, so that a build tool
+  // never reads a half-written dependency file.
+  std::unique_ptr<OutputFile> file = fs.openWrite(path);
+  if (file == nullptr) {
+    throw CKrvException(kErrorFileOpen, "Can not open dependency file for writing");
+  }
+  bool written = file->write(text);
+  written = file->close() && written;
+  if (!written) {
+    fs.remove(path);
+    throw CKrvException(kErrorFileOpen, "Dependency file can not be written");
+  }
+}
+
+}  // namespace korvane
