@@ -119,31 +119,9 @@ void settleSkinType(SkinContent& content, const CompileOptions& options, Console
   }
 }
 
-// The dependency file after the outputs: their names as targets, the
-// description, the extension list and the files looked for as prerequisites.
-void writeDependencies(const CompileOptions& options, Platform& platform, const OutputNames& names,
-                       const ProbedFiles& probed) {
-  std::vector<std::string> targets;
-  for (const std::string* name : {&names.list, &names.skn, &names.pkg, &names.drm}) {
-    if (!name->empty()) targets.push_back(hostPath(*name));
-  }
-  std::vector<std::string> prerequisites = probed.paths();
-  if (options.depfileAbsolute) {
-    std::string directory = platform.environment.workingDirectory();
-    if (directory.empty()) {
-      throw CKrvException(kErrorFileOpen,
-                          "Working directory unknown, dependency file paths can not be made "
-                          "absolute");
-    }
-    for (std::string& path : targets) path = absolutePath(directory, path);
-    for (std::string& path : prerequisites) path = absolutePath(directory, path);
-  }
-  writeDepfile(platform.fs, options.depfile, composeDepfile(targets, prerequisites));
-}
-
-// Phases 1 to 3; every error leaves by exception. Progress lines go to
-// `progress`, diagnostics to the platform's console.
-void runPhases(const CompileOptions& options, Platform& platform, Console& progress,
+// Phases 1 to 3; every error leaves by exception. Progress lines go to the
+// platform's console, the diagnostics of every room to `diagnostics`.
+void runPhases(const CompileOptions& options, Platform& platform, Console& diagnostics,
                SkinContent& content) {
   Console& console = platform.console;
   checkOutputNames(options);
@@ -159,69 +137,81 @@ void runPhases(const CompileOptions& options, Platform& platform, Console& progr
   }
   content.setStrictFiles(options.strict);
 
-  progress.out("\nPhase 1: Input parsing.\n");
-  progress.out("  Opening source file " + options.inputFile + " ...\n");
+  console.out("\nPhase 1: Input parsing.\n");
+  console.out("  Opening source file " + options.inputFile + " ...\n");
   gSourceLexer.open(platform.fs, options.inputFile);
-  progress.out("  Parsing file ...\n");
+  console.out("  Parsing file ...\n");
   content.setBitmapPath(u".\\");
   {
-    DescParser parser(content, console);
+    DescParser parser(content, diagnostics);
     parser.parse();
   }
-  progress.out("  Completed.\n");
+  console.out("  Completed.\n");
   gSourceLexer.currentLine = -1;
   content.recordProbedFiles(nullptr);
 
-  settleSkinType(content, options, console);
+  settleSkinType(content, options, diagnostics);
   if (content.ahOverrideLow != 0) {
-    printDiagnostic(console, Diagnostic::kNote,
+    printDiagnostic(diagnostics, Diagnostic::kNote,
                     format("Associated A&H override is: 0x%08x 0x%08x", content.ahOverrideHigh,
                            content.ahOverrideLow));
   }
   if (content.packageIdHigh == 0 && content.packageIdLow == 0) {
     generatePackageId(content, gSourceLexer.characterSum, platform.clock.now());
-    printDiagnostic(console, Diagnostic::kNote,
+    printDiagnostic(diagnostics, Diagnostic::kNote,
                     format("Generated package ID for this skin is 0x%08x 0x%08x",
                            content.packageIdHigh, content.packageIdLow));
   }
 
   OutputNames names = composeOutputNames(options, content.isScalable());
-  progress.out("\nPhase 2: Output for MBM/MIF generation.\n");
-  progress.out("  Writing MBM/MIF list for " + options.skinName + " to " + names.list + " ...\n");
+  console.out("\nPhase 2: Output for MBM/MIF generation.\n");
+  console.out("  Writing MBM/MIF list for " + options.skinName + " to " + names.list + " ...\n");
   MbmListWriter(platform.fs).write(content, options.skinName, names.list);
-  progress.out("  Completed.\n");
+  console.out("  Completed.\n");
 
-  progress.out("\nPhase 3: Output for skin content.\n");
+  console.out("\nPhase 3: Output for skin content.\n");
   if (!options.systemPath.empty()) {
-    printDiagnostic(console, Diagnostic::kWarning, "System skin CPP/MMP path not used.");
+    printDiagnostic(diagnostics, Diagnostic::kWarning, "System skin CPP/MMP path not used.");
   }
-  progress.out("  Skipping CPP and MMP file creation (non-system skin).\n");
-  progress.out("  Writing SKN file (that uses MBM/MIF " + options.skinName + ") to " + names.skn +
-               " ...\n");
+  console.out("  Skipping CPP and MMP file creation (non-system skin).\n");
+  console.out("  Writing SKN file (that uses MBM/MIF " + options.skinName + ") to " + names.skn +
+              " ...\n");
   SknWriter(platform.fs, platform.clock).write(content, options.skinName, names.skn);
-  progress.out("  Completed.\n");
+  console.out("  Completed.\n");
   std::string pkgLine = "  Writing PKG file for " + options.skinName + " to " + names.pkg + " ";
   if (options.drmMode) pkgLine += "\n    and DRM definition file to " + names.drm + " ";
-  progress.out(pkgLine + "...\n");
+  console.out(pkgLine + "...\n");
   PkgWriter(platform.fs).write(content, options.skinName, names.pkg, names.drm);
-  progress.out("  Completed.\n");
+  console.out("  Completed.\n");
 
   if (probed) {
-    progress.out("  Writing dependency file to " + options.depfile + " ...\n");
-    writeDependencies(options, platform, names, *probed);
-    progress.out("  Completed.\n");
+    console.out("  Writing dependency file to " + options.depfile + " ...\n");
+    writeDependencyFile(options, platform, {names.list, names.skn, names.pkg, names.drm}, *probed);
+    console.out("  Completed.\n");
   }
 }
 
 // Runs the phases; running out of memory (a skin too big for the machine)
 // ends the run like every other error instead of aborting it.
-void runPhasesWithinMemory(const CompileOptions& options, Platform& platform, Console& progress,
+void runPhasesWithinMemory(const CompileOptions& options, Platform& platform, Console& diagnostics,
                            SkinContent& content) {
   try {
-    runPhases(options, platform, progress, content);
+    runPhases(options, platform, diagnostics, content);
   } catch (const std::bad_alloc&) {
     throw CKrvException(kErrorInternal, "Not enough memory to compile this skin");
   }
+}
+
+// The closing banner; a quiet run prints its result line alone.
+void printResult(Console& console, bool errorSeen, bool quiet) {
+  const char* result = errorSeen ? "Aborted, ERRORS ENCOUNTERED!\n" : "Completed successfully.\n";
+  if (quiet) {
+    console.out(result);
+    return;
+  }
+  console.out("\n" + kEqualsLine + "\n");
+  console.out(std::string("\n") + result);
+  console.out("\n" + kEqualsLine + "\n");
 }
 
 }  // namespace
@@ -272,22 +262,14 @@ int runCompile(int argc, const char* const argv[], Platform& platform) {
     return kExitUsage;
   }
 
-  std::optional<StoppedClock> sourceDateClock;
-  if (std::optional<std::string> epoch = platform.environment.variable(kSourceDateEpoch)) {
-    std::optional<uint64_t> time = parseSourceDateEpoch(*epoch);
-    if (!time) {
-      std::string message = sourceDateEpochError(*epoch);
-      console.err(message);
-      console.out(message);
-      return kExitUsage;
-    }
-    sourceDateClock.emplace(*time);
-  }
-  Clock& clock = sourceDateClock ? static_cast<Clock&>(*sourceDateClock) : platform.clock;
-  Platform run{platform.fs, clock, diagnostics, platform.environment};
+  std::optional<uint64_t> sourceDate;
+  if (!readSourceDateEpoch(platform.environment, console, sourceDate)) return kExitUsage;
+  StoppedClock stoppedClock(sourceDate.value_or(0));
+  Clock& clock = sourceDate ? static_cast<Clock&>(stoppedClock) : platform.clock;
+  Platform run{platform.fs, clock, progress, platform.environment};
 
   try {
-    loadItemIds(run.fs, run.console, options.extensionListFile);
+    loadItemIds(run.fs, diagnostics, options.extensionListFile);
   } catch (const CKrvException& e) {
     e.reportError(console, gSourceLexer.currentLine);
     console.out(options.quiet ? "Item ID extension list is invalid, INITIALIZATION FAILED!\n"
@@ -299,9 +281,9 @@ int runCompile(int argc, const char* const argv[], Platform& platform) {
 
   bool errorSeen = false;
   {
-    auto content = std::make_unique<SkinContent>(run.fs, run.console);
+    auto content = std::make_unique<SkinContent>(run.fs, diagnostics);
     try {
-      runPhasesWithinMemory(options, run, progress, *content);
+      runPhasesWithinMemory(options, run, diagnostics, *content);
     } catch (const CKrvException& e) {
       progress.out("\n" + kDashLine + "\n");
       e.reportError(console, gSourceLexer.currentLine);
@@ -310,14 +292,7 @@ int runCompile(int argc, const char* const argv[], Platform& platform) {
     }
   }
 
-  const char* result = errorSeen ? "Aborted, ERRORS ENCOUNTERED!\n" : "Completed successfully.\n";
-  if (options.quiet) {
-    console.out(result);
-  } else {
-    console.out("\n" + kEqualsLine + "\n");
-    console.out(std::string("\n") + result);
-    console.out("\n" + kEqualsLine + "\n");
-  }
+  printResult(console, errorSeen, options.quiet);
   return errorSeen ? kExitErrors : kExitSuccess;
 }
 

@@ -94,4 +94,24 @@ void writeDepfile(FileSystem& fs, const std::string& path, const std::string& te
   }
 }
 
+void writeDependencyFile(const CompileOptions& options, Platform& platform,
+                         const std::vector<std::string>& outputs, const ProbedFiles& probed) {
+  std::vector<std::string> targets;
+  for (const std::string& name : outputs) {
+    if (!name.empty()) targets.push_back(hostPath(name));
+  }
+  std::vector<std::string> prerequisites = probed.paths();
+  if (options.depfileAbsolute) {
+    std::string directory = platform.environment.workingDirectory();
+    if (directory.empty()) {
+      throw CKrvException(kErrorFileOpen,
+                          "Working directory unknown, dependency file paths can not be made "
+                          "absolute");
+    }
+    for (std::string& path : targets) path = absolutePath(directory, path);
+    for (std::string& path : prerequisites) path = absolutePath(directory, path);
+  }
+  writeDepfile(platform.fs, options.depfile, composeDepfile(targets, prerequisites));
+}
+
 }  // namespace korvane

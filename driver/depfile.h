@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "base/platform.h"
+#include "driver/command_line.h"
+#include "model/probed_files.h"
 
 namespace korvane {
 
@@ -33,6 +35,12 @@ std::string absolutePath(std::string_view directory, std::string_view path);
 
 // Writes the file; raises CKrvException code 1 when it cannot be written.
 void writeDepfile(FileSystem& fs, const std::string& path, const std::string& text);
+
+// The dependency file of a compile: the output names written (empty names
+// left out) as targets, the files looked for as prerequisites, made absolute
+// from the platform's working directory with --depfile-absolute.
+void writeDependencyFile(const CompileOptions& options, Platform& platform,
+                         const std::vector<std::string>& outputs, const ProbedFiles& probed);
 
 }  // namespace korvane
 

@@ -35,4 +35,17 @@ std::string sourceDateEpochError(std::string_view text) {
   return message;
 }
 
+bool readSourceDateEpoch(Environment& environment, Console& console,
+                         std::optional<uint64_t>& time) {
+  time.reset();
+  std::optional<std::string> value = environment.variable(kSourceDateEpoch);
+  if (!value) return true;
+  time = parseSourceDateEpoch(*value);
+  if (time) return true;
+  std::string message = sourceDateEpochError(*value);
+  console.err(message);
+  console.out(message);
+  return false;
+}
+
 }  // namespace korvane

@@ -25,6 +25,11 @@ std::optional<uint64_t> parseSourceDateEpoch(std::string_view text);
 // The message of a malformed value.
 std::string sourceDateEpochError(std::string_view text);
 
+// `time` from SOURCE_DATE_EPOCH, left empty when the variable is not set.
+// A malformed value is reported on standard error and standard output and
+// gives false.
+bool readSourceDateEpoch(Environment& environment, Console& console, std::optional<uint64_t>& time);
+
 // A clock that always tells the same time.
 class StoppedClock : public Clock {
  public:
