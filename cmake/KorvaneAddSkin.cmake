@@ -25,7 +25,9 @@
 
 # The compiler's dependency file names files by absolute paths; CMake then
 # hands it to Ninja and Make the same way whatever policy version the calling
-# project asks for (the function keeps the policies in force where it is defined).
+# project asks for (the functions keep the policies in force where they are
+# defined).
+cmake_policy(PUSH)
 cmake_policy(SET CMP0116 NEW)
 
 function(_korvane_skin_is_scalable description result)
@@ -110,3 +112,5 @@ function(korvane_add_skin target)
     VERBATIM)
   add_custom_target(${target} ALL DEPENDS ${outputs})
 endfunction()
+
+cmake_policy(POP)

@@ -2,8 +2,9 @@
 # examples/consumer/ against the installed package, with each generator:
 # the first build compiles both skins, a second one does nothing, and
 # touching an image of one skin rebuilds that skin alone.
-#   cmake -DBUILD_DIR=... -DEXAMPLES=... -DWORK_DIR=... -DCMAKEDIR=lib/cmake/Korvane
-#         "-DGENERATORS=Ninja|Unix Makefiles" -P installed_package_test.cmake
+#   cmake -DBUILD_DIR=... -DEXAMPLES=... -DUTF16_SKIN=... -DWORK_DIR=...
+#         -DCMAKEDIR=lib/cmake/Korvane "-DGENERATORS=Ninja|Unix Makefiles"
+#         -P installed_package_test.cmake
 cmake_minimum_required(VERSION 3.25)
 string(REPLACE "|" ";" GENERATORS "${GENERATORS}")
 
@@ -41,6 +42,24 @@ run("${prefix}/bin/korvane" --version)
 if(NOT out MATCHES "^korvane [0-9]+\\.[0-9]+\\.[0-9]+\n$")
   message(FATAL_ERROR "unexpected version line: ${out}")
 endif()
+
+# The skin type decides the generation list's name: it is read from 8-bit and
+# from UTF-16 descriptions (the byte-order mark put before UTF-16LE text).
+include("${prefix}/${CMAKEDIR}/KorvaneAddSkin.cmake")
+file(MAKE_DIRECTORY "${WORK_DIR}")
+string(ASCII 255 254 mark)
+file(WRITE "${WORK_DIR}/mark.bin" "${mark}")
+execute_process(COMMAND "${CMAKE_COMMAND}" -E cat "${WORK_DIR}/mark.bin" "${UTF16_SKIN}"
+                OUTPUT_FILE "${WORK_DIR}/utf16.txt")
+foreach(case "DemoSkin.txt;TRUE" "NormalSkin.txt;FALSE" "${WORK_DIR}/utf16.txt;TRUE")
+  list(GET case 0 description)
+  list(GET case 1 expected)
+  get_filename_component(description "${description}" ABSOLUTE BASE_DIR "${EXAMPLES}")
+  _korvane_skin_is_scalable("${description}" scalable)
+  if(NOT scalable STREQUAL expected)
+    message(FATAL_ERROR "${description} read as scalable: ${scalable}")
+  endif()
+endforeach()
 
 # The skins and their images are copied, so that touching one leaves the
 # source tree alone.
