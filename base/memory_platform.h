@@ -1,4 +1,5 @@
-// In-memory file system, clock and console for tests, benchmarks and fuzzing.
+// In-memory file system, clock, console and environment for tests, benchmarks
+// and fuzzing.
 // The file system can be told to fail any open, write, close or rewind.
 #ifndef KORVANE_BASE_MEMORY_PLATFORM_H
 #define KORVANE_BASE_MEMORY_PLATFORM_H
@@ -84,12 +85,25 @@ class MemoryConsole : public Console {
   std::string both;  // both streams interleaved in writing order
 };
 
-// The three together, for tests that drive a whole compile.
+class MemoryEnvironment : public Environment {
+ public:
+  std::optional<std::string> variable(const std::string& name) override {
+    auto found = variables.find(name);
+    if (found == variables.end()) return std::nullopt;
+    return found->second;
+  }
+  std::string workingDirectory() override { return directory; }
+  std::map<std::string, std::string> variables;
+  std::string directory = "/work";
+};
+
+// The four together, for tests that drive a whole compile.
 struct MemoryPlatform {
   MemoryFileSystem fs;
   FixedClock clock;
   MemoryConsole console;
-  Platform platform() { return Platform{fs, clock, console}; }
+  MemoryEnvironment environment;
+  Platform platform() { return Platform{fs, clock, console, environment}; }
 };
 
 }  // namespace korvane

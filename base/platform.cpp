@@ -36,4 +36,14 @@ bool FileSystem::remove(std::string_view path) {
   return doRemove(hostPath(path));
 }
 
+Environment& emptyEnvironment() {
+  class Empty : public Environment {
+   public:
+    std::optional<std::string> variable(const std::string&) override { return std::nullopt; }
+    std::string workingDirectory() override { return std::string(); }
+  };
+  static Empty empty;
+  return empty;
+}
+
 }  // namespace korvane

@@ -1,12 +1,14 @@
-// The platform the compiler runs on: the file system, the clock and the two
-// standard streams. Each has one real implementation (real_platform.h) and one
-// in memory for tests (memory_platform.h); nothing else touches the host.
+// The platform the compiler runs on: the file system, the clock, the two
+// standard streams and the process environment. Each has one real
+// implementation (real_platform.h) and one in memory for tests
+// (memory_platform.h); nothing else touches the host.
 #ifndef KORVANE_BASE_PLATFORM_H
 #define KORVANE_BASE_PLATFORM_H
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -86,10 +88,27 @@ class Console {
   virtual void err(std::string_view text) = 0;
 };
 
+// What the process was started with besides its arguments: the environment
+// variables of the build conventions the compiler follows, and the working
+// directory that relative paths start from.
+class Environment {
+ public:
+  virtual ~Environment() = default;
+  // The variable's value, or nothing when it is not set.
+  virtual std::optional<std::string> variable(const std::string& name) = 0;
+  // The working directory as an absolute host path; empty when unknown.
+  virtual std::string workingDirectory() = 0;
+};
+
+// An environment without variables or working directory, for platforms that
+// name none.
+Environment& emptyEnvironment();
+
 struct Platform {
   FileSystem& fs;
   Clock& clock;
   Console& console;
+  Environment& environment = emptyEnvironment();
 };
 
 }  // namespace korvane

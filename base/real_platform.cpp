@@ -371,4 +371,19 @@ void StdConsole::err(std::string_view text) {
   std::fflush(stderr);
 }
 
+std::optional<std::string> ProcessEnvironment::variable(const std::string& name) {
+  const char* value = std::getenv(name.c_str());
+  if (value == nullptr) return std::nullopt;
+  return std::string(value);
+}
+
+std::string ProcessEnvironment::workingDirectory() {
+  std::vector<char> buffer(4096);
+  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return std::string();
+    buffer.resize(buffer.size() * 2);
+  }
+  return std::string(buffer.data());
+}
+
 }  // namespace korvane

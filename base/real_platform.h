@@ -1,4 +1,4 @@
-// The host's file system, clock and standard streams.
+// The host's file system, clock, standard streams and environment.
 #ifndef KORVANE_BASE_REAL_PLATFORM_H
 #define KORVANE_BASE_REAL_PLATFORM_H
 
@@ -57,6 +57,12 @@ class StdConsole : public Console {
  public:
   void out(std::string_view text) override;
   void err(std::string_view text) override;
+};
+
+class ProcessEnvironment : public Environment {
+ public:
+  std::optional<std::string> variable(const std::string& name) override;
+  std::string workingDirectory() override;
 };
 
 }  // namespace korvane

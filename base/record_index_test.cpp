@@ -53,5 +53,44 @@ TEST(RecordIndex, EmptyReservedAndClearedIndexesFindNothing) {
   EXPECT_EQ(fixture.find("b", 1), 1u);
 }
 
+TEST(RecordIndex, BorrowedSlotsAreReadInPlaceAndCopiedOnTheFirstInsert) {
+  Fixture built;
+  for (uint32_t i = 0; i < 100; ++i) built.add("k" + std::to_string(i), i % 13);
+  std::vector<RecordIndex::Slot> constant(built.index.slots(),
+                                          built.index.slots() + built.index.capacity());
+
+  Fixture borrowing;
+  borrowing.records = built.records;
+  borrowing.index = RecordIndex::borrow(constant.data(), constant.size(), built.index.size());
+  EXPECT_EQ(borrowing.index.slots(), constant.data());
+  EXPECT_EQ(borrowing.find("k42", 42 % 13), 42u);
+  EXPECT_EQ(borrowing.find("k42", 5), RecordIndex::kNone);
+
+  // A copy still reads the borrowed slots; an insert leaves them untouched.
+  Fixture copy = borrowing;
+  std::vector<RecordIndex::Slot> before = constant;
+  borrowing.add("new", 3);
+  EXPECT_NE(borrowing.index.slots(), constant.data());
+  EXPECT_EQ(borrowing.find("new", 3), 100u);
+  EXPECT_EQ(borrowing.find("k99", 99 % 13), 99u);
+  EXPECT_EQ(borrowing.index.size(), 101u);
+  EXPECT_EQ(copy.index.slots(), constant.data());
+  EXPECT_EQ(copy.find("new", 3), RecordIndex::kNone);
+  for (size_t i = 0; i < constant.size(); ++i) {
+    EXPECT_EQ(constant[i].tag, before[i].tag);
+    EXPECT_EQ(constant[i].record, before[i].record);
+  }
+
+  // Copies and moves of an owning index keep slots of their own.
+  RecordIndex owned = borrowing.index;
+  EXPECT_NE(owned.slots(), borrowing.index.slots());
+  RecordIndex moved = std::move(owned);
+  EXPECT_EQ(owned.find(3, [](uint32_t) { return true; }), RecordIndex::kNone);
+  EXPECT_EQ(moved.find(3, [&](uint32_t r) { return borrowing.records[r] == "new"; }), 100u);
+  RecordIndex empty;
+  moved = empty;
+  EXPECT_EQ(moved.find(3, [](uint32_t) { return true; }), RecordIndex::kNone);
+}
+
 }  // namespace
 }  // namespace korvane

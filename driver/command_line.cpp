@@ -18,9 +18,33 @@ bool parseCommandLine(int argc, const char* const argv[], CompileOptions& option
     if (value.size() > kMaxOptionText) tooLong = true;
     field.assign(value);
   };
+  bool valueMissing = false;
+  auto request = [&options](CompileOptions::Request wanted) {
+    if (options.request == CompileOptions::Request::kCompile) options.request = wanted;
+  };
   for (int i = 1; i < argc; ++i) {
     std::string_view arg(argv[i]);
-    if (equalsNoCase(arg, "--drm")) {
+    if (equalsNoCase(arg, "--help")) {
+      request(CompileOptions::Request::kHelp);
+    } else if (equalsNoCase(arg, "--version")) {
+      request(CompileOptions::Request::kVersion);
+    } else if (equalsNoCase(arg, "--quiet")) {
+      options.quiet = true;
+    } else if (equalsNoCase(arg, "--strict")) {
+      options.strict = true;
+    } else if (equalsNoCase(arg, "--depfile-absolute")) {
+      options.depfileAbsolute = true;
+    } else if (startsWithNoCase(arg, "--depfile=")) {
+      store(options.depfile, arg.substr(10));
+      if (options.depfile.empty()) valueMissing = true;
+    } else if (equalsNoCase(arg, "--depfile")) {
+      // The value may also be the next argument, which is then no positional.
+      if (i + 1 < argc && argv[i + 1][0] != '\0') {
+        store(options.depfile, argv[++i]);
+      } else {
+        valueMissing = true;
+      }
+    } else if (equalsNoCase(arg, "--drm")) {
       options.drmMode = true;
     } else if (equalsNoCase(arg, "--forcesystem")) {
       options.forceSystem = true;
@@ -49,7 +73,7 @@ bool parseCommandLine(int argc, const char* const argv[], CompileOptions& option
   for (const std::string* path : {&options.listPath, &options.targetPath, &options.systemPath}) {
     if (path->size() > kMaxOptionText) tooLong = true;
   }
-  return positionals == 2 && !tooLong;
+  return positionals == 2 && !tooLong && !valueMissing;
 }
 
 void printUsage(Console& console) {
@@ -71,6 +95,29 @@ void printUsage(Console& console) {
       "        --drm      Suppress SKN and sounds from PKG file.\n",
   };
   for (const char* line : kLines) console.out(line);
+}
+
+void printLongOptions(Console& console) {
+  static const char* const kLines[] = {
+      "\nLong options for builds:\n",
+      "        --quiet    Print only warnings, errors and the result.\n",
+      "        --strict   Missing image and mask files are errors, not notes.\n",
+      "        --depfile=file\n",
+      "                   Write a Make dependency file after a successful compile.\n",
+      "                   Example: --depfile=MySkin.d\n",
+      "        --depfile-absolute\n",
+      "                   Name files in the dependency file by absolute paths.\n",
+      "        --help     Print this text.\n",
+      "        --version  Print the version.\n",
+      "Environment SOURCE_DATE_EPOCH=seconds\n",
+      "                   Time of the SKN file and generated package ID.\n",
+  };
+  for (const char* line : kLines) console.out(line);
+}
+
+std::string versionLine() {
+  return format("korvane %i.%i.%i\n", KORVANE_VERSION_MAJOR, KORVANE_VERSION_MINOR,
+                KORVANE_VERSION_PATCH);
 }
 
 }  // namespace korvane

@@ -1,4 +1,6 @@
-// The command line: options, switches and the two positional arguments.
+// The command line: options, switches and the two positional arguments, and
+// the long options for builds (help, version, quiet and strict runs, the
+// dependency file).
 #ifndef KORVANE_DRIVER_COMMAND_LINE_H
 #define KORVANE_DRIVER_COMMAND_LINE_H
 
@@ -21,12 +23,24 @@ struct CompileOptions {
   bool drmMode = false;
   bool forceSystem = false;
   bool forceNormal = false;
+
+  // What the run is asked for: the first of --help and --version wins over a compile.
+  enum class Request { kCompile, kHelp, kVersion };
+  Request request = Request::kCompile;
+  bool quiet = false;            // --quiet
+  bool strict = false;           // --strict
+  std::string depfile;           // --depfile=FILE or --depfile FILE
+  bool depfileAbsolute = false;  // --depfile-absolute
 };
 
-// Fills `options`; true when an input file and a skin name were given and no
-// text exceeds its limit.
+// Fills `options`; true when an input file and a skin name were given, no
+// text exceeds its limit and every long option that takes a value has one.
 bool parseCommandLine(int argc, const char* const argv[], CompileOptions& options);
 void printUsage(Console& console);
+// The long options, printed after the usage by --help.
+void printLongOptions(Console& console);
+// "korvane <version>" and a line end, for --version.
+std::string versionLine();
 // Appends one backslash to a non-empty path that does not end in one.
 void appendTrailingBackslash(std::string& path);
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -9,7 +10,10 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "driver/command_line.h"
+#include "driver/depfile.h"
 #include "driver/input_guard.h"
+#include "driver/report_console.h"
+#include "driver/source_date_epoch.h"
 #include "output/mbm_list_writer.h"
 #include "output/pkg_writer.h"
 #include "output/skn_writer.h"
@@ -63,7 +67,8 @@ void checkOutputNames(const CompileOptions& options) {
 
 void printBanner(Console& console) {
   console.out(kEqualsLine + "\n");
-  console.out(format("Korvane v%i.%i.%i (%s) for Orv Platform.\n", 0, 0, 141, __DATE__));
+  console.out(format("Korvane v%i.%i.%i (%s) for Orv Platform.\n", KORVANE_VERSION_MAJOR,
+                     KORVANE_VERSION_MINOR, KORVANE_VERSION_PATCH, __DATE__));
   console.out(kEqualsLine + "\n");
   console.out("\n");
 }
@@ -115,10 +120,23 @@ void settleSkinType(SkinContent& content, const CompileOptions& options, Console
   }
 }
 
-// Phases 1 to 3; every error leaves by exception.
-void runPhases(const CompileOptions& options, Platform& platform, SkinContent& content) {
+// Phases 1 to 3; every error leaves by exception. Progress lines go to the
+// platform's console, the diagnostics of every room to `diagnostics`.
+void runPhases(const CompileOptions& options, Platform& platform, Console& diagnostics,
+               SkinContent& content) {
   Console& console = platform.console;
   checkOutputNames(options);
+
+  // The description and the extension list lead the files the compile
+  // depends on; the model adds every image and mask file it looks for.
+  std::optional<ProbedFiles> probed;
+  if (!options.depfile.empty()) {
+    probed.emplace();
+    probed->add(options.inputFile);
+    if (!options.extensionListFile.empty()) probed->add(options.extensionListFile);
+    content.recordProbedFiles(&*probed);
+  }
+  content.setStrictFiles(options.strict);
 
   console.out("\nPhase 1: Input parsing.\n");
   console.out("  Opening source file " + options.inputFile + " ...\n");
@@ -126,21 +144,22 @@ void runPhases(const CompileOptions& options, Platform& platform, SkinContent& c
   console.out("  Parsing file ...\n");
   content.setBitmapPath(u".\\");
   {
-    DescParser parser(content, console);
+    DescParser parser(content, diagnostics);
     parser.parse();
   }
   console.out("  Completed.\n");
   gSourceLexer.currentLine = -1;
+  content.recordProbedFiles(nullptr);
 
-  settleSkinType(content, options, console);
+  settleSkinType(content, options, diagnostics);
   if (content.ahOverrideLow != 0) {
-    printDiagnostic(console, Diagnostic::kNote,
+    printDiagnostic(diagnostics, Diagnostic::kNote,
                     format("Associated A&H override is: 0x%08x 0x%08x", content.ahOverrideHigh,
                            content.ahOverrideLow));
   }
   if (content.packageIdHigh == 0 && content.packageIdLow == 0) {
     generatePackageId(content, gSourceLexer.characterSum, platform.clock.now());
-    printDiagnostic(console, Diagnostic::kNote,
+    printDiagnostic(diagnostics, Diagnostic::kNote,
                     format("Generated package ID for this skin is 0x%08x 0x%08x",
                            content.packageIdHigh, content.packageIdLow));
   }
@@ -155,7 +174,7 @@ void runPhases(const CompileOptions& options, Platform& platform, SkinContent& c
 
   console.out("\nPhase 3: Output for skin content.\n");
   if (!options.systemPath.empty()) {
-    printDiagnostic(console, Diagnostic::kWarning, "System skin CPP/MMP path not used.");
+    printDiagnostic(diagnostics, Diagnostic::kWarning, "System skin CPP/MMP path not used.");
   }
   console.out("  Skipping CPP and MMP file creation (non-system skin).\n");
   console.out("  Writing SKN file (that uses MBM/MIF " + options.skinName + ") to " + names.skn +
@@ -167,17 +186,35 @@ void runPhases(const CompileOptions& options, Platform& platform, SkinContent& c
   console.out(pkgLine + "...\n");
   PkgWriter(platform.fs).write(content, options.skinName, names.pkg, names.drm);
   console.out("  Completed.\n");
+
+  if (probed) {
+    console.out("  Writing dependency file to " + options.depfile + " ...\n");
+    writeDependencyFile(options, platform, {names.list, names.skn, names.pkg, names.drm}, *probed);
+    console.out("  Completed.\n");
+  }
 }
 
 // Runs the phases; running out of memory (a skin too big for the machine)
 // ends the run like every other error instead of aborting it.
-void runPhasesWithinMemory(const CompileOptions& options, Platform& platform,
+void runPhasesWithinMemory(const CompileOptions& options, Platform& platform, Console& diagnostics,
                            SkinContent& content) {
   try {
-    runPhases(options, platform, content);
+    runPhases(options, platform, diagnostics, content);
   } catch (const std::bad_alloc&) {
     throw CKrvException(kErrorInternal, "Not enough memory to compile this skin");
   }
+}
+
+// The closing banner; a quiet run prints its result line alone.
+void printResult(Console& console, bool errorSeen, bool quiet) {
+  const char* result = errorSeen ? "Aborted, ERRORS ENCOUNTERED!\n" : "Completed successfully.\n";
+  if (quiet) {
+    console.out(result);
+    return;
+  }
+  console.out("\n" + kEqualsLine + "\n");
+  console.out(std::string("\n") + result);
+  console.out("\n" + kEqualsLine + "\n");
 }
 
 }  // namespace
@@ -204,40 +241,61 @@ int runCompile(int argc, const char* const argv[], Platform& platform) {
   Console& console = platform.console;
   // The reader is process-wide; a run starts with no line, as a fresh process does.
   gSourceLexer.currentLine = -1;
-  printBanner(console);
 
   CompileOptions options;
-  if (!parseCommandLine(argc, argv, options)) {
+  bool complete = parseCommandLine(argc, argv, options);
+  if (options.request == CompileOptions::Request::kVersion) {
+    console.out(versionLine());
+    return kExitSuccess;
+  }
+  // A quiet run keeps warnings, the error report and the result only.
+  NullConsole silent;
+  QuietConsole quietDiagnostics(console);
+  Console& progress = options.quiet ? silent : console;
+  Console& diagnostics = options.quiet ? static_cast<Console&>(quietDiagnostics) : console;
+
+  printBanner(progress);
+  if (options.request == CompileOptions::Request::kHelp) {
+    printUsage(console);
+    printLongOptions(console);
+    return kExitSuccess;
+  }
+  if (!complete) {
     printUsage(console);
     return kExitUsage;
   }
 
+  std::optional<uint64_t> sourceDate;
+  if (!readSourceDateEpoch(platform.environment, console, sourceDate)) return kExitUsage;
+  StoppedClock stoppedClock(sourceDate.value_or(0));
+  Clock& clock = sourceDate ? static_cast<Clock&>(stoppedClock) : platform.clock;
+  Platform run{platform.fs, clock, progress, platform.environment};
+
   try {
-    loadItemIds(platform.fs, console, options.extensionListFile);
+    loadItemIds(run.fs, diagnostics, options.extensionListFile);
   } catch (const CKrvException& e) {
     e.reportError(console, gSourceLexer.currentLine);
-    console.out("\nItem ID extension list is invalid, INITIALIZATION FAILED!\n");
+    console.out(options.quiet ? "Item ID extension list is invalid, INITIALIZATION FAILED!\n"
+                              : "\nItem ID extension list is invalid, INITIALIZATION FAILED!\n");
     return kExitInvalidExtensionList;
   }
 
-  printParameterSummary(console, options);
+  printParameterSummary(progress, options);
 
   bool errorSeen = false;
   {
-    auto content = std::make_unique<SkinContent>(platform.fs, console);
+    auto content = std::make_unique<SkinContent>(run.fs, diagnostics);
     try {
-      runPhasesWithinMemory(options, platform, *content);
+      runPhasesWithinMemory(options, run, diagnostics, *content);
     } catch (const CKrvException& e) {
-      console.out("\n" + kDashLine + "\n");
+      progress.out("\n" + kDashLine + "\n");
       e.reportError(console, gSourceLexer.currentLine);
-      console.out(kDashLine + "\n");
+      progress.out(kDashLine + "\n");
       errorSeen = true;
     }
   }
 
-  console.out("\n" + kEqualsLine + "\n");
-  console.out(errorSeen ? "\nAborted, ERRORS ENCOUNTERED!\n" : "\nCompleted successfully.\n");
-  console.out("\n" + kEqualsLine + "\n");
+  printResult(console, errorSeen, options.quiet);
   return errorSeen ? kExitErrors : kExitSuccess;
 }
 

@@ -73,6 +73,53 @@ TEST(KorvaneBinary, OutputPathsUseBackslashesAsSeparators) {
   EXPECT_NE(result.out.find("\nCompleted successfully.\n"), std::string::npos);
 }
 
+TEST(KorvaneBinary, HelpAndVersionSucceed) {
+  TempDir dir;
+  ProcessResult help = runProcess(KORVANE_BINARY, {"--help"}, dir);
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.out.rfind(banner() + "Syntax: Korvane [options] input skinname\n", 0), 0u);
+  EXPECT_NE(help.out.find("--depfile=file"), std::string::npos);
+  ProcessResult version = runProcess(KORVANE_BINARY, {"--version"}, dir);
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "korvane 0.0.141\n");
+  EXPECT_EQ(help.err + version.err, "");
+}
+
+TEST(KorvaneBinary, SourceDateEpochFromTheEnvironment) {
+  const std::string skin = "SKINTYPE scalable\nNAME 1 \"Skin\"\n";
+  std::string skn[2];
+  for (std::string& bytes : skn) {
+    TempDir dir;
+    dir.write("skin.txt", skin);
+    ProcessResult result = runProcess(KORVANE_BINARY, {"--quiet", "skin.txt", "Skin"}, dir,
+                                      {{"SOURCE_DATE_EPOCH", "1700000000"}});
+    EXPECT_EQ(result.exitCode, 0) << result.out;
+    bytes = dir.read("Skin.skn") + dir.read("Skin.pkg");
+  }
+  EXPECT_EQ(skn[0], skn[1]);
+
+  TempDir dir;
+  dir.write("skin.txt", skin);
+  ProcessResult bad =
+      runProcess(KORVANE_BINARY, {"skin.txt", "Skin"}, dir, {{"SOURCE_DATE_EPOCH", "-5"}});
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_EQ(bad.err.rfind("Invalid SOURCE_DATE_EPOCH \"-5\": ", 0), 0u);
+  EXPECT_FALSE(dir.exists("Skin.skn"));
+}
+
+TEST(KorvaneBinary, AbsoluteDepfileStartsFromTheWorkingDirectory) {
+  TempDir dir;
+  dir.write("skin.txt", "SKINTYPE scalable\nNAME 1 \"Skin\"\nBITMAP IID=QsnBgScreen c16 bg.bmp\n");
+  ProcessResult result =
+      runProcess(KORVANE_BINARY,
+                 {"--quiet", "--depfile=skin.d", "--depfile-absolute", "skin.txt", "Skin"}, dir);
+  EXPECT_EQ(result.exitCode, 0) << result.out;
+  std::string here = std::filesystem::canonical(dir.path()).string();
+  EXPECT_EQ(dir.read("skin.d"), here + "/Skin_MIFList.txt " + here + "/Skin.skn " + here +
+                                    "/Skin.pkg: \\\n  " + here + "/skin.txt \\\n  " + here +
+                                    "/bg.bmp\n\n" + here + "/skin.txt:\n\n" + here + "/bg.bmp:\n");
+}
+
 TEST(KorvaneDumpBinary, ADirectoryCannotBeOpened) {
   TempDir dir;
   std::filesystem::create_directories(dir.path() / "skin.skn");

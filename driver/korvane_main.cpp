@@ -11,6 +11,7 @@ int main(int argc, char* argv[]) {
   korvane::RealFileSystem fs;
   korvane::SystemClock clock;
   korvane::StdConsole console;
-  korvane::Platform platform{fs, clock, console};
+  korvane::ProcessEnvironment environment;
+  korvane::Platform platform{fs, clock, console, environment};
   return korvane::runCompile(argc, argv, platform);
 }

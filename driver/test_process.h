@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -51,14 +52,18 @@ struct ProcessResult {
   std::string err;
 };
 
-// Runs `binary` with `args` inside `dir`.
+// Runs `binary` with `args` inside `dir`. SOURCE_DATE_EPOCH is taken away
+// unless `environment` sets it, so that the host's value changes no result.
 inline ProcessResult runProcess(const std::string& binary, const std::vector<std::string>& args,
-                                const TempDir& dir) {
+                                const TempDir& dir,
+                                const std::map<std::string, std::string>& environment = {}) {
   std::string outPath = (dir.path() / ".stdout").string();
   std::string errPath = (dir.path() / ".stderr").string();
   pid_t pid = ::fork();
   if (pid == 0) {
     if (::chdir(dir.path().c_str()) != 0) ::_exit(127);
+    ::unsetenv("SOURCE_DATE_EPOCH");
+    for (const auto& [name, value] : environment) ::setenv(name.c_str(), value.c_str(), 1);
     if (!std::freopen(outPath.c_str(), "wb", stdout) ||
         !std::freopen(errPath.c_str(), "wb", stderr)) {
       ::_exit(127);

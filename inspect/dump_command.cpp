@@ -150,8 +150,7 @@ bool parseDumpCommandLine(int argc, const char* const argv[], DumpCommand& comma
   return true;
 }
 
-int runDump(int argc, const char* const argv[], Platform& platform,
-            const std::string& workingDirectory) {
+int runDump(int argc, const char* const argv[], Platform& platform) {
   Console& console = platform.console;
   DumpCommand command;
   std::string error;
@@ -223,7 +222,7 @@ int runDump(int argc, const char* const argv[], Platform& platform,
       options.listFile = command.listFile;
       options.pageFile = command.outputFile;
       options.fs = &platform.fs;
-      options.workingDirectory = workingDirectory;
+      options.workingDirectory = platform.environment.workingDirectory();
       if (!writeWholeFile(platform.fs, command.outputFile, renderSknHtml(result.root, options))) {
         console.err("error: cannot write " + command.outputFile + "\n");
         return kDumpUsageOrOpen;

@@ -35,11 +35,9 @@ bool parseDumpCommandLine(int argc, const char* const argv[], DumpCommand& comma
 // The usage text (also the answer to --help).
 const char* dumpUsage();
 
-// `workingDirectory` is the absolute directory the program runs in, which
-// the HTML preview needs to link images from a page outside it; empty when
-// unknown.
-int runDump(int argc, const char* const argv[], Platform& platform,
-            const std::string& workingDirectory = std::string());
+// The platform's working directory lets the HTML preview link images from a
+// page outside it.
+int runDump(int argc, const char* const argv[], Platform& platform);
 
 }  // namespace korvane
 

@@ -1,6 +1,4 @@
 #include <csignal>
-#include <filesystem>
-#include <system_error>
 
 #include "base/real_platform.h"
 #include "inspect/dump_command.h"
@@ -12,8 +10,7 @@ int main(int argc, char* argv[]) {
   korvane::RealFileSystem fs;
   korvane::SystemClock clock;
   korvane::StdConsole console;
-  korvane::Platform platform{fs, clock, console};
-  std::error_code error;
-  std::filesystem::path workingDirectory = std::filesystem::current_path(error);
-  return korvane::runDump(argc, argv, platform, error ? std::string() : workingDirectory.string());
+  korvane::ProcessEnvironment environment;
+  korvane::Platform platform{fs, clock, console, environment};
+  return korvane::runDump(argc, argv, platform);
 }

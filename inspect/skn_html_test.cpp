@@ -106,9 +106,10 @@ Preview preview(const char* pageFile, bool withList = true) {
     argv.push_back("work/Demo_MIFList.txt");
   }
   argv.push_back("work/Demo.skn");
+  memory.environment.directory = "/home/author";
   Platform platform = memory.platform();
   Preview result;
-  result.code = runDump(static_cast<int>(argv.size()), argv.data(), platform, "/home/author");
+  result.code = runDump(static_cast<int>(argv.size()), argv.data(), platform);
   result.err = memory.console.stderrText;
   if (memory.fs.has(pageFile)) result.page = memory.fs.content(pageFile);
   return result;

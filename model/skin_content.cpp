@@ -5,6 +5,20 @@
 
 namespace korvane {
 
+namespace {
+
+// Directory and file name narrowed to 8 bits and joined, as the file system
+// is asked about them.
+const std::string& joinedPath(const std::u16string& directory, const std::u16string& fileName) {
+  thread_local std::string joined;
+  joined.clear();
+  for (char16_t c : directory) joined.push_back(static_cast<char>(c & 0xFF));
+  for (char16_t c : fileName) joined.push_back(static_cast<char>(c & 0xFF));
+  return joined;
+}
+
+}  // namespace
+
 SkinContent::SkinContent(FileSystem& fs, Console& console) : fs_(fs), console_(console) {}
 
 uint32_t SkinContent::firstKey(const ItemId& id) const {
@@ -94,6 +108,10 @@ BitmapSource* SkinContent::registerBitmapSource(uint32_t colorDepth, const std::
   uint32_t record = findSourceRecord(hash, colorDepth, fileName);
   if (record != RecordIndex::kNone) return &bitmapSources_[record];
   if (!sourceFileExists(bitmapPath_, fileName)) {
+    if (strictFiles_) {
+      throw CKrvException(kErrorFileOpen,
+                          "Image file " + joinedPath(bitmapPath_, fileName) + " not found");
+    }
     console_.out("NOTE: item " + narrowCopy(fileName) + " not add beacuse file not exist!!\n");
     return nullptr;
   }
@@ -111,14 +129,21 @@ BitmapSource* SkinContent::registerBitmapSource(uint32_t colorDepth, const std::
 
 bool SkinContent::sourceFileExists(const std::u16string& directory,
                                    const std::u16string& fileName) const {
-  thread_local std::string joined;
-  joined.clear();
-  for (char16_t c : directory) joined.push_back(static_cast<char>(c & 0xFF));
-  for (char16_t c : fileName) joined.push_back(static_cast<char>(c & 0xFF));
-  if (joined.size() > kMaxText) {
+  const std::string& path = joinedPath(directory, fileName);
+  if (path.size() > kMaxText) {
     throw CKrvException(kErrorParse, "Bitmap source file name longer than 511 characters");
   }
-  return fs_.exists(joined);
+  if (probedFiles_ != nullptr) probedFiles_->add(path);
+  return fs_.exists(path);
+}
+
+void SkinContent::lookForMaskFile(const BitmapSource& source) {
+  if ((!strictFiles_ && probedFiles_ == nullptr) || source.maskFileName.empty()) return;
+  const std::string& path = joinedPath(source.path, source.maskFileName);
+  if (probedFiles_ != nullptr) probedFiles_->add(path);
+  if (strictFiles_ && !fs_.exists(path)) {
+    throw CKrvException(kErrorFileOpen, "Mask file " + path + " not found");
+  }
 }
 
 const BitmapItem* SkinContent::findBitmap(const ItemId& id) const {

@@ -16,6 +16,7 @@
 #include "base/platform.h"
 #include "base/record_index.h"
 #include "base/text.h"
+#include "model/probed_files.h"
 
 namespace korvane {
 
@@ -251,6 +252,16 @@ class SkinContent {
   BitmapSource* registerBitmapSource(uint32_t colorDepth, const std::u16string& fileName,
                                      uint8_t svgAnim);
   bool sourceFileExists(const std::u16string& directory, const std::u16string& fileName) const;
+  // Called when a named mask is set on `source`: the mask file lies in the
+  // source's directory. It is only looked for in a strict run or while the
+  // files looked for are recorded.
+  void lookForMaskFile(const BitmapSource& source);
+
+  // Strict runs refuse a missing image or mask file (code 1, naming the path
+  // as the file system was asked) instead of leaving the item out after a note.
+  void setStrictFiles(bool strict) { strictFiles_ = strict; }
+  // Every image and mask file looked for is added to `files` (null: none kept).
+  void recordProbedFiles(ProbedFiles* files) { probedFiles_ = files; }
   // The first bitmap item with this identifier (any restriction), or null.
   const BitmapItem* findBitmap(const ItemId& id) const;
 
@@ -328,6 +339,9 @@ class SkinContent {
   // Sources by folded path, colour depth and folded file name.
   RecordIndex sourceIndex_;
   uint64_t bitmapPathHash_ = FoldedHash::kSeed;
+
+  bool strictFiles_ = false;
+  ProbedFiles* probedFiles_ = nullptr;
 };
 
 }  // namespace korvane

@@ -134,6 +134,7 @@ void DescParser::applyMaskToken(std::u16string_view token, bool isSvg, BitmapSou
     if (source->maskKind == kMaskNone) {
       source->maskKind = kind;
       source->maskFileName.assign(fileName);
+      content_.lookForMaskFile(*source);
     } else {
       printDiagnosticAt(console_, Diagnostic::kNote,
                         "Mask already defined, second definition ignored",

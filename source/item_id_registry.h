@@ -1,10 +1,13 @@
-// The registry of named item identifiers: the built-in table, embedded in the
-// binary at build time, followed by the rows of an optional extension list.
-// Names compare ignoring the case of A to Z; of equal names the first row wins.
+// The registry of named item identifiers: the built-in table, made into
+// constant data (rows and hash index) at build time, followed by the rows of
+// an optional extension list. Names compare ignoring the case of A to Z; of
+// equal names the first row wins.
 #ifndef KORVANE_SOURCE_ITEM_ID_REGISTRY_H
 #define KORVANE_SOURCE_ITEM_ID_REGISTRY_H
 
 #include <cstdint>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,8 +19,10 @@
 
 namespace korvane {
 
+// One row. The name of a built-in row lies in the program's constant data,
+// that of an extension row in storage the registry keeps for it.
 struct ItemIdEntry {
-  std::u16string name;
+  std::u16string_view name;
   uint32_t major = 0;
   uint32_t minor = 0;
 
@@ -27,37 +32,91 @@ struct ItemIdEntry {
 // The prefix of every built-in item name.
 constexpr std::u16string_view kItemNamePrefix = u"KTavsIID";
 
+// Rows in order: a run of constant rows, then those of a vector.
+class ItemIdRows {
+ public:
+  class Iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = ItemIdEntry;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const ItemIdEntry*;
+    using reference = const ItemIdEntry&;
+
+    Iterator(const ItemIdRows* rows, size_t at) : rows_(rows), at_(at) {}
+    const ItemIdEntry& operator*() const { return (*rows_)[at_]; }
+    const ItemIdEntry* operator->() const { return &(*rows_)[at_]; }
+    Iterator& operator++() {
+      ++at_;
+      return *this;
+    }
+    bool operator==(const Iterator& other) const { return at_ == other.at_; }
+    bool operator!=(const Iterator& other) const { return at_ != other.at_; }
+
+   private:
+    const ItemIdRows* rows_;
+    size_t at_;
+  };
+
+  ItemIdRows(const ItemIdEntry* first, size_t count, const std::vector<ItemIdEntry>* more)
+      : first_(first), count_(count), more_(more) {}
+
+  size_t size() const { return count_ + (more_ == nullptr ? 0 : more_->size()); }
+  const ItemIdEntry& operator[](size_t i) const {
+    return i < count_ ? first_[i] : (*more_)[i - count_];
+  }
+  const ItemIdEntry& back() const { return (*this)[size() - 1]; }
+  Iterator begin() const { return Iterator(this, 0); }
+  Iterator end() const { return Iterator(this, size()); }
+
+ private:
+  const ItemIdEntry* first_;
+  size_t count_;
+  const std::vector<ItemIdEntry>* more_;
+};
+
 class ItemIdRegistry {
  public:
   // Longest name a row holds.
   static constexpr size_t kMaxName = 255;
 
-  // Drops every row and appends the built-in rows in table order.
+  // Drops every row and takes the built-in rows in table order.
   void loadBuiltins();
-  // Appends one row; names compare with the rows before it, which win.
-  void append(ItemIdEntry entry);
+  // Appends one row, keeping a copy of its name; names compare with the rows
+  // before it, which win.
+  void append(const ItemIdEntry& entry);
   // The first row whose name equals `name` (A to Z folded), or null.
   const ItemIdEntry* findByFullName(std::u16string_view name) const;
   // The first row whose name equals `prefix` followed by `name`, without
   // joining the two.
   const ItemIdEntry* findByPrefixedName(std::u16string_view prefix, std::u16string_view name) const;
-  const std::vector<ItemIdEntry>& rows() const { return rows_; }
+  // Every row: the built-in ones, then the appended ones. Valid until the next append or load.
+  ItemIdRows rows() const { return ItemIdRows(builtins_, builtinCount_, &appended_); }
 
  private:
-  std::vector<ItemIdEntry> rows_;
+  const ItemIdEntry& row(uint32_t r) const {
+    return r < builtinCount_ ? builtins_[r] : appended_[r - builtinCount_];
+  }
+  std::u16string_view keepName(std::u16string_view name);
+
+  const ItemIdEntry* builtins_ = nullptr;
+  size_t builtinCount_ = 0;
+  std::vector<ItemIdEntry> appended_;
+  // The names of appended rows, in blocks that never move (a full block
+  // starts the next one).
+  static constexpr size_t kNameBlock = 16384;
+  std::vector<std::unique_ptr<char16_t[]>> nameBlocks_;
+  size_t nameBlockUsed_ = kNameBlock;
   // Row numbers by folded name; only the first row of equal names is in it.
+  // It borrows the built-in index until a row is appended.
   RecordIndex index_;
-  // The index as it stood with the built-in rows alone.
-  RecordIndex builtinIndex_;
-  // How many leading rows are the built-in table, once loaded.
-  size_t builtinRows_ = 0;
 };
 
 // The process-wide registry.
 extern ItemIdRegistry gItemIdRegistry;
 
-// The built-in rows, parsed once from the embedded table.
-const std::vector<ItemIdEntry>& builtinItemIds();
+// The built-in rows, in table order.
+ItemIdRows builtinItemIds();
 
 // Loads the built-in rows, then the extension list when its name is not empty.
 // Raises CKrvException on an invalid extension list.

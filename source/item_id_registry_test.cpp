@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "base/error.h"
@@ -158,7 +159,7 @@ TEST_F(ItemIdRegistryTest, AValidListIsAppendedBetweenItsTwoNotes) {
       "IID \"KTavsIIDNewItem\" 7 8\n");
   EXPECT_EQ(console.stdoutText, std::string(kReadingNote) + kAppendedNote);
   EXPECT_EQ(console.stderrText, "");
-  const std::vector<ItemIdEntry>& rows = gItemIdRegistry.rows();
+  const ItemIdRows rows = gItemIdRegistry.rows();
   ASSERT_EQ(rows.size(), kBuiltinRows + 6);
   EXPECT_EQ(rows[kBuiltinRows].name, u"KTavsIIDNewItem");
   EXPECT_EQ(rows[kBuiltinRows + 1].name, u"KTavsIIDAscaped");
@@ -178,6 +179,42 @@ TEST_F(ItemIdRegistryTest, ListRowsNeverShadowAndNeedThePrefix) {
   EXPECT_EQ(idOf(findItemId(u"QsnBgScreen")), kQsnBgScreen);
   EXPECT_EQ(findItemId(u"QgnBareName"), nullptr);
   EXPECT_EQ(findItemIdByFileName(console, u"qgn_bare_name.bmp"), nullptr);
+}
+
+TEST_F(ItemIdRegistryTest, EveryBuiltinNameFindsTheFirstRowOfItsName) {
+  // The index is made at build time; each name must lead to its own row, or
+  // to the earlier row of a name equal but for case.
+  std::map<std::u16string, const ItemIdEntry*> first;
+  for (const ItemIdEntry& row : builtinItemIds()) first.emplace(foldedCopy(row.name), &row);
+  size_t own = 0;
+  for (const ItemIdEntry& row : builtinItemIds()) {
+    const ItemIdEntry* found = findItemIdByFullName(row.name);
+    ASSERT_EQ(found, first[foldedCopy(row.name)]) << toUtf8(row.name);
+    if (found == &row) ++own;
+  }
+  EXPECT_EQ(own, kBuiltinRows - 2);
+}
+
+TEST_F(ItemIdRegistryTest, ManyAppendedRowsKeepTheirNames) {
+  // Enough names to fill several of the registry's name blocks, with lengths
+  // that leave a block's end unused.
+  std::string list;
+  for (int i = 0; i < 3000; ++i) {
+    list += "IID \"KTavsIIDMany" + std::string(static_cast<size_t>(i % 200), 'x') +
+            std::to_string(i) + "\" 1 " + std::to_string(i) + "\n";
+  }
+  loadList(list);
+  const ItemIdRows rows = gItemIdRegistry.rows();
+  ASSERT_EQ(rows.size(), kBuiltinRows + 3000);
+  for (int i = 0; i < 3000; ++i) {
+    std::u16string name =
+        u"Many" + widenCopy(std::string(static_cast<size_t>(i % 200), 'x') + std::to_string(i));
+    const ItemIdEntry* row = findItemId(name);
+    ASSERT_NE(row, nullptr) << i;
+    EXPECT_EQ(row->minor, static_cast<uint32_t>(i));
+    EXPECT_EQ(row, &rows[kBuiltinRows + static_cast<size_t>(i)]);
+  }
+  EXPECT_EQ(idOf(findItemId(u"QsnBgScreen")), kQsnBgScreen);
 }
 
 TEST_F(ItemIdRegistryTest, ReloadingDropsTheRowsOfTheLastList) {

@@ -41,11 +41,11 @@ void loadRegistry(size_t extensionRows) {
 
 // Unprefixed names of the rows, in another letter case.
 std::vector<std::u16string> lookupNames(size_t n) {
-  const std::vector<ItemIdEntry>& rows = gItemIdRegistry.rows();
+  const ItemIdRows rows = gItemIdRegistry.rows();
   std::vector<std::u16string> names;
   names.reserve(n);
   for (size_t i = 0; i < n; ++i) {
-    std::u16string name = rows[(i * 7919) % rows.size()].name.substr(kItemNamePrefix.size());
+    std::u16string name(rows[(i * 7919) % rows.size()].name.substr(kItemNamePrefix.size()));
     names.push_back(foldedCopy(name));
   }
   return names;

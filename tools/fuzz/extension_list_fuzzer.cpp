@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (loaded) {
     // Every extension row is found by its own name, as itself or as an
     // earlier row of the same name.
-    const std::vector<ItemIdEntry>& rows = gItemIdRegistry.rows();
+    const ItemIdRows rows = gItemIdRegistry.rows();
     for (size_t i = builtinItemIds().size(); i < rows.size(); ++i) {
       const ItemIdEntry* found = findItemIdByFullName(rows[i].name);
       if (found == nullptr || found > &rows[i] || !equalsNoCase(found->name, rows[i].name)) {

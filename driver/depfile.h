@@ -1,0 +1,47 @@
+// The dependency file of --depfile: after a successful compile, one rule in
+// Make syntax whose targets are the outputs written and whose prerequisites
+// are the description, the extension list and every image and mask file the
+// compile looked for, missing ones too (adding one must rebuild the skin).
+// Each prerequisite also gets an empty rule of its own, so that Make does not
+// stop when one is deleted. Paths are written as the file system was asked
+// (backslashes used as "/"), relative ones relative to the working directory
+// unless absolute paths are asked for.
+#ifndef KORVANE_DRIVER_DEPFILE_H
+#define KORVANE_DRIVER_DEPFILE_H
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/platform.h"
+#include "driver/command_line.h"
+#include "model/probed_files.h"
+
+namespace korvane {
+
+// `path` as Make reads it: a blank or tab after a backslash, "$" doubled,
+// "#" after a backslash. Make cannot name a path with a line end: that raises
+// CKrvException code 1.
+std::string escapeForMake(std::string_view path);
+
+// The whole file: "targets: prerequisites" with one prerequisite a line,
+// then an empty rule for each prerequisite.
+std::string composeDepfile(const std::vector<std::string>& targets,
+                           const std::vector<std::string>& prerequisites);
+
+// `path` joined to the absolute `directory` unless it is absolute already;
+// leading "./" parts are dropped.
+std::string absolutePath(std::string_view directory, std::string_view path);
+
+// Writes the file; raises CKrvException code 1 when it cannot be written.
+void writeDepfile(FileSystem& fs, const std::string& path, const std::string& text);
+
+// The dependency file of a compile: the output names written (empty names
+// left out) as targets, the files looked for as prerequisites, made absolute
+// from the platform's working directory with --depfile-absolute.
+void writeDependencyFile(const CompileOptions& options, Platform& platform,
+                         const std::vector<std::string>& outputs, const ProbedFiles& probed);
+
+}  // namespace korvane
+
+#endif

@@ -1,0 +1,95 @@
+# Installs the build to a fresh prefix and builds the consumer project in
+# examples/consumer/ against the installed package, with each generator:
+# the first build compiles both skins, a second one does nothing, and
+# touching an image of one skin rebuilds that skin alone.
+#   cmake -DBUILD_DIR=... -DEXAMPLES=... -DUTF16_SKIN=... -DWORK_DIR=...
+#         -DCMAKEDIR=lib/cmake/Korvane "-DGENERATORS=Ninja|Unix Makefiles"
+#         -P installed_package_test.cmake
+cmake_minimum_required(VERSION 3.25)
+string(REPLACE "|" ";" GENERATORS "${GENERATORS}")
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT status EQUAL 0)
+    list(JOIN ARGN " " command)
+    message(FATAL_ERROR "${command} ended with ${status}:\n${out}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+function(expect_built what out)
+  foreach(skin DemoSkin NormalSkin)
+    string(FIND "${out}" "Compiling skin ${skin}" at)
+    if(skin IN_LIST ARGN AND at EQUAL -1)
+      message(FATAL_ERROR "${what}: ${skin} was not compiled:\n${out}")
+    elseif(NOT skin IN_LIST ARGN AND NOT at EQUAL -1)
+      message(FATAL_ERROR "${what}: ${skin} was compiled again:\n${out}")
+    endif()
+  endforeach()
+endfunction()
+
+file(REMOVE_RECURSE "${WORK_DIR}")
+set(prefix "${WORK_DIR}/prefix")
+run("${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${prefix}")
+foreach(installed bin/korvane bin/korvane-dump share/man/man1/korvane.1
+                  share/man/man1/korvane-dump.1 ${CMAKEDIR}/KorvaneConfig.cmake
+                  ${CMAKEDIR}/KorvaneConfigVersion.cmake)
+  if(NOT EXISTS "${prefix}/${installed}")
+    message(FATAL_ERROR "${installed} was not installed")
+  endif()
+endforeach()
+run("${prefix}/bin/korvane" --version)
+if(NOT out MATCHES "^korvane [0-9]+\\.[0-9]+\\.[0-9]+\n$")
+  message(FATAL_ERROR "unexpected version line: ${out}")
+endif()
+
+# The skin type decides the generation list's name: it is read from 8-bit and
+# from UTF-16 descriptions (the byte-order mark put before UTF-16LE text).
+include("${prefix}/${CMAKEDIR}/KorvaneAddSkin.cmake")
+file(MAKE_DIRECTORY "${WORK_DIR}")
+string(ASCII 255 254 mark)
+file(WRITE "${WORK_DIR}/mark.bin" "${mark}")
+execute_process(COMMAND "${CMAKE_COMMAND}" -E cat "${WORK_DIR}/mark.bin" "${UTF16_SKIN}"
+                OUTPUT_FILE "${WORK_DIR}/utf16.txt")
+foreach(case "DemoSkin.txt;TRUE" "NormalSkin.txt;FALSE" "${WORK_DIR}/utf16.txt;TRUE")
+  list(GET case 0 description)
+  list(GET case 1 expected)
+  get_filename_component(description "${description}" ABSOLUTE BASE_DIR "${EXAMPLES}")
+  _korvane_skin_is_scalable("${description}" scalable)
+  if(NOT scalable STREQUAL expected)
+    message(FATAL_ERROR "${description} read as scalable: ${scalable}")
+  endif()
+endforeach()
+
+# The skins and their images are copied, so that touching one leaves the
+# source tree alone.
+file(COPY "${EXAMPLES}/" DESTINATION "${WORK_DIR}/examples")
+set(ENV{SOURCE_DATE_EPOCH} "")
+unset(ENV{SOURCE_DATE_EPOCH})
+
+set(n 0)
+foreach(generator IN LISTS GENERATORS)
+  math(EXPR n "${n} + 1")
+  set(build "${WORK_DIR}/build-${n}")
+  run("${CMAKE_COMMAND}" -S "${WORK_DIR}/examples/consumer" -B "${build}" -G "${generator}"
+      "-DCMAKE_PREFIX_PATH=${prefix}")
+  run("${CMAKE_COMMAND}" --build "${build}")
+  expect_built("${generator}, first build" "${out}" DemoSkin NormalSkin)
+  foreach(output DemoSkin_MIFList.txt DemoSkin.skn DemoSkin.pkg normal/lists/NormalSkin_MBMList.txt
+                 normal/NormalSkin.skn normal/NormalSkin.pkg normal/datafiles.def)
+    if(NOT EXISTS "${build}/${output}")
+      message(FATAL_ERROR "${generator}: ${output} was not written")
+    endif()
+  endforeach()
+  run("${prefix}/bin/korvane-dump" --no-time "${build}/DemoSkin.skn")
+
+  run("${CMAKE_COMMAND}" --build "${build}")
+  expect_built("${generator}, second build" "${out}")
+
+  file(TOUCH "${WORK_DIR}/examples/images/wait_2.bmp")
+  run("${CMAKE_COMMAND}" --build "${build}")
+  expect_built("${generator}, after touching an image" "${out}" DemoSkin)
+  run("${CMAKE_COMMAND}" --build "${build}")
+  expect_built("${generator}, after the rebuild" "${out}")
+endforeach()
+message("Installed package used with: ${GENERATORS}")
