@@ -1,10 +1,1091 @@
+// The decompiler: reads the skin apart (decompiled_skin), decides how each
+// image is named (inline in its compound or by a BITMAP element, which file
+// names it), orders the elements so that image numbers, generated identifiers
+// and list orders come out as in the file (element_order), and writes them.
 #include "inspect/skn_decompiler.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <numeric>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+
+#include "base/text.h"
+#include "inspect/decompiled_skin.h"
+#include "inspect/description_text.h"
+#include "inspect/element_order.h"
+#include "inspect/image_plan.h"
 
 namespace korvane {
 
-DecompileResult decompileSkn(const SknChunk&, const DecompileOptions&) {
+namespace {
+
+constexpr uint32_t kFirstIndex = 0x4000;
+constexpr uint32_t kGeneratedMajor = 0xFFFFFFFC;
+constexpr uint32_t kFirstGenerated = 0x1000;
+constexpr uint32_t kSoundMajor = 0x101F869E;
+constexpr Restriction kLanguage = 0x30000;
+
+struct Refusal {
+  std::string reason;
+};
+
+[[noreturn]] void refuse(std::string reason) {
+  throw Refusal{std::move(reason)};
+}
+
+std::string pairText(const ItemId& id) {
+  return format("(0x%x,0x%x)", id.major, id.minor);
+}
+
+// Item kinds in the order the SKN writer lists them.
+enum class Kind : uint8_t {
+  kBitmap,
+  kAppIcon,
+  kFrame,
+  kColorTable,
+  kBmpAnim,
+  kString,
+  kScalable,
+  kAnimation,
+};
+constexpr size_t kKindCount = 8;
+
+const char* kindName(Kind kind) {
+  static const char* const kNames[] = {"bitmap",        "application icon", "frame",
+                                       "colour table",  "bitmap animation", "string",
+                                       "scalable item", "animation"};
+  return kNames[static_cast<size_t>(kind)];
+}
+
+// One image of a compound: a frame part, a bitmap animation frame, an
+// application icon image.
+struct Part {
+  ItemId id;
+  enum class Form : uint8_t {
+    kNamed,    // IID=name
+    kInline,   // depth and file, adding the bitmap at `bitmap` of the group
+    kMissing,  // depth and a file that does not exist: only its identifier
+  };
+  Form form = Form::kNamed;
+  int32_t bitmap = -1;
+  bool generates = false;
+  // The reference that numbers an animated SVG file.
+  bool numbersAnimated = false;
+};
+
+struct Compound {
+  size_t group = 0;
+  Kind kind = Kind::kFrame;
+  size_t record = 0;
+  std::vector<Part> parts;
+  bool animated = false;  // a bitmap animation that names its new files as animated SVG
+  int32_t firstBitmap = -1;
+  int32_t lastBitmap = -1;
+};
+
+// Blocks of an animation's main loop.
+enum class Block : uint8_t { kCommand, kValue, kTimingModel, kSizeBound };
+
+struct Element {
+  Kind kind = Kind::kBitmap;
+  size_t group = 0;
+  size_t record = 0;
+  int32_t compound = -1;
+  std::vector<std::pair<Block, size_t>> blocks;  // animations, in written order
+};
+
+// A union of image files that one element names, for their common path.
+class ImageGroups {
+ public:
+  explicit ImageGroups(size_t count) : parent_(count) {
+    std::iota(parent_.begin(), parent_.end(), 0);
+  }
+  uint32_t find(uint32_t n) {
+    while (parent_[n] != n) n = parent_[n] = parent_[parent_[n]];
+    return n;
+  }
+  void join(uint32_t a, uint32_t b) {
+    a = find(a);
+    b = find(b);
+    if (a != b) parent_[std::max(a, b)] = std::min(a, b);
+  }
+
+ private:
+  std::vector<uint32_t> parent_;
+};
+
+class Decompiler {
+ public:
+  Decompiler(const DecompiledSkin& skin, const DecompileOptions& options)
+      : skin_(skin), names_(*options.names), list_(options.list), plan_(*options.names) {}
+
+  std::string run();
+  // The image files the description names, as the compiler looks for them.
+  std::vector<std::string> imageFiles() const {
+    std::vector<std::string> files;
+    for (const ImageFile& image : plan_.images())
+      files.push_back(narrowCopy(image.path + image.file));
+    return files;
+  }
+
+ private:
+  const std::u16string* findName(const ItemId& id);
+  const std::u16string& nameOf(const ItemId& id, const std::string& what);
+
+  void collectCompounds();
+  void chooseGenerators();
+  void takeInlineImages();
+  void collectImageNeeds();
+  void chooseAnimatedNumbering();
+  void planImages();
+  void buildElements();
+  void orderAndWrite();
+
+  std::vector<ImageRef> refsOf(const Element& element) const;
+  void paramRefs(const std::vector<ParamRecord>& params, std::vector<ImageRef>& refs) const;
+  void chooseBlockOrder(Element& element) const;
+  bool mayNumber(uint32_t index, const Compound* compound, const Part* part) const;
+  void setNaming(uint32_t index, ImageNeeds::Naming naming, const ItemId& item);
+  std::string describe(const Element& element) const;
+
+  // Writing.
+  void line(std::u16string text) {
+    out_ += text;
+    out_ += u'\n';
+  }
+  void writeHeader();
+  void writeElement(const Element& element, const std::u16string& prefix);
+  void writeBitmap(const BitmapRecord& bitmap, const std::u16string& prefix);
+  void writeCompound(const Element& element, const std::u16string& prefix);
+  void writeScalable(const ScalableRecord& item, const std::u16string& prefix);
+  void writeAnimation(const Element& element, const std::u16string& prefix);
+  void writeEffect(const char16_t* keyword, const EffectRecord& effect,
+                   const std::u16string& indent);
+  void writeParams(const std::vector<ParamRecord>& params, const std::u16string& indent);
+  std::u16string inlineImage(const BitmapRecord& bitmap);
+  std::u16string attributesText(const ImageAttributesRecord& attributes) const;
+  std::u16string itemToken(const ItemId& id, const std::u16string& prefix, const char* what);
+  void usePathOf(const Element& element);
+
+  const DecompiledSkin& skin_;
+  const ItemNames& names_;
+  const GenerationList* list_;
+  ImagePlan plan_;
+
+  std::unordered_map<ItemId, std::optional<std::u16string>, ItemIdHash> nameCache_;
+  uint32_t generatedMajor_ = kGeneratedMajor;
+  uint32_t generatedCount_ = 0;
+
+  std::vector<Compound> compounds_;
+  // Per group and kind, the compound of each record.
+  std::vector<std::array<std::vector<int32_t>, kKindCount>> compoundOf_;
+  // Per group, the compound that adds each bitmap inline (-1: a BITMAP element).
+  std::vector<std::vector<int32_t>> takenBy_;
+  std::vector<ImageNeeds> needs_;
+  std::vector<Element> elements_;
+  OrderProblem problem_;
+
+  std::u16string out_;
+  std::u16string path_ = u".\\";
+  std::vector<std::u16string> missingFiles_;
+};
+
+const std::u16string* Decompiler::findName(const ItemId& id) {
+  auto cached = nameCache_.find(id);
+  if (cached != nameCache_.end()) return cached->second ? &*cached->second : nullptr;
+  std::optional<std::u16string>& name = nameCache_[id];
+  // A row of the pair whose name, looked up as IID= looks it up, finds the
+  // pair again: the first row of equal names wins, and "%" would split.
+  for (const ItemIdEntry* row : names_.rows(id.major, id.minor)) {
+    if (!startsWithNoCase(row->name, kItemNamePrefix)) continue;
+    std::u16string rest = row->name.substr(kItemNamePrefix.size());
+    if (rest.find(u'%') != std::u16string::npos || (!rest.empty() && !isTokenText(rest))) continue;
+    const ItemIdEntry* found = names_.registry().findByPrefixedName(kItemNamePrefix, rest);
+    if (found != nullptr && found->id() == id) {
+      name = std::move(rest);
+      break;
+    }
+  }
+  return name ? &*name : nullptr;
+}
+
+const std::u16string& Decompiler::nameOf(const ItemId& id, const std::string& what) {
+  const std::u16string* name = findName(id);
+  if (name == nullptr) {
+    refuse(
+        format("the item %s (%s) has no name in the registry that finds it; give the item ID "
+               "extension list the skin was compiled with (-i)",
+               pairText(id).c_str(), what.c_str()));
+  }
+  return *name;
+}
+
+void Decompiler::collectCompounds() {
+  compoundOf_.resize(skin_.groups.size());
+  for (size_t g = 0; g < skin_.groups.size(); ++g) {
+    const ItemGroup& group = skin_.groups[g];
+    auto add = [&](Kind kind, size_t record, const std::vector<ItemId>& ids) {
+      Compound& compound = compounds_.emplace_back();
+      compound.group = g;
+      compound.kind = kind;
+      compound.record = record;
+      for (const ItemId& id : ids) compound.parts.push_back(Part{id});
+      compoundOf_[g][static_cast<size_t>(kind)].push_back(
+          static_cast<int32_t>(compounds_.size() - 1));
+    };
+    for (size_t i = 0; i < group.appIcons.size(); ++i)
+      add(Kind::kAppIcon, i, group.appIcons[i].parts);
+    for (size_t i = 0; i < group.frames.size(); ++i) add(Kind::kFrame, i, group.frames[i].parts);
+    for (size_t i = 0; i < group.bmpAnims.size(); ++i) {
+      std::vector<ItemId> ids;
+      for (const BmpAnimFrameRecord& frame : group.bmpAnims[i].frames) ids.push_back(frame.id);
+      add(Kind::kBmpAnim, i, ids);
+      compounds_.back().animated = group.bmpAnims[i].mode == 255;
+    }
+  }
+}
+
+// Inline images whose file names name no registry item get the identifiers
+// (major, 0x1000), (major, 0x1001), ... in turn. A part without a name must
+// be one of them, and every minor up to the highest such part must have been
+// handed out, once each.
+void Decompiler::chooseGenerators() {
+  if (skin_.packageIdHigh == 0 && skin_.packageIdLow != 0) generatedMajor_ = skin_.packageIdLow;
+  std::unordered_map<uint32_t, std::vector<Part*>> byMinor;
+  std::optional<uint32_t> highest;
+  size_t candidates = 0;
+  for (Compound& compound : compounds_) {
+    for (Part& part : compound.parts) {
+      bool named = findName(part.id) != nullptr;
+      if (part.id.major == generatedMajor_ && part.id.minor >= kFirstGenerated) {
+        byMinor[part.id.minor].push_back(&part);
+        ++candidates;
+        if (!named) highest = std::max(highest.value_or(0), part.id.minor);
+      } else if (!named) {
+        nameOf(part.id, std::string("an image of a ") + kindName(compound.kind));
+      }
+    }
+  }
+  if (!highest) return;
+  uint64_t count = uint64_t{*highest} - kFirstGenerated + 1;
+  if (count > candidates) {
+    refuse(
+        format("the generated identifier (0x%x,0x%x) is used, but not every one before it; a "
+               "compile hands them out in turn",
+               generatedMajor_, *highest));
+  }
+  for (uint32_t minor = kFirstGenerated; uint64_t{minor} - kFirstGenerated < count; ++minor) {
+    auto parts = byMinor.find(minor);
+    if (parts == byMinor.end()) {
+      refuse(
+          format("the generated identifier (0x%x,0x%x) is used, but (0x%x,0x%x) before it "
+                 "is not, and a compile hands them out in turn",
+                 generatedMajor_, *highest, generatedMajor_, minor));
+    }
+    Part& part = *parts->second.front();
+    if (parts->second.size() > 1 && findName(part.id) == nullptr) {
+      refuse(
+          format("the generated identifier %s stands in two compounds, but only one inline "
+                 "image generates it and it has no name",
+                 pairText(part.id).c_str()));
+    }
+    part.generates = true;
+  }
+  generatedCount_ = static_cast<uint32_t>(count);
+}
+
+// A compound adds the bitmaps of its inline images one after another, so
+// those bitmaps are a run of its group's bitmap list: the run from the first
+// to the last bitmap a generating image adds, matched to the parts in order.
+void Decompiler::takeInlineImages() {
+  takenBy_.resize(skin_.groups.size());
+  std::vector<std::unordered_map<ItemId, int32_t, ItemIdHash>> bitmapAt(skin_.groups.size());
+  for (size_t g = 0; g < skin_.groups.size(); ++g) {
+    takenBy_[g].assign(skin_.groups[g].bitmaps.size(), -1);
+    for (size_t i = 0; i < skin_.groups[g].bitmaps.size(); ++i) {
+      bitmapAt[g].emplace(skin_.groups[g].bitmaps[i].id, static_cast<int32_t>(i));
+    }
+  }
+  for (size_t c = 0; c < compounds_.size(); ++c) {
+    Compound& compound = compounds_[c];
+    const std::vector<BitmapRecord>& bitmaps = skin_.groups[compound.group].bitmaps;
+    const auto& at = bitmapAt[compound.group];
+    int32_t first = std::numeric_limits<int32_t>::max();
+    int32_t last = -1;
+    for (const Part& part : compound.parts) {
+      if (!part.generates) continue;
+      auto found = at.find(part.id);
+      if (found == at.end()) continue;
+      first = std::min(first, found->second);
+      last = std::max(last, found->second);
+    }
+    int32_t next = first;
+    for (Part& part : compound.parts) {
+      if (last >= 0 && next <= last && bitmaps[next].id == part.id) {
+        if (takenBy_[compound.group][next] != -1) {
+          refuse("the bitmap " + pairText(part.id) + " would be added by two compounds");
+        }
+        takenBy_[compound.group][next] = static_cast<int32_t>(c);
+        part.form = Part::Form::kInline;
+        part.bitmap = next++;
+      } else if (part.generates) {
+        if (at.count(part.id) != 0) {
+          refuse(format("the bitmap %s of a %s does not follow the other bitmaps it adds",
+                        pairText(part.id).c_str(), kindName(compound.kind)));
+        }
+        part.form = Part::Form::kMissing;
+      }
+    }
+    if (last >= 0 && next != last + 1) {
+      refuse(format("the bitmaps that a %s adds are not one run of its bitmap list",
+                    kindName(compound.kind)));
+    }
+    compound.firstBitmap = last >= 0 ? first : -1;
+    compound.lastBitmap = last;
+  }
+}
+
+void Decompiler::setNaming(uint32_t index, ImageNeeds::Naming naming, const ItemId& item) {
+  ImageNeeds& need = needs_[(index - kFirstIndex) / 2];
+  if (need.naming != ImageNeeds::Naming::kFree &&
+      (need.naming != naming || (naming == ImageNeeds::Naming::kItem && need.item != item))) {
+    refuse(format("the image 0x%x stands for two different items in inline images", index));
+  }
+  need.naming = naming;
+  need.item = item;
+}
+
+void Decompiler::collectImageNeeds() {
+  // Every index from 0x4000 up to the highest one is a file some element
+  // named first; the count of references bounds it.
+  uint32_t highest = 0;
+  size_t references = 0;
+  auto note = [&](uint32_t index) {
+    highest = std::max(highest, index);
+    ++references;
+  };
+  auto noteParams = [&](const std::vector<ParamRecord>& params) {
+    for (const ParamRecord& param : params) {
+      if (param.code == kSknParamBitmap && param.bitmapIndex != kDecompiledNoIndex) {
+        note(param.bitmapIndex);
+      }
+    }
+  };
+  auto forEachParamList = [&](auto&& visit) {
+    for (const ItemGroup& group : skin_.groups) {
+      for (const ScalableRecord& item : group.scalables) {
+        for (const EffectRecord& effect : item.effects) visit(effect.params);
+      }
+      for (const AnimationRecord& item : group.animations) {
+        for (const EffectRecord& effect : item.preprocess) visit(effect.params);
+        for (const EffectRecord& effect : item.commands) visit(effect.params);
+        for (const ParamGroupRecord& block : item.values) visit(block.params);
+        for (const ParamGroupRecord& block : item.timingModels) visit(block.params);
+      }
+    }
+  };
+  for (const ItemGroup& group : skin_.groups) {
+    for (const BitmapRecord& bitmap : group.bitmaps) note(bitmap.index);
+  }
+  forEachParamList(noteParams);
+  if (references == 0) return;
+  uint64_t count = (uint64_t{highest} - kFirstIndex) / 2 + 1;
+  if (count > references) {
+    refuse(
+        format("the image 0x%x is used, but not every image before it; a compile numbers "
+               "image files in turn",
+               highest));
+  }
+  needs_.assign(count, ImageNeeds());
+  std::vector<bool> used(count, false);
+  auto use = [&](uint32_t index, bool masked) {
+    used[(index - kFirstIndex) / 2] = true;
+    needs_[(index - kFirstIndex) / 2].masked |= masked;
+  };
+  for (const ItemGroup& group : skin_.groups) {
+    for (const BitmapRecord& bitmap : group.bitmaps) use(bitmap.index, bitmap.masked);
+  }
+  forEachParamList([&](const std::vector<ParamRecord>& params) {
+    for (const ParamRecord& param : params) {
+      if (param.code == kSknParamBitmap && param.bitmapIndex != kDecompiledNoIndex) {
+        use(param.bitmapIndex, param.maskIndex != kDecompiledNoIndex);
+      }
+    }
+  });
+  for (size_t i = 0; i < count; ++i) {
+    if (!used[i]) {
+      refuse(
+          format("the image 0x%x is never used, but a later one is; a compile numbers image "
+                 "files in turn",
+                 kFirstIndex + 2 * static_cast<uint32_t>(i)));
+    }
+  }
+  for (const Compound& compound : compounds_) {
+    for (const Part& part : compound.parts) {
+      if (part.form != Part::Form::kInline) continue;
+      const BitmapRecord& bitmap = skin_.groups[compound.group].bitmaps[part.bitmap];
+      setNaming(bitmap.index,
+                part.generates ? ImageNeeds::Naming::kNothing : ImageNeeds::Naming::kItem, part.id);
+    }
+  }
+}
+
+// An image file the list marks as animated SVG was numbered by an inline
+// image of a bitmap animation with MODE=svganim; every other file by
+// anything else. One inline image per such file is chosen to number it.
+void Decompiler::chooseAnimatedNumbering() {
+  if (list_ == nullptr) return;
+  if (list_->images.size() != needs_.size()) {
+    refuse(format("the generation list names %zu image files, but the SKN file uses %zu",
+                  list_->images.size(), needs_.size()));
+  }
+  std::unordered_map<uint32_t, std::pair<Compound*, Part*>> inlineAnimations;
+  for (Compound& compound : compounds_) {
+    if (compound.kind != Kind::kBmpAnim) continue;
+    for (Part& part : compound.parts) {
+      if (part.form != Part::Form::kInline) continue;
+      uint32_t index = skin_.groups[compound.group].bitmaps[part.bitmap].index;
+      inlineAnimations.emplace(index, std::make_pair(&compound, &part));
+    }
+  }
+  std::unordered_map<uint32_t, std::vector<std::pair<size_t, int32_t>>> bitmapsOfIndex;
+  for (size_t g = 0; g < skin_.groups.size(); ++g) {
+    for (size_t i = 0; i < skin_.groups[g].bitmaps.size(); ++i) {
+      if (takenBy_[g][i] == -1) {
+        bitmapsOfIndex[skin_.groups[g].bitmaps[i].index].emplace_back(g, static_cast<int32_t>(i));
+      }
+    }
+  }
+  for (size_t n = 0; n < needs_.size(); ++n) {
+    if (!list_->images[n].svgAnim) continue;
+    uint32_t index = kFirstIndex + 2 * static_cast<uint32_t>(n);
+    auto found = inlineAnimations.find(index);
+    if (found != inlineAnimations.end()) {
+      found->second.first->animated = true;
+      found->second.second->numbersAnimated = true;
+      continue;
+    }
+    // A BITMAP element's bitmap moves into a bitmap animation that names it
+    // and adds no other bitmap.
+    bool moved = false;
+    for (const auto& [g, position] : bitmapsOfIndex[index]) {
+      const BitmapRecord& bitmap = skin_.groups[g].bitmaps[position];
+      for (int32_t c : compoundOf_[g][static_cast<size_t>(Kind::kBmpAnim)]) {
+        Compound& compound = compounds_[c];
+        if (compound.firstBitmap != -1) continue;
+        for (Part& part : compound.parts) {
+          if (part.id != bitmap.id || part.form != Part::Form::kNamed) continue;
+          part.form = Part::Form::kInline;
+          part.bitmap = position;
+          part.numbersAnimated = true;
+          compound.firstBitmap = compound.lastBitmap = position;
+          compound.animated = true;
+          takenBy_[g][position] = c;
+          setNaming(index, ImageNeeds::Naming::kItem, bitmap.id);
+          moved = true;
+          break;
+        }
+        if (moved) break;
+      }
+      if (moved) break;
+    }
+    if (!moved) {
+      refuse(
+          format("the generation list marks the image 0x%x as an animated SVG (\"/A\"), but "
+                 "no bitmap animation of the SKN file can name it first",
+                 index));
+    }
+  }
+}
+
+bool Decompiler::mayNumber(uint32_t index, const Compound* compound, const Part* part) const {
+  if (list_ == nullptr) return true;
+  if (list_->images[(index - kFirstIndex) / 2].svgAnim) return part && part->numbersAnimated;
+  return compound == nullptr || !compound->animated;
+}
+
+void Decompiler::paramRefs(const std::vector<ParamRecord>& params,
+                           std::vector<ImageRef>& refs) const {
+  for (const ParamRecord& param : params) {
+    if (param.code == kSknParamBitmap && param.bitmapIndex != kDecompiledNoIndex) {
+      refs.push_back(ImageRef{param.bitmapIndex, mayNumber(param.bitmapIndex, nullptr, nullptr)});
+    }
+  }
+}
+
+std::vector<ImageRef> Decompiler::refsOf(const Element& element) const {
+  std::vector<ImageRef> refs;
+  const ItemGroup& group = skin_.groups[element.group];
+  switch (element.kind) {
+    case Kind::kBitmap: {
+      uint32_t index = group.bitmaps[element.record].index;
+      refs.push_back(ImageRef{index, mayNumber(index, nullptr, nullptr)});
+      break;
+    }
+    case Kind::kAppIcon:
+    case Kind::kFrame:
+    case Kind::kBmpAnim: {
+      const Compound& compound = compounds_[element.compound];
+      for (const Part& part : compound.parts) {
+        if (part.form != Part::Form::kInline) continue;
+        uint32_t index = group.bitmaps[part.bitmap].index;
+        refs.push_back(ImageRef{index, mayNumber(index, &compound, &part)});
+      }
+      break;
+    }
+    case Kind::kScalable:
+      for (const EffectRecord& effect : group.scalables[element.record].effects) {
+        paramRefs(effect.params, refs);
+      }
+      break;
+    case Kind::kAnimation: {
+      const AnimationRecord& item = group.animations[element.record];
+      for (const EffectRecord& effect : item.preprocess) paramRefs(effect.params, refs);
+      for (const auto& [block, i] : element.blocks) {
+        if (block == Block::kCommand) paramRefs(item.commands[i].params, refs);
+        if (block == Block::kValue) paramRefs(item.values[i].params, refs);
+        if (block == Block::kTimingModel) paramRefs(item.timingModels[i].params, refs);
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return refs;
+}
+
+// The blocks of an animation's main loop may come in any order, but the
+// image files their BMP values name are numbered in the order written: each
+// next block is the one that needs the fewest files numbered before it.
+void Decompiler::chooseBlockOrder(Element& element) const {
+  const AnimationRecord& item = skin_.groups[element.group].animations[element.record];
+  const size_t sizes[] = {item.commands.size(), item.values.size(), item.timingModels.size(),
+                          item.sizeBoundParams.size()};
+  auto paramsOf = [&](size_t list, size_t i) -> const std::vector<ParamRecord>& {
+    if (list == 0) return item.commands[i].params;
+    if (list == 1) return item.values[i].params;
+    if (list == 2) return item.timingModels[i].params;
+    return item.sizeBoundParams[i].params;
+  };
+  ImageScan scan(kFirstIndex);
+  std::vector<ImageRef> refs;
+  for (const EffectRecord& effect : item.preprocess) paramRefs(effect.params, refs);
+  for (const ImageRef& ref : refs) scan.add(ref);
+  size_t heads[4] = {0, 0, 0, 0};
+  for (;;) {
+    int best = -1;
+    ImageScan bestScan = scan;
+    for (size_t list = 0; list < 4; ++list) {
+      if (heads[list] == sizes[list]) continue;
+      ImageScan tried = scan;
+      std::vector<ImageRef> blockRefs;
+      paramRefs(paramsOf(list, heads[list]), blockRefs);
+      for (const ImageRef& ref : blockRefs) tried.add(ref);
+      if (best == -1 || tried.need() < bestScan.need()) {
+        best = static_cast<int>(list);
+        bestScan = tried;
+      }
+    }
+    if (best == -1) break;
+    element.blocks.emplace_back(static_cast<Block>(best), heads[best]++);
+    scan = bestScan;
+  }
+}
+
+void Decompiler::planImages() {
+  // Files that one element names share its bitmap path.
+  ImageGroups groups(needs_.size());
+  for (const Element& element : elements_) {
+    std::vector<ImageRef> refs = refsOf(element);
+    for (size_t i = 1; i < refs.size(); ++i) {
+      groups.join((refs[0].index - kFirstIndex) / 2, (refs[i].index - kFirstIndex) / 2);
+    }
+  }
+  for (size_t i = 0; i < needs_.size(); ++i)
+    needs_[i].group = groups.find(static_cast<uint32_t>(i));
+  std::string error;
+  if (!plan_.plan(needs_, list_, error)) refuse(error);
+}
+
+void Decompiler::buildElements() {
+  for (size_t g = 0; g < skin_.groups.size(); ++g) {
+    const ItemGroup& group = skin_.groups[g];
+    Restriction language = group.restriction >= kLanguage ? group.restriction : 0;
+    std::array<uint32_t, kKindCount> chains;
+    for (uint32_t& chain : chains) {
+      chain = static_cast<uint32_t>(problem_.chains.size());
+      problem_.chains.emplace_back();
+    }
+    auto add = [&](Kind kind, size_t record, int32_t compound) {
+      Element& element = elements_.emplace_back();
+      element.kind = kind;
+      element.group = g;
+      element.record = record;
+      element.compound = compound;
+      OrderElement& ordered = problem_.elements.emplace_back();
+      ordered.language = language;
+      ordered.rank = (uint64_t{g} << 40) | (uint64_t(kind) << 32) | record;
+      uint32_t number = static_cast<uint32_t>(elements_.size() - 1);
+      if (kind != Kind::kBitmap) {
+        ordered.chains.push_back(chains[static_cast<size_t>(kind)]);
+        problem_.chains[chains[static_cast<size_t>(kind)]].push_back(number);
+      }
+      return number;
+    };
+    std::vector<uint32_t> compoundElement(compounds_.size(), 0);
+    for (Kind kind : {Kind::kAppIcon, Kind::kFrame, Kind::kBmpAnim}) {
+      const std::vector<int32_t>& members = compoundOf_[g][static_cast<size_t>(kind)];
+      for (size_t i = 0; i < members.size(); ++i) {
+        compoundElement[members[i]] = add(kind, i, members[i]);
+      }
+    }
+    for (size_t i = 0; i < group.colorTables.size(); ++i) add(Kind::kColorTable, i, -1);
+    for (size_t i = 0; i < group.strings.size(); ++i) add(Kind::kString, i, -1);
+    for (size_t i = 0; i < group.scalables.size(); ++i) add(Kind::kScalable, i, -1);
+    for (size_t i = 0; i < group.animations.size(); ++i) {
+      chooseBlockOrder(elements_[add(Kind::kAnimation, i, -1)]);
+    }
+    // The bitmap list: BITMAP elements and the compounds that add bitmaps,
+    // at their first bitmap.
+    uint32_t bitmapChain = chains[static_cast<size_t>(Kind::kBitmap)];
+    for (size_t i = 0; i < group.bitmaps.size(); ++i) {
+      int32_t taker = takenBy_[g][i];
+      uint32_t number;
+      if (taker == -1) {
+        number = add(Kind::kBitmap, i, -1);
+      } else if (compounds_[taker].firstBitmap == static_cast<int32_t>(i)) {
+        number = compoundElement[taker];
+      } else {
+        continue;
+      }
+      problem_.elements[number].chains.push_back(bitmapChain);
+      problem_.chains[bitmapChain].push_back(number);
+    }
+  }
+  for (size_t n = 0; n < elements_.size(); ++n) {
+    const Element& element = elements_[n];
+    OrderElement& ordered = problem_.elements[n];
+    ordered.refs = refsOf(element);
+    if (element.compound < 0) continue;
+    const Compound& compound = compounds_[element.compound];
+    for (const Part& part : compound.parts) {
+      if (!part.generates) continue;
+      if (ordered.generatedCount == 0) {
+        ordered.firstGenerated = part.id.minor;
+      } else if (part.id.minor != ordered.firstGenerated + ordered.generatedCount) {
+        refuse(describe(element) + " generates its identifiers out of turn");
+      }
+      ++ordered.generatedCount;
+    }
+  }
+  problem_.sections = skin_.languageSections;
+  problem_.firstIndex = kFirstIndex;
+  problem_.firstGenerated = kFirstGenerated;
+}
+
+std::string Decompiler::describe(const Element& element) const {
+  const ItemGroup& group = skin_.groups[element.group];
+  ItemId id;
+  switch (element.kind) {
+    case Kind::kBitmap:
+      id = group.bitmaps[element.record].id;
+      break;
+    case Kind::kAppIcon:
+      id = group.appIcons[element.record].id;
+      break;
+    case Kind::kFrame:
+      id = group.frames[element.record].id;
+      break;
+    case Kind::kColorTable:
+      id = group.colorTables[element.record].id;
+      break;
+    case Kind::kBmpAnim:
+      id = group.bmpAnims[element.record].id;
+      break;
+    case Kind::kString:
+      id = group.strings[element.record].id;
+      break;
+    case Kind::kScalable:
+      id = group.scalables[element.record].id;
+      break;
+    case Kind::kAnimation:
+      id = group.animations[element.record].id;
+      break;
+  }
+  std::string text = std::string("the ") + kindName(element.kind) + " " + pairText(id);
+  if (group.restriction != 0) text += " of " + toUtf8(restrictionText(group.restriction));
+  return text;
+}
+
+std::u16string Decompiler::itemToken(const ItemId& id, const std::u16string& prefix,
+                                     const char* what) {
+  return u"IID=" + prefix + nameOf(id, what);
+}
+
+std::u16string Decompiler::attributesText(const ImageAttributesRecord& a) const {
+  auto signed16 = [](uint16_t value) { return decimal(static_cast<int16_t>(value)); };
+  std::u16string text;
+  if (a.flags & 0x001) text += u" COORDS=" + signed16(a.x) + u',' + signed16(a.y);
+  if (a.flags & 0x002) text += u" SIZE=" + signed16(a.width) + u',' + signed16(a.height);
+  if (a.flags & 0x004) text += u" STRETCH";
+  if (a.flags & 0x008) text += u" TILE";
+  if (a.flags & 0x040) text += u" TILEX";
+  if (a.flags & 0x080) text += u" TILEY";
+  if (a.flags & 0x010) {
+    const char16_t vertical = (a.align & 0x07) == 0x01   ? u'T'
+                              : (a.align & 0x07) == 0x02 ? u'B'
+                                                         : u'C';
+    const char16_t horizontal = (a.align & 0x38) == 0x08   ? u'L'
+                                : (a.align & 0x38) == 0x10 ? u'R'
+                                                           : u'C';
+    text += u" ALIGN=";
+    text += vertical;
+    text += horizontal;
+  }
+  return text;
+}
+
+std::u16string Decompiler::inlineImage(const BitmapRecord& bitmap) {
+  const ImageFile& image = plan_.image(bitmap.index);
+  std::u16string text = image.depth + u' ' + image.file;
+  if (bitmap.masked) text += u' ' + image.maskToken;
+  return text + attributesText(bitmap.attributes);
+}
+
+void Decompiler::usePathOf(const Element& element) {
+  std::vector<ImageRef> refs = refsOf(element);
+  if (refs.empty()) return;
+  const std::u16string& path = plan_.image(refs[0].index).path;
+  if (path == path_) return;
+  line(path.empty() ? u"BITMAPPATH" : u"BITMAPPATH " + path);
+  path_ = path;
+}
+
+void Decompiler::writeHeader() {
+  const std::string& skinName = skin_.skinName;
+  bool printable =
+      std::all_of(skinName.begin(), skinName.end(), [](char c) { return c > 0x20 && c < 0x7F; });
+  line(u"/ Written by korvane-dump --source from a compiled skin: compiled with the skin name");
+  std::u16string name = printable ? widenCopy(skinName) : u"of the SKN file";
+  if (list_ || plan_.images().empty()) {
+    line(u"/ " + name + u" and the same image files, it gives the same SKN file (but for its time");
+    line(u"/ stamp) and the same generation list.");
+  } else {
+    line(u"/ " + name + u", it gives the same SKN file (but for its time stamp). Without the");
+    line(u"/ generation list its image files are placeholders named after their bitmap indices,");
+    line(u"/ such as bitmap_4000.bmp, all at the colour depth c16; give it files of these names.");
+  }
+  if (!missingFiles_.empty()) {
+    line(u"/ Inline images and BMP values whose files did not exist name missing_1.bmp and on;");
+    line(u"/ such files must not exist either.");
+  }
+
+  if (skin_.scalable()) {
+    line(u"SKINTYPE scalable");
+  } else {
+    line(skin_.skinType == 0 ? u"SKINTYPE normal" : u"SKINTYPE normal language=AH");
+  }
+  if (skin_.packageIdHigh == 0) {
+    line(u"UID " + hexNumber(skin_.packageIdLow));
+  } else {
+    line(u"PID " + hexNumber(skin_.packageIdHigh) + u' ' + hexNumber(skin_.packageIdLow));
+  }
+  // Only the low 16 bits of a language code reach the file, so names that
+  // share them differ above.
+  std::unordered_map<uint32_t, uint32_t> seen;
+  for (const SkinName& name : skin_.names) {
+    uint32_t code = name.languageId + 0x10000 * seen[name.languageId]++;
+    line(u"NAME " + decimal(code) + u' ' + quotedText(name.name));
+  }
+  if (!skin_.author.empty()) line(u"AUTHOR " + quotedText(skin_.author));
+  if (!skin_.copyright.empty()) line(u"COPYRIGHT " + quotedText(skin_.copyright));
+  if (!skin_.tool.empty()) line(u"TOOL " + quotedText(skin_.tool));
+  for (const std::u16string& device : skin_.targetDevices)
+    line(u"TARGETDEVICE " + quotedText(device));
+  if (skin_.protect) line(u"PROTECT disablecopy");
+  if (skin_.languageOverride) {
+    line(u"LANGUAGEOVERRIDE AH " + hexNumber(skin_.ahOverrideHigh) + u' ' +
+         hexNumber(skin_.ahOverrideLow));
+  }
+  if (skin_.paletteScheme != 0) line(u"PALETTE SCHEME=" + decimal(skin_.paletteScheme));
+}
+
+void Decompiler::writeBitmap(const BitmapRecord& bitmap, const std::u16string& prefix) {
+  line(u"BITMAP " + itemToken(bitmap.id, prefix, "a bitmap") + u' ' + inlineImage(bitmap));
+}
+
+void Decompiler::writeCompound(const Element& element, const std::u16string& prefix) {
+  const ItemGroup& group = skin_.groups[element.group];
+  const Compound& compound = compounds_[element.compound];
+  const char* what = kindName(element.kind);
+  switch (element.kind) {
+    case Kind::kAppIcon:
+      line(u"APPICON UID=" + hexNumber(group.appIcons[element.record].id.minor));
+      break;
+    case Kind::kFrame:
+      line(u"FRAME " + itemToken(group.frames[element.record].id, prefix, what));
+      break;
+    default: {
+      const BmpAnimRecord& anim = group.bmpAnims[element.record];
+      std::u16string header = u"BMPANIM " + itemToken(anim.id, prefix, what);
+      if (anim.interval != 0xFFFF) header += u" INTERVAL=" + decimal(anim.interval);
+      // MODE=svganim marks the files the animation numbers; a later MODE=
+      // sets the mode without taking the mark back.
+      if (compound.animated || anim.mode == 255) header += u" MODE=svganim";
+      static const char16_t* const kModes[] = {u" MODE=play", u" MODE=cycle", u" MODE=bounce"};
+      if (anim.mode < 3 && (anim.mode != 0 || compound.animated)) header += kModes[anim.mode];
+      if (anim.flash) header += u" FLASH";
+      line(header);
+      break;
+    }
+  }
+  for (size_t k = 0; k < compound.parts.size(); ++k) {
+    const Part& part = compound.parts[k];
+    std::u16string text = u"  ";
+    if (element.kind == Kind::kBmpAnim) {
+      const BmpAnimFrameRecord& frame = group.bmpAnims[element.record].frames[k];
+      if (frame.time != 0xFFFF) text += u"TIME=" + decimal(frame.time) + u' ';
+      if (frame.posX != 0 || frame.posY != 0) {
+        text += u"POS=" + decimal(static_cast<int16_t>(frame.posX)) + u',' +
+                decimal(static_cast<int16_t>(frame.posY)) + u' ';
+      }
+    }
+    switch (part.form) {
+      case Part::Form::kNamed:
+        text += u"IID=" + nameOf(part.id, std::string("an image of a ") + what);
+        break;
+      case Part::Form::kInline:
+        text += inlineImage(group.bitmaps[part.bitmap]);
+        break;
+      case Part::Form::kMissing:
+        text += u"c16 " + missingFiles_.emplace_back(plan_.missingFile());
+        break;
+    }
+    line(text);
+  }
+  line(u"END");
+}
+
+void Decompiler::writeParams(const std::vector<ParamRecord>& params, const std::u16string& indent) {
+  for (const ParamRecord& param : params) {
+    std::u16string text = indent;
+    switch (param.code) {
+      case kSknParamInt:
+        text += u"INT " + param.name + u' ' + decimal(static_cast<int32_t>(param.intValue));
+        break;
+      case kSknParamNamedRef:
+        text += u"NAMEDREF " + param.name + u" VALUEID=" +
+                decimal(static_cast<int32_t>(param.intValue));
+        break;
+      case kSknParamString: {
+        // STR and RAW values are written alike; text reads best as STR.
+        bool plain = param.text.size() <= 511 &&
+                     std::all_of(param.text.begin(), param.text.end(),
+                                 [](char16_t c) { return c >= 0x20 && c != 0xFFFF; });
+        text += plain ? u"STR " + param.name + u' ' + quotedText(param.text)
+                      : u"RAW " + param.name + u' ' + rawData(param.text);
+        break;
+      }
+      default:
+        if (param.bitmapIndex == kDecompiledNoIndex) {
+          text += u"BMP " + param.name + u" c16 " + missingFiles_.emplace_back(plan_.missingFile());
+        } else {
+          const ImageFile& image = plan_.image(param.bitmapIndex);
+          text += u"BMP " + param.name + u' ' + image.depth + u' ' + image.file;
+          if (param.maskIndex != kDecompiledNoIndex) text += u' ' + image.maskToken;
+        }
+        break;
+    }
+    line(text);
+  }
+}
+
+void Decompiler::writeEffect(const char16_t* keyword, const EffectRecord& effect,
+                             const std::u16string& indent) {
+  line(indent + keyword + u" UID=" + hexNumber(effect.uid) + u" INPUTA=" +
+       layerText(effect.inputA) + u" INPUTB=" + layerText(effect.inputB) + u" OUTPUT=" +
+       layerText(effect.output));
+  writeParams(effect.params, indent + u"  ");
+  line(indent + u"END");
+}
+
+void Decompiler::writeScalable(const ScalableRecord& item, const std::u16string& prefix) {
+  std::u16string header = u"SCALABLEITEM " + itemToken(item.id, prefix, "a scalable item");
+  if (item.reference) {
+    line(header + u" REFIID=" + nameOf(item.refId, "the item a scalable item stands for"));
+    return;
+  }
+  line(header + u" INPUT=" + layerText(item.input) + u" OUTPUT=" + layerText(item.output));
+  for (const EffectRecord& effect : item.effects) writeEffect(u"EFFECT", effect, u"  ");
+  line(u"END");
+}
+
+void Decompiler::writeAnimation(const Element& element, const std::u16string& prefix) {
+  const AnimationRecord& item = skin_.groups[element.group].animations[element.record];
+  line(u"ANIMATION " + itemToken(item.id, prefix, "an animation") + u" INPUT=" +
+       layerText(item.input) + u" OUTPUT=" + layerText(item.output) + u" MININTERVAL=" +
+       decimal(item.minInterval) + (item.morphing ? u" MORPHING" : u""));
+  if (!item.preprocess.empty()) {
+    line(u"  PREPROCESS");
+    for (const EffectRecord& effect : item.preprocess) writeEffect(u"EFFECT", effect, u"    ");
+    line(u"  END");
+  }
+  for (const auto& [block, i] : element.blocks) {
+    switch (block) {
+      case Block::kCommand:
+        writeEffect(u"COMMAND", item.commands[i], u"  ");
+        break;
+      case Block::kValue:
+        line(u"  VALUE UID=" + decimal(item.values[i].id) + u" TIMINGID=" +
+             decimal(item.values[i].second));
+        writeParams(item.values[i].params, u"    ");
+        line(u"  END");
+        break;
+      case Block::kTimingModel:
+        line(u"  TIMINGMODEL UID=" + decimal(item.timingModels[i].id));
+        writeParams(item.timingModels[i].params, u"    ");
+        line(u"  END");
+        break;
+      case Block::kSizeBound: {
+        const ParamGroupRecord& group = item.sizeBoundParams[i];
+        static const char16_t* const kFlags[] = {u"", u"W", u"H", u"W_AND_H"};
+        line(u"  SIZEBOUNDPARAM " + group.params[0].name + u" VALUEID=" + decimal(group.id) +
+             u" FLAGS=" + kFlags[group.second]);
+        break;
+      }
+    }
+  }
+  line(u"END");
+}
+
+void Decompiler::writeElement(const Element& element, const std::u16string& prefix) {
+  const ItemGroup& group = skin_.groups[element.group];
+  usePathOf(element);
+  switch (element.kind) {
+    case Kind::kBitmap:
+      writeBitmap(group.bitmaps[element.record], prefix);
+      break;
+    case Kind::kAppIcon:
+    case Kind::kFrame:
+    case Kind::kBmpAnim:
+      writeCompound(element, prefix);
+      break;
+    case Kind::kColorTable: {
+      const ColorTableRecord& table = group.colorTables[element.record];
+      line(u"COLORTABLE " + itemToken(table.id, prefix, "a colour table"));
+      for (const ColorEntryRecord& entry : table.entries) {
+        if (entry.index == 0xFFFF) {
+          // Red is the low byte of the stored colour and the first of RGB=.
+          uint32_t rgb = ((entry.rgb & 0xFF) << 16) | (entry.rgb & 0xFF00) | (entry.rgb >> 16);
+          line(u"  RGB=" + widenCopy(format("0x%06X", rgb)));
+        } else {
+          line(u"  IDX=" + decimal(entry.index));
+        }
+      }
+      line(u"END");
+      break;
+    }
+    case Kind::kString: {
+      const StringRecord& string = group.strings[element.record];
+      line((string.id.major == kSoundMajor ? u"SOUND " : u"STRING ") +
+           itemToken(string.id, prefix, "a string") + u' ' + quotedText(string.text));
+      break;
+    }
+    case Kind::kScalable:
+      writeScalable(group.scalables[element.record], prefix);
+      break;
+    case Kind::kAnimation:
+      writeAnimation(element, prefix);
+      break;
+  }
+}
+
+void Decompiler::orderAndWrite() {
+  std::vector<OrderStep> steps;
+  OrderFailure failure;
+  if (!orderElements(problem_, steps, failure)) {
+    refuse("no element order reproduces the file: " + describe(elements_[failure.element]) + " " +
+           failure.reason);
+  }
+
+  std::u16string body;
+  std::swap(out_, body);
+  Restriction current = 0;
+  for (size_t s = 0; s < steps.size(); ++s) {
+    const OrderStep& step = steps[s];
+    if (step.section) {
+      line(u"RESTRICTION " + restrictionText(step.value));
+      current = step.value;
+      continue;
+    }
+    const Element& element = elements_[step.value];
+    Restriction restriction = skin_.groups[element.group].restriction;
+    std::u16string prefix;
+    if (restriction != current) {
+      // A lone release or layout item takes a prefix; a run of them, an
+      // application icon (which takes none) or a change from another
+      // restriction takes a RESTRICTION element.
+      bool alone = s + 1 == steps.size() || steps[s + 1].section ||
+                   skin_.groups[elements_[steps[s + 1].value].group].restriction != restriction;
+      if (current == 0 && restriction != 0 && alone && element.kind != Kind::kAppIcon) {
+        prefix = restrictionText(restriction) + u'%';
+      } else {
+        line(u"RESTRICTION " + restrictionText(restriction));
+        current = restriction;
+      }
+    }
+    writeElement(element, prefix);
+  }
+  std::swap(out_, body);
+  writeHeader();
+  out_ += body;
+}
+
+std::string Decompiler::run() {
+  collectCompounds();
+  chooseGenerators();
+  takeInlineImages();
+  collectImageNeeds();
+  chooseAnimatedNumbering();
+  buildElements();
+  planImages();
+  orderAndWrite();
+  return encodeDescription(out_);
+}
+
+}  // namespace
+
+DecompileResult decompileSkn(const SknChunk& root, const DecompileOptions& options) {
   DecompileResult result;
-  result.error = "decompiling is not available yet";
+  if (options.names == nullptr) {
+    result.error = "no registry names to write items with";
+    return result;
+  }
+  DecompiledSkin skin;
+  std::string reason;
+  if (!readDecompiledSkin(root, skin, reason)) {
+    result.error = "no description compiles to this file: " + reason;
+    return result;
+  }
+  if (options.list != nullptr) {
+    const GenerationList& list = *options.list;
+    if (list.scalable != skin.scalable() ||
+        (!list.scalable && list.mbmName != skin.skinName + ".mbm")) {
+      result.error = "the generation list is not the one of this skin";
+      return result;
+    }
+  }
+  try {
+    Decompiler decompiler(skin, options);
+    result.description = decompiler.run();
+    result.imageFiles = decompiler.imageFiles();
+    result.ok = true;
+  } catch (const Refusal& refusal) {
+    result.error = "no description compiles to this file: " + refusal.reason;
+  }
   return result;
 }
 
