@@ -79,15 +79,12 @@ void requireZero(const SknChunk& chunk, const char* field, const std::string& wh
   }
 }
 
-// A text a description writes as a quoted string: no unit 0 (an escape of 0
-// adds nothing) and no more units than the reader collects.
+// A text a description writes as a quoted string: no more units than the
+// reader collects.
 void checkQuotedText(const std::u16string& text, size_t maxUnits, const std::string& what) {
   if (text.size() > maxUnits) {
     refuse(format("%s has %zu characters; a description writes at most %zu", what.c_str(),
                   text.size(), maxUnits));
-  }
-  if (text.find(u'\0') != std::u16string::npos) {
-    refuse(what + " holds the character 0, which no string can give");
   }
 }
 

@@ -14,7 +14,8 @@ bool isTokenText(std::u16string_view text) {
 std::u16string quotedText(std::u16string_view text) {
   std::u16string quoted = u"\"";
   for (char16_t c : text) {
-    if (c == u'"' || c == u'<' || c < 0x20 || c >= 0x7F) {
+    // The character 0 stands as it is: an escape of 0 adds nothing.
+    if (c != 0 && (c == u'"' || c == u'<' || c < 0x20 || c >= 0x7F)) {
       quoted += u'<' + decimal(c) + u'>';
     } else {
       quoted += c;

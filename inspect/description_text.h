@@ -14,9 +14,10 @@ namespace korvane {
 // 0xFFFF, which ends the input.
 bool isTokenText(std::u16string_view text);
 
-// A quoted string that reads back as `text` (which holds no unit 0): the
-// quotation mark, "<", control characters and everything beyond ASCII are
-// written as <number> escapes, so a string never needs UTF-16.
+// A quoted string that reads back as `text`: the quotation mark, "<",
+// control characters and everything beyond ASCII are written as <number>
+// escapes, so a string never needs UTF-16; the character 0, which no escape
+// gives, stands as it is.
 std::u16string quotedText(std::u16string_view text);
 
 // Raw data in brackets, one decimal item per unit.

@@ -206,29 +206,15 @@ bool ImagePlan::planListed(const std::vector<ImageNeeds>& needs, const Generatio
 
   for (const std::vector<size_t>& members : ordered) {
     const std::string& first = list.images[members[0]].file;
+    // Another split first; only then a unit that tells the names apart.
     bool done = false;
-    for (size_t split : pathSplits(first)) {
-      bool fits = true;
-      for (size_t i : members) {
-        const std::string& text = list.images[i].file;
-        fits = fits && text.size() > split && text.compare(0, split, first, 0, split) == 0;
-      }
-      if (!fits) continue;
-      size_t placed = 0;
-      for (; placed < members.size(); ++placed) {
-        size_t i = members[placed];
-        const std::string& text = list.images[i].file;
-        images_[i].path = listTextAsToken(std::string_view(text).substr(0, split));
-        if (!placeFile(images_[i], needs[i],
-                       listTextAsToken(std::string_view(text).substr(split)))) {
+    for (int pass = 0; pass < 2 && !done; ++pass) {
+      for (size_t split : pathSplits(first)) {
+        if (placeGroup(members, list, needs, split, pass == 1)) {
+          done = true;
           break;
         }
       }
-      if (placed == members.size()) {
-        done = true;
-        break;
-      }
-      for (size_t k = 0; k < placed; ++k) unclaimKey(images_[members[k]]);
     }
     if (!done) {
       error = format(
@@ -241,18 +227,39 @@ bool ImagePlan::planListed(const std::vector<ImageNeeds>& needs, const Generatio
   return true;
 }
 
+bool ImagePlan::placeGroup(const std::vector<size_t>& members, const GenerationList& list,
+                           const std::vector<ImageNeeds>& needs, size_t split, bool tweak) {
+  const std::string& first = list.images[members[0]].file;
+  for (size_t i : members) {
+    const std::string& text = list.images[i].file;
+    if (text.size() <= split || text.compare(0, split, first, 0, split) != 0) return false;
+  }
+  size_t placed = 0;
+  for (; placed < members.size(); ++placed) {
+    size_t i = members[placed];
+    std::string_view text = list.images[i].file;
+    images_[i].path = listTextAsToken(text.substr(0, split));
+    if (!placeFile(images_[i], needs[i], listTextAsToken(text.substr(split)), tweak)) break;
+  }
+  if (placed == members.size()) return true;
+  for (size_t k = 0; k < placed; ++k) unclaimKey(images_[members[k]]);
+  return false;
+}
+
 // Two files whose listed texts are alike (they differed in units the list
 // narrowed, or in where their path ended) are told apart by a unit that
 // narrows to the same byte: the last one, or for a file name that must name
 // no item, also the first unit of the name it stands for.
-bool ImagePlan::placeFile(ImageFile& image, const ImageNeeds& need, const std::u16string& listed) {
+bool ImagePlan::placeFile(ImageFile& image, const ImageNeeds& need, const std::u16string& listed,
+                          bool tweak) {
   size_t percent = listed.find(u'%');
   size_t positions[] = {listed.size() - 1, percent == std::u16string::npos ? 0 : percent + 1};
   size_t positionCount = need.naming == ImageNeeds::Naming::kNothing ? 2 : 1;
   for (size_t p = 0; p < positionCount; ++p) {
     size_t position = positions[p];
     if (position >= listed.size()) continue;
-    for (char16_t step = 0; listed[position] + step <= kTweakLimit; step += kTweakStep) {
+    char16_t last = tweak ? kTweakLimit : listed[position];
+    for (char16_t step = 0; listed[position] + step <= last; step += kTweakStep) {
       image.file = listed;
       image.file[position] = static_cast<char16_t>(listed[position] + step);
       if (meetsNaming(need, image.file) && claimKey(image)) return true;

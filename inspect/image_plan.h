@@ -63,9 +63,14 @@ class ImagePlan {
                   std::string& error);
   bool planPlaceholders(const std::vector<ImageNeeds>& needs, std::string& error);
   bool meetsNaming(const ImageNeeds& need, std::u16string_view file) const;
+  // Splits the listed texts of one group at `split` into path and file name;
+  // false, with nothing claimed, when they do not all meet their needs.
+  bool placeGroup(const std::vector<size_t>& members, const GenerationList& list,
+                  const std::vector<ImageNeeds>& needs, size_t split, bool tweak);
   // Gives `image` a file name from its listed text that meets `need` and
-  // that no other file has.
-  bool placeFile(ImageFile& image, const ImageNeeds& need, const std::u16string& listed);
+  // that no other file has, with `tweak` also one with a unit moved up.
+  bool placeFile(ImageFile& image, const ImageNeeds& need, const std::u16string& listed,
+                 bool tweak);
   static std::u16string keyOf(const ImageFile& image);
   // Records the file's key; false when another file has it already.
   bool claimKey(const ImageFile& image);

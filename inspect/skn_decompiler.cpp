@@ -148,6 +148,9 @@ class Decompiler {
   void paramRefs(const std::vector<ParamRecord>& params, std::vector<ImageRef>& refs) const;
   void chooseBlockOrder(Element& element) const;
   bool mayNumber(uint32_t index, const Compound* compound, const Part* part) const;
+  // Makes the bitmap at `position` an inline image of `compound` (number
+  // `number`) that numbers its animated file; false when no part can take it.
+  bool moveIntoRun(Compound& compound, int32_t number, int32_t position, const ItemId& id);
   void setNaming(uint32_t index, ImageNeeds::Naming naming, const ItemId& item);
   std::string describe(const Element& element) const;
 
@@ -468,27 +471,17 @@ void Decompiler::chooseAnimatedNumbering() {
       found->second.second->numbersAnimated = true;
       continue;
     }
-    // A BITMAP element's bitmap moves into a bitmap animation that names it
-    // and adds no other bitmap.
+    // A BITMAP element's bitmap moves into a bitmap animation that names it,
+    // as long as the bitmaps the animation adds stay one run.
     bool moved = false;
     for (const auto& [g, position] : bitmapsOfIndex[index]) {
       const BitmapRecord& bitmap = skin_.groups[g].bitmaps[position];
       for (int32_t c : compoundOf_[g][static_cast<size_t>(Kind::kBmpAnim)]) {
-        Compound& compound = compounds_[c];
-        if (compound.firstBitmap != -1) continue;
-        for (Part& part : compound.parts) {
-          if (part.id != bitmap.id || part.form != Part::Form::kNamed) continue;
-          part.form = Part::Form::kInline;
-          part.bitmap = position;
-          part.numbersAnimated = true;
-          compound.firstBitmap = compound.lastBitmap = position;
-          compound.animated = true;
-          takenBy_[g][position] = c;
+        if (moveIntoRun(compounds_[c], c, position, bitmap.id)) {
           setNaming(index, ImageNeeds::Naming::kItem, bitmap.id);
           moved = true;
           break;
         }
-        if (moved) break;
       }
       if (moved) break;
     }
@@ -499,6 +492,44 @@ void Decompiler::chooseAnimatedNumbering() {
                  index));
     }
   }
+}
+
+bool Decompiler::moveIntoRun(Compound& compound, int32_t number, int32_t position,
+                             const ItemId& id) {
+  size_t firstInline = compound.parts.size();
+  size_t lastInline = 0;
+  for (size_t k = 0; k < compound.parts.size(); ++k) {
+    if (compound.parts[k].form != Part::Form::kInline) continue;
+    firstInline = std::min(firstInline, k);
+    lastInline = k;
+  }
+  // The parts the bitmap may join as: any part of a compound without a run,
+  // a part after the run's last one, or before its first.
+  size_t from = 0;
+  size_t to = compound.parts.size();
+  if (compound.firstBitmap != -1) {
+    if (position == compound.lastBitmap + 1) {
+      from = lastInline + 1;
+    } else if (position == compound.firstBitmap - 1) {
+      to = firstInline;
+    } else {
+      return false;
+    }
+  }
+  for (size_t k = from; k < to; ++k) {
+    Part& part = compound.parts[k];
+    if (part.id != id || part.form != Part::Form::kNamed) continue;
+    part.form = Part::Form::kInline;
+    part.bitmap = position;
+    part.numbersAnimated = true;
+    compound.firstBitmap =
+        compound.firstBitmap == -1 ? position : std::min(compound.firstBitmap, position);
+    compound.lastBitmap = std::max(compound.lastBitmap, position);
+    compound.animated = true;
+    takenBy_[compound.group][position] = number;
+    return true;
+  }
+  return false;
 }
 
 bool Decompiler::mayNumber(uint32_t index, const Compound* compound, const Part* part) const {
