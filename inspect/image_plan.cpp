@@ -71,6 +71,14 @@ const ItemIdEntry* itemOfFileName(const ItemIdRegistry& registry, std::u16string
   return registry.findByPrefixedName(kItemNamePrefix, name);
 }
 
+bool listedFileCanName(const ItemIdRegistry& registry, std::string_view text, const ItemId* item) {
+  for (size_t split : pathSplits(text)) {
+    const ItemIdEntry* entry = itemOfFileName(registry, listTextAsToken(text.substr(split)));
+    if (item ? entry != nullptr && entry->id() == *item : entry == nullptr) return true;
+  }
+  return false;
+}
+
 bool ImagePlan::meetsNaming(const ImageNeeds& need, std::u16string_view file) const {
   if (need.naming == ImageNeeds::Naming::kFree) return true;
   const ItemIdEntry* entry = itemOfFileName(names_.registry(), file);

@@ -7,9 +7,12 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <map>
 #include <numeric>
 #include <optional>
+#include <set>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "base/text.h"
@@ -31,6 +34,12 @@ constexpr Restriction kLanguage = 0x30000;
 struct Refusal {
   std::string reason;
 };
+
+// Thrown when a part turns out to generate its identifier: the choice of
+// generating parts starts again with it.
+struct Restart {};
+
+using PartNumber = std::pair<uint32_t, uint32_t>;  // compound, part
 
 [[noreturn]] void refuse(std::string reason) {
   throw Refusal{std::move(reason)};
@@ -119,8 +128,14 @@ class ImageGroups {
 
 class Decompiler {
  public:
-  Decompiler(const DecompiledSkin& skin, const DecompileOptions& options)
-      : skin_(skin), names_(*options.names), list_(options.list), plan_(*options.names) {}
+  Decompiler(const DecompiledSkin& skin, const DecompileOptions& options,
+             std::set<PartNumber>& forcedGenerators, bool growRuns)
+      : skin_(skin),
+        names_(*options.names),
+        list_(options.list),
+        plan_(*options.names),
+        forcedGenerators_(forcedGenerators),
+        growRuns_(growRuns) {}
 
   std::string run();
   // The image files the description names, as the compiler looks for them.
@@ -148,11 +163,19 @@ class Decompiler {
   void paramRefs(const std::vector<ParamRecord>& params, std::vector<ImageRef>& refs) const;
   void chooseBlockOrder(Element& element) const;
   bool mayNumber(uint32_t index, const Compound* compound, const Part* part) const;
-  // Makes the bitmap at `position` an inline image of `compound` (number
-  // `number`) that numbers its animated file; false when no part can take it.
-  bool moveIntoRun(Compound& compound, int32_t number, int32_t position, const ItemId& id);
+  // The named part of `compound` that can add the bitmap at `position` as
+  // an inline image, keeping the compound's bitmaps one run.
+  std::optional<size_t> partJoiningRun(const Compound& compound, int32_t position,
+                                       const ItemId& id) const;
+  // Makes part k of compound `number` the inline image that adds the
+  // bitmap at `position` and numbers its animated file.
+  void takeIntoRun(int32_t number, size_t k, int32_t position);
   void setNaming(uint32_t index, ImageNeeds::Naming naming, const ItemId& item);
+  // Matches the bitmaps first..last to parts of compound c, in order, as
+  // its inline images; false when they cannot all be.
+  bool alignRun(size_t c, int32_t first, int32_t last);
   std::string describe(const Element& element) const;
+  ItemId compoundId(const Compound& compound) const;
 
   // Writing.
   void line(std::u16string text) {
@@ -177,6 +200,11 @@ class Decompiler {
   const ItemNames& names_;
   const GenerationList* list_;
   ImagePlan plan_;
+  // Parts that generate their identifier although a registry name could
+  // give it.
+  std::set<PartNumber>& forcedGenerators_;
+  // How parts are chosen where several could generate one identifier.
+  bool growRuns_;
 
   std::unordered_map<ItemId, std::optional<std::u16string>, ItemIdHash> nameCache_;
   uint32_t generatedMajor_ = kGeneratedMajor;
@@ -254,55 +282,183 @@ void Decompiler::collectCompounds() {
 // Inline images whose file names name no registry item get the identifiers
 // (major, 0x1000), (major, 0x1001), ... in turn. A part without a name must
 // be one of them, and every minor up to the highest such part must have been
-// handed out, once each.
+// handed out, once each, by a part of that identifier. Where a registry name
+// makes several parts candidates, the choice keeps each compound's
+// generated identifiers one run, as one element hands them out.
 void Decompiler::chooseGenerators() {
   if (skin_.packageIdHigh == 0 && skin_.packageIdLow != 0) generatedMajor_ = skin_.packageIdLow;
-  std::unordered_map<uint32_t, std::vector<Part*>> byMinor;
-  std::optional<uint32_t> highest;
+  using Candidate = PartNumber;
+  std::unordered_map<uint32_t, std::vector<Candidate>> byMinor;
+  std::vector<Candidate> required;
   size_t candidates = 0;
-  for (Compound& compound : compounds_) {
-    for (Part& part : compound.parts) {
+  for (uint32_t c = 0; c < compounds_.size(); ++c) {
+    Compound& compound = compounds_[c];
+    for (uint32_t k = 0; k < compound.parts.size(); ++k) {
+      const Part& part = compound.parts[k];
       bool named = findName(part.id) != nullptr;
       if (part.id.major == generatedMajor_ && part.id.minor >= kFirstGenerated) {
-        byMinor[part.id.minor].push_back(&part);
+        byMinor[part.id.minor].emplace_back(c, k);
         ++candidates;
-        if (!named) highest = std::max(highest.value_or(0), part.id.minor);
+        if (!named || forcedGenerators_.count({c, k}) != 0) required.emplace_back(c, k);
       } else if (!named) {
         nameOf(part.id, std::string("an image of a ") + kindName(compound.kind));
       }
     }
   }
-  if (!highest) return;
-  uint64_t count = uint64_t{*highest} - kFirstGenerated + 1;
+  if (required.empty()) return;
+  uint32_t highest = 0;
+  for (const Candidate& r : required) {
+    highest = std::max(highest, compounds_[r.first].parts[r.second].id.minor);
+  }
+  uint64_t count = uint64_t{highest} - kFirstGenerated + 1;
   if (count > candidates) {
     refuse(
         format("the generated identifier (0x%x,0x%x) is used, but not every one before it; a "
                "compile hands them out in turn",
-               generatedMajor_, *highest));
+               generatedMajor_, highest));
+  }
+
+  // The chosen part of each minor, and per compound its chosen parts.
+  std::unordered_map<uint32_t, Candidate> chosen;
+  std::vector<std::map<uint32_t, uint32_t>> chosenIn(compounds_.size());  // part -> minor
+  // Compounds of one list hand out their identifiers in list order: per
+  // list, the lowest and highest minor each compound hands out.
+  std::map<std::pair<size_t, Kind>, std::map<size_t, std::pair<uint32_t, uint32_t>>> inList;
+  auto choose = [&](uint32_t minor, const Candidate& candidate) {
+    chosen[minor] = candidate;
+    chosenIn[candidate.first][candidate.second] = minor;
+    const Compound& compound = compounds_[candidate.first];
+    auto& range = inList[{compound.group, compound.kind}]
+                      .try_emplace(compound.record, minor, minor)
+                      .first->second;
+    range.first = std::min(range.first, minor);
+    range.second = std::max(range.second, minor);
+  };
+  auto inTurn = [&](uint32_t minor, uint32_t c) {
+    const Compound& compound = compounds_[c];
+    const auto& ranges = inList[{compound.group, compound.kind}];
+    auto after = ranges.upper_bound(compound.record);
+    if (after != ranges.end() && after->second.first < minor) return false;
+    auto at = ranges.lower_bound(compound.record);
+    return at == ranges.begin() || std::prev(at)->second.second < minor;
+  };
+  // A candidate of `minor` in compound c whose part lies between the parts
+  // chosen there for smaller and larger minors.
+  auto fitting = [&](uint32_t minor, uint32_t c) -> std::optional<Candidate> {
+    const std::map<uint32_t, uint32_t>& taken = chosenIn[c];
+    for (const Candidate& candidate : byMinor[minor]) {
+      if (candidate.first != c || taken.count(candidate.second) != 0) continue;
+      auto after = taken.upper_bound(candidate.second);
+      bool fits = (after == taken.end() || after->second > minor) &&
+                  (after == taken.begin() || std::prev(after)->second < minor);
+      if (fits && inTurn(minor, c)) return candidate;
+    }
+    return std::nullopt;
+  };
+  for (const Candidate& r : required) {
+    uint32_t minor = compounds_[r.first].parts[r.second].id.minor;
+    auto previous = chosen.find(minor);
+    if (previous != chosen.end() && previous->second != r) {
+      refuse(
+          format("the generated identifier (0x%x,0x%x) stands in two compounds, but only one "
+                 "inline image generates it and it has no name",
+                 generatedMajor_, minor));
+    }
+    choose(minor, r);
+  }
+  // A run grows from each chosen minor into its neighbours within its
+  // compound; a minor no run reaches goes to a compound that hands out none
+  // yet, preferring a part whose bitmap exists (an inline image adds one),
+  // and its run grows from there.
+  std::vector<uint32_t> grow;
+  auto chooseAndGrow = [&](uint32_t minor, const Candidate& candidate) {
+    choose(minor, candidate);
+    grow.push_back(minor);
+    while (!grow.empty()) {
+      uint32_t from = grow.back();
+      grow.pop_back();
+      uint32_t c = chosen[from].first;
+      for (uint32_t next : {from - 1, from + 1}) {
+        if (next < kFirstGenerated || uint64_t{next} - kFirstGenerated >= count ||
+            chosen.count(next) != 0) {
+          continue;
+        }
+        if (std::optional<Candidate> fit = fitting(next, c)) {
+          choose(next, *fit);
+          grow.push_back(next);
+        }
+      }
+    }
+  };
+  std::vector<uint32_t> seeds;
+  for (const auto& [minor, candidate] : chosen) seeds.push_back(minor);
+  if (growRuns_) {
+    for (uint32_t minor : seeds) chooseAndGrow(minor, chosen[minor]);
+  }
+  std::unordered_set<uint64_t> bitmapKeys;
+  for (const ItemGroup& group : skin_.groups) {
+    for (const BitmapRecord& bitmap : group.bitmaps) {
+      bitmapKeys.insert(ItemIdHash()(bitmap.id) * 31 + group.restriction);
+    }
   }
   for (uint32_t minor = kFirstGenerated; uint64_t{minor} - kFirstGenerated < count; ++minor) {
+    if (chosen.count(minor) != 0) continue;
     auto parts = byMinor.find(minor);
     if (parts == byMinor.end()) {
       refuse(
           format("the generated identifier (0x%x,0x%x) is used, but (0x%x,0x%x) before it "
                  "is not, and a compile hands them out in turn",
-                 generatedMajor_, *highest, generatedMajor_, minor));
+                 generatedMajor_, highest, generatedMajor_, minor));
     }
-    Part& part = *parts->second.front();
-    if (parts->second.size() > 1 && findName(part.id) == nullptr) {
-      refuse(
-          format("the generated identifier %s stands in two compounds, but only one inline "
-                 "image generates it and it has no name",
-                 pairText(part.id).c_str()));
+    if (growRuns_) {
+      const Candidate* pick = nullptr;
+      for (bool needBitmap : {true, false}) {
+        for (const Candidate& candidate : parts->second) {
+          const Compound& compound = compounds_[candidate.first];
+          const ItemId& id = compound.parts[candidate.second].id;
+          bool hasBitmap = bitmapKeys.count(ItemIdHash()(id) * 31 +
+                                            skin_.groups[compound.group].restriction) != 0;
+          if (!pick && chosenIn[candidate.first].empty() && (hasBitmap || !needBitmap) &&
+              inTurn(minor, candidate.first)) {
+            pick = &candidate;
+          }
+        }
+      }
+      chooseAndGrow(minor, pick ? *pick : parts->second.front());
+      continue;
     }
-    part.generates = true;
+    // Without growing: the run of the minor before or after it, then a
+    // compound that hands out none yet, then the first candidate.
+    Candidate pick = parts->second.front();
+    bool found = false;
+    for (uint32_t neighbour : {minor - 1, minor + 1}) {
+      auto near = chosen.find(neighbour);
+      if (found || near == chosen.end()) continue;
+      if (std::optional<Candidate> fit = fitting(minor, near->second.first)) {
+        pick = *fit;
+        found = true;
+      }
+    }
+    for (const Candidate& candidate : parts->second) {
+      if (found || !chosenIn[candidate.first].empty() || !inTurn(minor, candidate.first)) continue;
+      pick = candidate;
+      found = true;
+    }
+    choose(minor, pick);
+  }
+  for (const auto& [minor, candidate] : chosen) {
+    compounds_[candidate.first].parts[candidate.second].generates = true;
   }
   generatedCount_ = static_cast<uint32_t>(count);
 }
 
 // A compound adds the bitmaps of its inline images one after another, so
-// those bitmaps are a run of its group's bitmap list: the run from the first
-// to the last bitmap a generating image adds, matched to the parts in order.
+// those bitmaps are a run of its group's bitmap list. A bitmap without a
+// name can only come from the part that generated its identifier (and an
+// animated one from the part chosen to number it), so the run reaches from
+// the first to the last of those; every bitmap in it is
+// matched, in order, to a part of the same identifier. A generating part
+// that adds none named a file that did not exist.
 void Decompiler::takeInlineImages() {
   takenBy_.resize(skin_.groups.size());
   std::vector<std::unordered_map<ItemId, int32_t, ItemIdHash>> bitmapAt(skin_.groups.size());
@@ -314,40 +470,79 @@ void Decompiler::takeInlineImages() {
   }
   for (size_t c = 0; c < compounds_.size(); ++c) {
     Compound& compound = compounds_[c];
-    const std::vector<BitmapRecord>& bitmaps = skin_.groups[compound.group].bitmaps;
     const auto& at = bitmapAt[compound.group];
-    int32_t first = std::numeric_limits<int32_t>::max();
-    int32_t last = -1;
-    for (const Part& part : compound.parts) {
+    // The run from the bitmaps of every generating part, or failing that
+    // from those that must be in it.
+    int32_t first[2] = {std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max()};
+    int32_t last[2] = {-1, -1};
+    for (uint32_t k = 0; k < compound.parts.size(); ++k) {
+      Part& part = compound.parts[k];
       if (!part.generates) continue;
+      part.form = Part::Form::kMissing;
       auto found = at.find(part.id);
       if (found == at.end()) continue;
-      first = std::min(first, found->second);
-      last = std::max(last, found->second);
-    }
-    int32_t next = first;
-    for (Part& part : compound.parts) {
-      if (last >= 0 && next <= last && bitmaps[next].id == part.id) {
-        if (takenBy_[compound.group][next] != -1) {
-          refuse("the bitmap " + pairText(part.id) + " would be added by two compounds");
-        }
-        takenBy_[compound.group][next] = static_cast<int32_t>(c);
-        part.form = Part::Form::kInline;
-        part.bitmap = next++;
-      } else if (part.generates) {
-        if (at.count(part.id) != 0) {
-          refuse(format("the bitmap %s of a %s does not follow the other bitmaps it adds",
-                        pairText(part.id).c_str(), kindName(compound.kind)));
-        }
-        part.form = Part::Form::kMissing;
+      bool pinned = findName(part.id) == nullptr ||
+                    forcedGenerators_.count({static_cast<uint32_t>(c), k}) != 0;
+      for (int wide = 0; wide < 2; ++wide) {
+        if (wide == 0 && !pinned) continue;
+        first[wide] = std::min(first[wide], found->second);
+        last[wide] = std::max(last[wide], found->second);
       }
     }
-    if (last >= 0 && next != last + 1) {
-      refuse(format("the bitmaps that a %s adds are not one run of its bitmap list",
-                    kindName(compound.kind)));
+    if (last[0] < 0 && last[1] < 0) continue;
+    if (!(last[1] >= 0 && alignRun(c, first[1], last[1])) &&
+        !(last[0] < 0 || alignRun(c, first[0], last[0]))) {
+      refuse(format("the bitmaps that the %s %s adds are not one run of its bitmap list",
+                    kindName(compound.kind), pairText(compoundId(compound)).c_str()));
     }
-    compound.firstBitmap = last >= 0 ? first : -1;
-    compound.lastBitmap = last;
+  }
+}
+
+bool Decompiler::alignRun(size_t c, int32_t first, int32_t last) {
+  Compound& compound = compounds_[c];
+  const std::vector<BitmapRecord>& bitmaps = skin_.groups[compound.group].bitmaps;
+  std::vector<int32_t>& taken = takenBy_[compound.group];
+  // fits[i][j]: parts i.. can add exactly the bitmaps first + j .. last.
+  size_t parts = compound.parts.size();
+  size_t run = static_cast<size_t>(last - first + 1);
+  auto canAdd = [&](size_t i, size_t j) {
+    const Part& part = compound.parts[i];
+    const BitmapRecord& bitmap = bitmaps[first + j];
+    return part.id == bitmap.id && taken[first + j] == -1 &&
+           (part.generates || findName(bitmap.id) != nullptr);
+  };
+  std::vector<std::vector<bool>> fits(parts + 1, std::vector<bool>(run + 1, false));
+  fits[parts][run] = true;
+  for (size_t i = parts; i-- > 0;) {
+    for (size_t j = 0; j <= run; ++j) {
+      fits[i][j] = fits[i + 1][j] || (j < run && canAdd(i, j) && fits[i + 1][j + 1]);
+    }
+  }
+  if (!fits[0][0]) return false;
+  size_t j = 0;
+  for (size_t i = 0; i < parts; ++i) {
+    if (j < run && canAdd(i, j) && fits[i + 1][j + 1]) {
+      Part& part = compound.parts[i];
+      part.form = Part::Form::kInline;
+      part.bitmap = first + static_cast<int32_t>(j);
+      taken[part.bitmap] = static_cast<int32_t>(c);
+      ++j;
+    }
+  }
+  compound.firstBitmap = first;
+  compound.lastBitmap = last;
+  return true;
+}
+
+ItemId Decompiler::compoundId(const Compound& compound) const {
+  const ItemGroup& group = skin_.groups[compound.group];
+  switch (compound.kind) {
+    case Kind::kAppIcon:
+      return group.appIcons[compound.record].id;
+    case Kind::kFrame:
+      return group.frames[compound.record].id;
+    default:
+      return group.bmpAnims[compound.record].id;
   }
 }
 
@@ -471,17 +666,29 @@ void Decompiler::chooseAnimatedNumbering() {
       found->second.second->numbersAnimated = true;
       continue;
     }
-    // A BITMAP element's bitmap moves into a bitmap animation that names it,
-    // as long as the bitmaps the animation adds stay one run.
+    // A BITMAP element's bitmap moves into a bitmap animation that names
+    // it, as long as the bitmaps the animation adds stay one run and its
+    // listed file name can give its identifier: by naming its item, or, for
+    // a generated identifier, by naming none; then the part generates it.
     bool moved = false;
+    const std::string& text = list_->images[n].file;
     for (const auto& [g, position] : bitmapsOfIndex[index]) {
       const BitmapRecord& bitmap = skin_.groups[g].bitmaps[position];
+      bool named = listedFileCanName(names_.registry(), text, &bitmap.id);
+      bool generated = bitmap.id.major == generatedMajor_ && bitmap.id.minor >= kFirstGenerated &&
+                       listedFileCanName(names_.registry(), text, nullptr);
       for (int32_t c : compoundOf_[g][static_cast<size_t>(Kind::kBmpAnim)]) {
-        if (moveIntoRun(compounds_[c], c, position, bitmap.id)) {
+        std::optional<size_t> k = partJoiningRun(compounds_[c], position, bitmap.id);
+        if (!k) continue;
+        bool generates = compounds_[c].parts[*k].generates;
+        if (named && !generates) {
+          takeIntoRun(c, *k, position);
           setNaming(index, ImageNeeds::Naming::kItem, bitmap.id);
           moved = true;
           break;
         }
+        PartNumber number{static_cast<uint32_t>(c), static_cast<uint32_t>(*k)};
+        if (generated && forcedGenerators_.insert(number).second) throw Restart{};
       }
       if (moved) break;
     }
@@ -494,8 +701,8 @@ void Decompiler::chooseAnimatedNumbering() {
   }
 }
 
-bool Decompiler::moveIntoRun(Compound& compound, int32_t number, int32_t position,
-                             const ItemId& id) {
+std::optional<size_t> Decompiler::partJoiningRun(const Compound& compound, int32_t position,
+                                                 const ItemId& id) const {
   size_t firstInline = compound.parts.size();
   size_t lastInline = 0;
   for (size_t k = 0; k < compound.parts.size(); ++k) {
@@ -513,23 +720,27 @@ bool Decompiler::moveIntoRun(Compound& compound, int32_t number, int32_t positio
     } else if (position == compound.firstBitmap - 1) {
       to = firstInline;
     } else {
-      return false;
+      return std::nullopt;
     }
   }
   for (size_t k = from; k < to; ++k) {
-    Part& part = compound.parts[k];
-    if (part.id != id || part.form != Part::Form::kNamed) continue;
-    part.form = Part::Form::kInline;
-    part.bitmap = position;
-    part.numbersAnimated = true;
-    compound.firstBitmap =
-        compound.firstBitmap == -1 ? position : std::min(compound.firstBitmap, position);
-    compound.lastBitmap = std::max(compound.lastBitmap, position);
-    compound.animated = true;
-    takenBy_[compound.group][position] = number;
-    return true;
+    const Part& part = compound.parts[k];
+    if (part.id == id && part.form != Part::Form::kInline) return k;
   }
-  return false;
+  return std::nullopt;
+}
+
+void Decompiler::takeIntoRun(int32_t number, size_t k, int32_t position) {
+  Compound& compound = compounds_[number];
+  Part& part = compound.parts[k];
+  part.form = Part::Form::kInline;
+  part.bitmap = position;
+  part.numbersAnimated = true;
+  compound.firstBitmap =
+      compound.firstBitmap == -1 ? position : std::min(compound.firstBitmap, position);
+  compound.lastBitmap = std::max(compound.lastBitmap, position);
+  compound.animated = true;
+  takenBy_[compound.group][position] = number;
 }
 
 bool Decompiler::mayNumber(uint32_t index, const Compound* compound, const Part* part) const {
@@ -1109,14 +1320,27 @@ DecompileResult decompileSkn(const SknChunk& root, const DecompileOptions& optio
       return result;
     }
   }
-  try {
-    Decompiler decompiler(skin, options);
-    result.description = decompiler.run();
-    result.imageFiles = decompiler.imageFiles();
-    result.ok = true;
-  } catch (const Refusal& refusal) {
-    result.error = "no description compiles to this file: " + refusal.reason;
+  // Where registry names make the parts that generated identifiers
+  // ambiguous, two ways of choosing them are tried in turn.
+  std::string firstError;
+  for (bool growRuns : {true, false}) {
+    std::set<PartNumber> forcedGenerators;
+    for (;;) {
+      try {
+        Decompiler decompiler(skin, options, forcedGenerators, growRuns);
+        result.description = decompiler.run();
+        result.imageFiles = decompiler.imageFiles();
+        result.ok = true;
+        return result;
+      } catch (const Refusal& refusal) {
+        if (firstError.empty()) firstError = refusal.reason;
+      } catch (const Restart&) {
+        continue;
+      }
+      break;
+    }
   }
+  result.error = "no description compiles to this file: " + firstError;
   return result;
 }
 
