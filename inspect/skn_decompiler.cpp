@@ -505,6 +505,7 @@ bool Decompiler::alignRun(size_t c, int32_t first, int32_t last) {
   // fits[i][j]: parts i.. can add exactly the bitmaps first + j .. last.
   size_t parts = compound.parts.size();
   size_t run = static_cast<size_t>(last - first + 1);
+  if (run > parts) return false;
   auto canAdd = [&](size_t i, size_t j) {
     const Part& part = compound.parts[i];
     const BitmapRecord& bitmap = bitmaps[first + j];
