@@ -16,19 +16,25 @@ namespace {
 
 using namespace korvane::testing;
 
-// Compiles `description` (with the image files `images`, empty) and returns
-// the description decompiled with the generation list.
+// Compiles `description` (with the image files `images`, empty, and the
+// extension list `ids` as ids.txt) and returns the description decompiled
+// with the generation list, or without it.
 std::string decompiled(const std::string& description, const std::vector<std::string>& images,
-                       std::vector<std::string> args = {}) {
+                       std::vector<std::string> args = {}, bool withList = true,
+                       const std::string& ids = "") {
   MemoryPlatform p;
   p.fs.addFile("skin.txt", description);
   p.fs.directories.insert("out");
   for (const std::string& image : images) p.fs.addFile(image, "");
+  if (!ids.empty()) {
+    p.fs.addFile("ids.txt", ids);
+    args.push_back("-iids.txt");
+  }
   args.push_back("skin.txt");
   args.push_back("Skin");
   RunResult run = runInMemory(p, args);
   EXPECT_EQ(run.code, 0) << run.out;
-  return checkRoundTrip(p, args, true).description;
+  return checkRoundTrip(p, args, withList).description;
 }
 
 size_t count(const std::string& text, const std::string& piece) {
@@ -85,6 +91,33 @@ TEST(DecompileRoundTrip, GeneratedIdentifiersKeepTheirTurnAndMissingFilesStayMis
   EXPECT_NE(text.find("MODE=svganim MODE=play"), std::string::npos) << text;
   EXPECT_EQ(count(text, "missing_"), 3u) << text;  // two in elements, one in the header note
   EXPECT_NE(text.find("c16 qsn_bg_screen.bmp"), std::string::npos) << text;
+}
+
+TEST(DecompileRoundTrip, PlaceholdersGiveInlineImagesTheirIdentifiers) {
+  // Without the list, the image between two generating ones in the frame
+  // must still take its identifier from its (placeholder) file name.
+  std::string text = decompiled(
+      "SKINTYPE scalable\nNAME 1 \"S\"\n"
+      "FRAME IID=QsnFrList\n"
+      "  c16 a.bmp\n  c12 qsn_bg_screen.bmp\n  c16 b.bmp\n"
+      "  IID=QsnFrListSideT IID=QsnFrListSideB IID=QsnFrListSideL IID=QsnFrListSideR\n"
+      "  IID=QsnFrListCenter IID=QsnFrListCornerTl\n"
+      "END\n",
+      {"a.bmp", "b.bmp", "qsn_bg_screen.bmp"}, {}, false);
+  EXPECT_NE(text.find("  c16 bitmap_4000.bmp\n  c16 QsnBgScreen.4002.bmp\n  c16 bitmap_4004.bmp\n"),
+            std::string::npos)
+      << text;
+}
+
+TEST(DecompileRoundTrip, AGeneratedIdentifierTheRegistryNamesStillNumbersItsAnimatedFile) {
+  // The extension list names the first generated identifier: the part could
+  // be IID=GenA, but only an inline image of the animation gives its file
+  // the animated mark of the list.
+  std::string text = decompiled(
+      "SKINTYPE scalable\nNAME 1 \"S\"\n"
+      "BMPANIM IID=QgnGrafBarWait MODE=svganim\n  IID=QsnBgScreen\n  c16 e.svg\nEND\n",
+      {"e.svg"}, {}, true, "IID \"KTavsIIDGenA\" 0xFFFFFFFC 0x1000\n");
+  EXPECT_NE(text.find("  IID=QsnBgScreen\n  c16 e.svg\n"), std::string::npos) << text;
 }
 
 TEST(DecompileRoundTrip, OneListedTextForTwoImageFilesGetsTwoSplits) {

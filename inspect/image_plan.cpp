@@ -194,9 +194,9 @@ bool ImagePlan::planListed(const std::vector<ImageNeeds>& needs, const Generatio
       return false;
     }
     if (needs[i].masked != (kind != 0)) {
-      error = format("the generation list %s a mask for the image 0x%x, but the SKN file %s",
-                     kind != 0 ? "gives" : "gives no", listed.index,
-                     needs[i].masked ? "uses one" : "uses none");
+      error =
+          format("the generation list gives %s mask for the image 0x%x, but the SKN file %s",
+                 kind != 0 ? "a" : "no", listed.index, needs[i].masked ? "uses one" : "uses none");
       return false;
     }
     if (kind != 0) image.maskToken = kind == 1 ? u"MASK" : u"SOFTMASK";

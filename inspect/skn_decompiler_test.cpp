@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/memory_platform.h"
@@ -259,6 +260,34 @@ TEST(ElementOrder, LanguageSectionsComeInTheirOrder) {
   EXPECT_EQ(steps[1].value, 1u);
   EXPECT_TRUE(steps[2].section);
   EXPECT_EQ(steps[3].value, 0u);
+}
+
+TEST(ElementOrder, ListsAndGeneratedIdentifiersHoldElementsBack) {
+  // Elements 0 and 1 are one list, in that order; element 2 stands alone
+  // and ranks first.
+  OrderProblem problem;
+  problem.elements.resize(3);
+  problem.chains = {{0, 1}};
+  problem.elements[0].chains = {0};
+  problem.elements[1].chains = {0};
+  problem.elements[0].rank = 1;
+  problem.elements[1].rank = 2;
+  problem.elements[0].firstGenerated = 0x1001;
+  problem.elements[0].generatedCount = 1;
+  problem.elements[1].firstGenerated = 0x1000;
+  problem.elements[1].generatedCount = 1;
+  std::vector<OrderStep> steps;
+  OrderFailure failure;
+  EXPECT_FALSE(orderElements(problem, steps, failure));
+  EXPECT_EQ(failure.element, 0u);
+  EXPECT_EQ(failure.reason, "generates the identifier minor 0x1001 where the next one is 0x1000");
+
+  std::swap(problem.elements[0].firstGenerated, problem.elements[1].firstGenerated);
+  ASSERT_TRUE(orderElements(problem, steps, failure));
+  ASSERT_EQ(steps.size(), 3u);
+  EXPECT_EQ(steps[0].value, 2u);
+  EXPECT_EQ(steps[1].value, 0u);
+  EXPECT_EQ(steps[2].value, 1u);
 }
 
 }  // namespace
