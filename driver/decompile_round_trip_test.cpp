@@ -120,6 +120,21 @@ TEST(DecompileRoundTrip, AGeneratedIdentifierTheRegistryNamesStillNumbersItsAnim
   EXPECT_NE(text.find("  IID=QsnBgScreen\n  c16 e.svg\n"), std::string::npos) << text;
 }
 
+TEST(DecompileRoundTrip, AnAnimationNumbersTheAnimatedFilesItsInlineImagesName) {
+  // Every file of the animation is numbered there and marked "/A", the
+  // first three named by their file names, the last one generating.
+  std::string text = decompiled(
+      "SKINTYPE scalable\nNAME 1 \"S\"\nBITMAP IID=QsnBgAreaMain c16 a.bmp\n"
+      "RESTRICTION Orv_3_2\n"
+      "BMPANIM IID=QgnGrafBarWait MODE=svganim MODE=bounce\n"
+      "  c16 qsn_bg_screen.bmp\n  c16 qsn_bg_area_status.svg SOFTMASK\n"
+      "  TIME=4 c16 a.bmp\n  c16 images\\x.bmp\n"
+      "END\n",
+      {"a.bmp", "qsn_bg_screen.bmp", "qsn_bg_area_status.svg", "images/x.bmp"});
+  EXPECT_NE(text.find("MODE=svganim MODE=bounce\n  c16 qsn_bg_screen.bmp\n"), std::string::npos)
+      << text;
+}
+
 TEST(DecompileRoundTrip, OneListedTextForTwoImageFilesGetsTwoSplits) {
   // "images\a.bmp" twice in the list at one depth: once from the path
   // images\, once from the automatic path. And ".\x.bmp" from the default

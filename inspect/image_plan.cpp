@@ -73,8 +73,17 @@ const ItemIdEntry* itemOfFileName(const ItemIdRegistry& registry, std::u16string
 
 bool listedFileCanName(const ItemIdRegistry& registry, std::string_view text, const ItemId* item) {
   for (size_t split : pathSplits(text)) {
-    const ItemIdEntry* entry = itemOfFileName(registry, listTextAsToken(text.substr(split)));
+    std::u16string file = listTextAsToken(text.substr(split));
+    const ItemIdEntry* entry = itemOfFileName(registry, file);
     if (item ? entry != nullptr && entry->id() == *item : entry == nullptr) return true;
+    // A file name may also name nothing by a unit that narrows alike, as
+    // placeFile gives it.
+    size_t percent = file.find(u'%');
+    size_t stem = percent == std::u16string::npos ? 0 : percent + 1;
+    if (item == nullptr && stem < file.size()) {
+      file[stem] = static_cast<char16_t>(file[stem] + kTweakStep);
+      if (itemOfFileName(registry, file) == nullptr) return true;
+    }
   }
   return false;
 }

@@ -129,13 +129,14 @@ class ImageGroups {
 class Decompiler {
  public:
   Decompiler(const DecompiledSkin& skin, const DecompileOptions& options,
-             std::set<PartNumber>& forcedGenerators, bool growRuns)
+             std::set<PartNumber>& forcedGenerators, int choice)
       : skin_(skin),
         names_(*options.names),
         list_(options.list),
         plan_(*options.names),
         forcedGenerators_(forcedGenerators),
-        growRuns_(growRuns) {}
+        growRuns_(choice < 2),
+        scoreFresh_(choice == 0) {}
 
   std::string run();
   // The image files the description names, as the compiler looks for them.
@@ -163,13 +164,10 @@ class Decompiler {
   void paramRefs(const std::vector<ParamRecord>& params, std::vector<ImageRef>& refs) const;
   void chooseBlockOrder(Element& element) const;
   bool mayNumber(uint32_t index, const Compound* compound, const Part* part) const;
-  // The named part of `compound` that can add the bitmap at `position` as
-  // an inline image, keeping the compound's bitmaps one run.
-  std::optional<size_t> partJoiningRun(const Compound& compound, int32_t position,
-                                       const ItemId& id) const;
-  // Makes part k of compound `number` the inline image that adds the
-  // bitmap at `position` and numbers its animated file.
-  void takeIntoRun(int32_t number, size_t k, int32_t position);
+  // Makes the bitmap at `position` an inline image of compound c that
+  // numbers its animated file, its run grown to reach it; false when no
+  // alignment of parts and bitmaps allows it.
+  bool extendRun(int32_t c, int32_t position);
   void setNaming(uint32_t index, ImageNeeds::Naming naming, const ItemId& item);
   // Matches the bitmaps first..last to parts of compound c, in order, as
   // its inline images; false when they cannot all be.
@@ -205,6 +203,7 @@ class Decompiler {
   std::set<PartNumber>& forcedGenerators_;
   // How parts are chosen where several could generate one identifier.
   bool growRuns_;
+  bool scoreFresh_;
 
   std::unordered_map<ItemId, std::optional<std::u16string>, ItemIdHash> nameCache_;
   uint32_t generatedMajor_ = kGeneratedMajor;
@@ -395,12 +394,40 @@ void Decompiler::chooseGenerators() {
   if (growRuns_) {
     for (uint32_t minor : seeds) chooseAndGrow(minor, chosen[minor]);
   }
-  std::unordered_set<uint64_t> bitmapKeys;
-  for (const ItemGroup& group : skin_.groups) {
-    for (const BitmapRecord& bitmap : group.bitmaps) {
-      bitmapKeys.insert(ItemIdHash()(bitmap.id) * 31 + group.restriction);
+  // A fresh compound's candidate is best when the bitmap its inline image
+  // would add exists and its file's animation mark is the one the compound
+  // would give it (bitmap animations with MODE=svganim mark what they
+  // number).
+  std::vector<std::unordered_map<ItemId, uint32_t, ItemIdHash>> indexOf(skin_.groups.size());
+  for (size_t g = 0; g < skin_.groups.size(); ++g) {
+    for (const BitmapRecord& bitmap : skin_.groups[g].bitmaps) {
+      indexOf[g].emplace(bitmap.id, bitmap.index);
     }
   }
+  auto score = [&](const Candidate& candidate) {
+    const Compound& compound = compounds_[candidate.first];
+    auto index = indexOf[compound.group].find(compound.parts[candidate.second].id);
+    if (index == indexOf[compound.group].end()) return 0;
+    bool animatedFile = list_ != nullptr &&
+                        list_->images.size() > (index->second - kFirstIndex) / 2 &&
+                        list_->images[(index->second - kFirstIndex) / 2].svgAnim;
+    bool animatedCompound = compound.kind == Kind::kBmpAnim &&
+                            skin_.groups[compound.group].bmpAnims[compound.record].mode == 255;
+    return animatedFile == animatedCompound || !scoreFresh_ ? 2 : 1;
+  };
+  auto freshPick = [&](uint32_t minor, const std::vector<Candidate>& candidates) {
+    const Candidate* pick = nullptr;
+    int best = -1;
+    for (const Candidate& candidate : candidates) {
+      if (!chosenIn[candidate.first].empty() || !inTurn(minor, candidate.first)) continue;
+      int value = growRuns_ ? score(candidate) : 0;
+      if (value > best) {
+        best = value;
+        pick = &candidate;
+      }
+    }
+    return pick;
+  };
   for (uint32_t minor = kFirstGenerated; uint64_t{minor} - kFirstGenerated < count; ++minor) {
     if (chosen.count(minor) != 0) continue;
     auto parts = byMinor.find(minor);
@@ -410,39 +437,18 @@ void Decompiler::chooseGenerators() {
                  "is not, and a compile hands them out in turn",
                  generatedMajor_, highest, generatedMajor_, minor));
     }
+    const Candidate* fresh = freshPick(minor, parts->second);
     if (growRuns_) {
-      const Candidate* pick = nullptr;
-      for (bool needBitmap : {true, false}) {
-        for (const Candidate& candidate : parts->second) {
-          const Compound& compound = compounds_[candidate.first];
-          const ItemId& id = compound.parts[candidate.second].id;
-          bool hasBitmap = bitmapKeys.count(ItemIdHash()(id) * 31 +
-                                            skin_.groups[compound.group].restriction) != 0;
-          if (!pick && chosenIn[candidate.first].empty() && (hasBitmap || !needBitmap) &&
-              inTurn(minor, candidate.first)) {
-            pick = &candidate;
-          }
-        }
-      }
-      chooseAndGrow(minor, pick ? *pick : parts->second.front());
+      chooseAndGrow(minor, fresh ? *fresh : parts->second.front());
       continue;
     }
     // Without growing: the run of the minor before or after it, then a
     // compound that hands out none yet, then the first candidate.
-    Candidate pick = parts->second.front();
-    bool found = false;
-    for (uint32_t neighbour : {minor - 1, minor + 1}) {
+    Candidate pick = fresh ? *fresh : parts->second.front();
+    for (uint32_t neighbour : {minor + 1, minor - 1}) {
       auto near = chosen.find(neighbour);
-      if (found || near == chosen.end()) continue;
-      if (std::optional<Candidate> fit = fitting(minor, near->second.first)) {
-        pick = *fit;
-        found = true;
-      }
-    }
-    for (const Candidate& candidate : parts->second) {
-      if (found || !chosenIn[candidate.first].empty() || !inTurn(minor, candidate.first)) continue;
-      pick = candidate;
-      found = true;
+      if (near == chosen.end()) continue;
+      if (std::optional<Candidate> fit = fitting(minor, near->second.first)) pick = *fit;
     }
     choose(minor, pick);
   }
@@ -641,32 +647,35 @@ void Decompiler::chooseAnimatedNumbering() {
     refuse(format("the generation list names %zu image files, but the SKN file uses %zu",
                   list_->images.size(), needs_.size()));
   }
-  std::unordered_map<uint32_t, std::pair<Compound*, Part*>> inlineAnimations;
-  for (Compound& compound : compounds_) {
-    if (compound.kind != Kind::kBmpAnim) continue;
-    for (Part& part : compound.parts) {
-      if (part.form != Part::Form::kInline) continue;
-      uint32_t index = skin_.groups[compound.group].bitmaps[part.bitmap].index;
-      inlineAnimations.emplace(index, std::make_pair(&compound, &part));
-    }
-  }
   std::unordered_map<uint32_t, std::vector<std::pair<size_t, int32_t>>> bitmapsOfIndex;
   for (size_t g = 0; g < skin_.groups.size(); ++g) {
     for (size_t i = 0; i < skin_.groups[g].bitmaps.size(); ++i) {
-      if (takenBy_[g][i] == -1) {
-        bitmapsOfIndex[skin_.groups[g].bitmaps[i].index].emplace_back(g, static_cast<int32_t>(i));
-      }
+      bitmapsOfIndex[skin_.groups[g].bitmaps[i].index].emplace_back(g, static_cast<int32_t>(i));
     }
   }
+  // The inline image of a bitmap animation that adds the bitmap at `position`.
+  auto inlineAnimation = [&](size_t g, int32_t position) -> std::pair<Compound*, Part*> {
+    int32_t c = takenBy_[g][position];
+    if (c == -1 || compounds_[c].kind != Kind::kBmpAnim) return {nullptr, nullptr};
+    for (Part& part : compounds_[c].parts) {
+      if (part.form == Part::Form::kInline && part.bitmap == position) {
+        return {&compounds_[c], &part};
+      }
+    }
+    return {nullptr, nullptr};
+  };
   for (size_t n = 0; n < needs_.size(); ++n) {
     if (!list_->images[n].svgAnim) continue;
     uint32_t index = kFirstIndex + 2 * static_cast<uint32_t>(n);
-    auto found = inlineAnimations.find(index);
-    if (found != inlineAnimations.end()) {
-      found->second.first->animated = true;
-      found->second.second->numbersAnimated = true;
-      continue;
+    bool numbered = false;
+    for (const auto& [g, position] : bitmapsOfIndex[index]) {
+      auto [compound, part] = inlineAnimation(g, position);
+      if (numbered || compound == nullptr) continue;
+      compound->animated = true;
+      part->numbersAnimated = true;
+      numbered = true;
     }
+    if (numbered) continue;
     // A BITMAP element's bitmap moves into a bitmap animation that names
     // it, as long as the bitmaps the animation adds stay one run and its
     // listed file name can give its identifier: by naming its item, or, for
@@ -674,22 +683,25 @@ void Decompiler::chooseAnimatedNumbering() {
     bool moved = false;
     const std::string& text = list_->images[n].file;
     for (const auto& [g, position] : bitmapsOfIndex[index]) {
+      if (takenBy_[g][position] != -1) continue;
       const BitmapRecord& bitmap = skin_.groups[g].bitmaps[position];
       bool named = listedFileCanName(names_.registry(), text, &bitmap.id);
       bool generated = bitmap.id.major == generatedMajor_ && bitmap.id.minor >= kFirstGenerated &&
                        listedFileCanName(names_.registry(), text, nullptr);
       for (int32_t c : compoundOf_[g][static_cast<size_t>(Kind::kBmpAnim)]) {
-        std::optional<size_t> k = partJoiningRun(compounds_[c], position, bitmap.id);
-        if (!k) continue;
-        bool generates = compounds_[c].parts[*k].generates;
-        if (named && !generates) {
-          takeIntoRun(c, *k, position);
-          setNaming(index, ImageNeeds::Naming::kItem, bitmap.id);
+        if (named && extendRun(c, position)) {
           moved = true;
           break;
         }
-        PartNumber number{static_cast<uint32_t>(c), static_cast<uint32_t>(*k)};
-        if (generated && forcedGenerators_.insert(number).second) throw Restart{};
+        if (!generated) continue;
+        // A part of the animation generated it: the choice of generating
+        // parts starts again with that part among them.
+        const Compound& compound = compounds_[c];
+        for (uint32_t k = 0; k < compound.parts.size(); ++k) {
+          const Part& part = compound.parts[k];
+          if (part.id != bitmap.id || part.form == Part::Form::kInline) continue;
+          if (forcedGenerators_.insert({static_cast<uint32_t>(c), k}).second) throw Restart{};
+        }
       }
       if (moved) break;
     }
@@ -702,46 +714,33 @@ void Decompiler::chooseAnimatedNumbering() {
   }
 }
 
-std::optional<size_t> Decompiler::partJoiningRun(const Compound& compound, int32_t position,
-                                                 const ItemId& id) const {
-  size_t firstInline = compound.parts.size();
-  size_t lastInline = 0;
-  for (size_t k = 0; k < compound.parts.size(); ++k) {
-    if (compound.parts[k].form != Part::Form::kInline) continue;
-    firstInline = std::min(firstInline, k);
-    lastInline = k;
+bool Decompiler::extendRun(int32_t c, int32_t position) {
+  Compound& compound = compounds_[c];
+  std::vector<int32_t>& taken = takenBy_[compound.group];
+  std::vector<Part> before = compound.parts;
+  int32_t first = compound.firstBitmap == -1 ? position : std::min(compound.firstBitmap, position);
+  int32_t last = std::max(compound.lastBitmap, position);
+  for (Part& part : compound.parts) {
+    if (part.form != Part::Form::kInline) continue;
+    taken[part.bitmap] = -1;
+    part.form = part.generates ? Part::Form::kMissing : Part::Form::kNamed;
+    part.bitmap = -1;
   }
-  // The parts the bitmap may join as: any part of a compound without a run,
-  // a part after the run's last one, or before its first.
-  size_t from = 0;
-  size_t to = compound.parts.size();
-  if (compound.firstBitmap != -1) {
-    if (position == compound.lastBitmap + 1) {
-      from = lastInline + 1;
-    } else if (position == compound.firstBitmap - 1) {
-      to = firstInline;
-    } else {
-      return std::nullopt;
+  if (!alignRun(static_cast<size_t>(c), first, last)) {
+    compound.parts = std::move(before);
+    for (const Part& part : compound.parts) {
+      if (part.form == Part::Form::kInline) taken[part.bitmap] = c;
     }
+    return false;
   }
-  for (size_t k = from; k < to; ++k) {
-    const Part& part = compound.parts[k];
-    if (part.id == id && part.form != Part::Form::kInline) return k;
+  for (Part& part : compound.parts) {
+    if (part.form != Part::Form::kInline) continue;
+    if (part.bitmap == position) part.numbersAnimated = true;
+    setNaming(skin_.groups[compound.group].bitmaps[part.bitmap].index,
+              part.generates ? ImageNeeds::Naming::kNothing : ImageNeeds::Naming::kItem, part.id);
   }
-  return std::nullopt;
-}
-
-void Decompiler::takeIntoRun(int32_t number, size_t k, int32_t position) {
-  Compound& compound = compounds_[number];
-  Part& part = compound.parts[k];
-  part.form = Part::Form::kInline;
-  part.bitmap = position;
-  part.numbersAnimated = true;
-  compound.firstBitmap =
-      compound.firstBitmap == -1 ? position : std::min(compound.firstBitmap, position);
-  compound.lastBitmap = std::max(compound.lastBitmap, position);
   compound.animated = true;
-  takenBy_[compound.group][position] = number;
+  return true;
 }
 
 bool Decompiler::mayNumber(uint32_t index, const Compound* compound, const Part* part) const {
@@ -1322,13 +1321,13 @@ DecompileResult decompileSkn(const SknChunk& root, const DecompileOptions& optio
     }
   }
   // Where registry names make the parts that generated identifiers
-  // ambiguous, two ways of choosing them are tried in turn.
+  // ambiguous, three ways of choosing them are tried in turn.
   std::string firstError;
-  for (bool growRuns : {true, false}) {
+  for (int choice = 0; choice < 3; ++choice) {
     std::set<PartNumber> forcedGenerators;
     for (;;) {
       try {
-        Decompiler decompiler(skin, options, forcedGenerators, growRuns);
+        Decompiler decompiler(skin, options, forcedGenerators, choice);
         result.description = decompiler.run();
         result.imageFiles = decompiler.imageFiles();
         result.ok = true;
