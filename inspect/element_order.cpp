@@ -147,8 +147,14 @@ void Orderer::describeFailure(OrderFailure& failure) const {
     failure.element = element;
   }
   if (stuck == nullptr) {
-    failure.element = 0;
-    failure.reason = "cannot be placed";
+    // Every element left waits, through its lists, for another one left.
+    for (uint32_t element = 0; element < problem_.elements.size(); ++element) {
+      if (!placed_[element]) {
+        failure.element = element;
+        break;
+      }
+    }
+    failure.reason = "waits, through its lists, for elements that wait for it";
     return;
   }
   if (need_[failure.element] > numbered_) {
