@@ -214,12 +214,25 @@ bool ImagePlan::planListed(const std::vector<ImageNeeds>& needs, const Generatio
   // The files one element names share its bitmap path, so each group of
   // files takes one split of its texts into path and file name: the longest
   // that every text of the group has, where each file name still names the
-  // item its inline images need.
+  // item its inline images need. Groups whose names must name something,
+  // and larger ones, choose first; a lone file free of needs takes any
+  // split that is left.
   std::map<uint32_t, std::vector<size_t>> groups;
   for (size_t i = 0; i < needs.size(); ++i) groups[needs[i].group].push_back(i);
   std::vector<std::vector<size_t>> ordered;
   for (auto& [group, members] : groups) ordered.push_back(std::move(members));
-  std::sort(ordered.begin(), ordered.end());
+  auto free = [&](const std::vector<size_t>& members) {
+    return std::all_of(members.begin(), members.end(),
+                       [&](size_t i) { return needs[i].naming == ImageNeeds::Naming::kFree; });
+  };
+  std::sort(ordered.begin(), ordered.end(),
+            [&](const std::vector<size_t>& a, const std::vector<size_t>& b) {
+              bool freeA = free(a);
+              bool freeB = free(b);
+              if (freeA != freeB) return freeB;
+              if (a.size() != b.size()) return a.size() > b.size();
+              return a < b;
+            });
 
   for (const std::vector<size_t>& members : ordered) {
     const std::string& first = list.images[members[0]].file;
