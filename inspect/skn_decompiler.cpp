@@ -16,8 +16,10 @@
 #include <utility>
 
 #include "base/text.h"
+#include "inspect/decompile_plan.h"
 #include "inspect/decompiled_skin.h"
 #include "inspect/description_text.h"
+#include "inspect/description_writer.h"
 #include "inspect/element_order.h"
 #include "inspect/image_plan.h"
 
@@ -25,10 +27,11 @@ namespace korvane {
 
 namespace {
 
+using namespace decompile;
+
 constexpr uint32_t kFirstIndex = 0x4000;
 constexpr uint32_t kGeneratedMajor = 0xFFFFFFFC;
 constexpr uint32_t kFirstGenerated = 0x1000;
-constexpr uint32_t kSoundMajor = 0x101F869E;
 constexpr Restriction kLanguage = 0x30000;
 
 struct Refusal {
@@ -44,67 +47,6 @@ using PartNumber = std::pair<uint32_t, uint32_t>;  // compound, part
 [[noreturn]] void refuse(std::string reason) {
   throw Refusal{std::move(reason)};
 }
-
-std::string pairText(const ItemId& id) {
-  return format("(0x%x,0x%x)", id.major, id.minor);
-}
-
-// Item kinds in the order the SKN writer lists them.
-enum class Kind : uint8_t {
-  kBitmap,
-  kAppIcon,
-  kFrame,
-  kColorTable,
-  kBmpAnim,
-  kString,
-  kScalable,
-  kAnimation,
-};
-constexpr size_t kKindCount = 8;
-
-const char* kindName(Kind kind) {
-  static const char* const kNames[] = {"bitmap",        "application icon", "frame",
-                                       "colour table",  "bitmap animation", "string",
-                                       "scalable item", "animation"};
-  return kNames[static_cast<size_t>(kind)];
-}
-
-// One image of a compound: a frame part, a bitmap animation frame, an
-// application icon image.
-struct Part {
-  ItemId id;
-  enum class Form : uint8_t {
-    kNamed,    // IID=name
-    kInline,   // depth and file, adding the bitmap at `bitmap` of the group
-    kMissing,  // depth and a file that does not exist: only its identifier
-  };
-  Form form = Form::kNamed;
-  int32_t bitmap = -1;
-  bool generates = false;
-  // The reference that numbers an animated SVG file.
-  bool numbersAnimated = false;
-};
-
-struct Compound {
-  size_t group = 0;
-  Kind kind = Kind::kFrame;
-  size_t record = 0;
-  std::vector<Part> parts;
-  bool animated = false;  // a bitmap animation that names its new files as animated SVG
-  int32_t firstBitmap = -1;
-  int32_t lastBitmap = -1;
-};
-
-// Blocks of an animation's main loop.
-enum class Block : uint8_t { kCommand, kValue, kTimingModel, kSizeBound };
-
-struct Element {
-  Kind kind = Kind::kBitmap;
-  size_t group = 0;
-  size_t record = 0;
-  int32_t compound = -1;
-  std::vector<std::pair<Block, size_t>> blocks;  // animations, in written order
-};
 
 // A union of image files that one element names, for their common path.
 class ImageGroups {
@@ -158,7 +100,7 @@ class Decompiler {
   void chooseAnimatedNumbering();
   void planImages();
   void buildElements();
-  void orderAndWrite();
+  void order();
 
   std::vector<ImageRef> refsOf(const Element& element) const;
   void paramRefs(const std::vector<ParamRecord>& params, std::vector<ImageRef>& refs) const;
@@ -174,25 +116,6 @@ class Decompiler {
   bool alignRun(size_t c, int32_t first, int32_t last);
   std::string describe(const Element& element) const;
   ItemId compoundId(const Compound& compound) const;
-
-  // Writing.
-  void line(std::u16string text) {
-    out_ += text;
-    out_ += u'\n';
-  }
-  void writeHeader();
-  void writeElement(const Element& element, const std::u16string& prefix);
-  void writeBitmap(const BitmapRecord& bitmap, const std::u16string& prefix);
-  void writeCompound(const Element& element, const std::u16string& prefix);
-  void writeScalable(const ScalableRecord& item, const std::u16string& prefix);
-  void writeAnimation(const Element& element, const std::u16string& prefix);
-  void writeEffect(const char16_t* keyword, const EffectRecord& effect,
-                   const std::u16string& indent);
-  void writeParams(const std::vector<ParamRecord>& params, const std::u16string& indent);
-  std::u16string inlineImage(const BitmapRecord& bitmap);
-  std::u16string attributesText(const ImageAttributesRecord& attributes) const;
-  std::u16string itemToken(const ItemId& id, const std::u16string& prefix, const char* what);
-  void usePathOf(const Element& element);
 
   const DecompiledSkin& skin_;
   const ItemNames& names_;
@@ -218,9 +141,7 @@ class Decompiler {
   std::vector<Element> elements_;
   OrderProblem problem_;
 
-  std::u16string out_;
-  std::u16string path_ = u".\\";
-  std::vector<std::u16string> missingFiles_;
+  std::vector<OrderStep> steps_;
 };
 
 const std::u16string* Decompiler::findName(const ItemId& id) {
@@ -911,6 +832,7 @@ void Decompiler::buildElements() {
     const Element& element = elements_[n];
     OrderElement& ordered = problem_.elements[n];
     ordered.refs = refsOf(element);
+    if (!ordered.refs.empty()) elements_[n].firstImage = ordered.refs.front().index;
     if (element.compound < 0) continue;
     const Compound& compound = compounds_[element.compound];
     for (const Part& part : compound.parts) {
@@ -962,328 +884,12 @@ std::string Decompiler::describe(const Element& element) const {
   return text;
 }
 
-std::u16string Decompiler::itemToken(const ItemId& id, const std::u16string& prefix,
-                                     const char* what) {
-  return u"IID=" + prefix + nameOf(id, what);
-}
-
-std::u16string Decompiler::attributesText(const ImageAttributesRecord& a) const {
-  auto signed16 = [](uint16_t value) { return decimal(static_cast<int16_t>(value)); };
-  std::u16string text;
-  if (a.flags & 0x001) text += u" COORDS=" + signed16(a.x) + u',' + signed16(a.y);
-  if (a.flags & 0x002) text += u" SIZE=" + signed16(a.width) + u',' + signed16(a.height);
-  if (a.flags & 0x004) text += u" STRETCH";
-  if (a.flags & 0x008) text += u" TILE";
-  if (a.flags & 0x040) text += u" TILEX";
-  if (a.flags & 0x080) text += u" TILEY";
-  if (a.flags & 0x010) {
-    const char16_t vertical = (a.align & 0x07) == 0x01   ? u'T'
-                              : (a.align & 0x07) == 0x02 ? u'B'
-                                                         : u'C';
-    const char16_t horizontal = (a.align & 0x38) == 0x08   ? u'L'
-                                : (a.align & 0x38) == 0x10 ? u'R'
-                                                           : u'C';
-    text += u" ALIGN=";
-    text += vertical;
-    text += horizontal;
-  }
-  return text;
-}
-
-std::u16string Decompiler::inlineImage(const BitmapRecord& bitmap) {
-  const ImageFile& image = plan_.image(bitmap.index);
-  std::u16string text = image.depth + u' ' + image.file;
-  if (bitmap.masked) text += u' ' + image.maskToken;
-  return text + attributesText(bitmap.attributes);
-}
-
-void Decompiler::usePathOf(const Element& element) {
-  std::vector<ImageRef> refs = refsOf(element);
-  if (refs.empty()) return;
-  const std::u16string& path = plan_.image(refs[0].index).path;
-  if (path == path_) return;
-  line(path.empty() ? u"BITMAPPATH" : u"BITMAPPATH " + path);
-  path_ = path;
-}
-
-void Decompiler::writeHeader() {
-  const std::string& skinName = skin_.skinName;
-  bool printable =
-      std::all_of(skinName.begin(), skinName.end(), [](char c) { return c > 0x20 && c < 0x7F; });
-  line(u"/ Written by korvane-dump --source from a compiled skin: compiled with the skin name");
-  std::u16string name = printable ? widenCopy(skinName) : u"of the SKN file";
-  if (list_ || plan_.images().empty()) {
-    line(u"/ " + name + u" and the same image files, it gives the same SKN file (but for its time");
-    line(u"/ stamp) and the same generation list.");
-  } else {
-    line(u"/ " + name + u", it gives the same SKN file (but for its time stamp). Without the");
-    line(u"/ generation list its image files are placeholders named after their bitmap indices,");
-    line(u"/ such as bitmap_4000.bmp, all at the colour depth c16; give it files of these names.");
-  }
-  if (!missingFiles_.empty()) {
-    line(u"/ Inline images and BMP values whose files did not exist name missing_1.bmp and on;");
-    line(u"/ such files must not exist either.");
-  }
-
-  if (skin_.scalable()) {
-    line(u"SKINTYPE scalable");
-  } else {
-    line(skin_.skinType == 0 ? u"SKINTYPE normal" : u"SKINTYPE normal language=AH");
-  }
-  if (skin_.packageIdHigh == 0) {
-    line(u"UID " + hexNumber(skin_.packageIdLow));
-  } else {
-    line(u"PID " + hexNumber(skin_.packageIdHigh) + u' ' + hexNumber(skin_.packageIdLow));
-  }
-  // Only the low 16 bits of a language code reach the file, so names that
-  // share them differ above.
-  std::unordered_map<uint32_t, uint32_t> seen;
-  for (const SkinName& name : skin_.names) {
-    uint32_t code = name.languageId + 0x10000 * seen[name.languageId]++;
-    line(u"NAME " + decimal(code) + u' ' + quotedText(name.name));
-  }
-  if (!skin_.author.empty()) line(u"AUTHOR " + quotedText(skin_.author));
-  if (!skin_.copyright.empty()) line(u"COPYRIGHT " + quotedText(skin_.copyright));
-  if (!skin_.tool.empty()) line(u"TOOL " + quotedText(skin_.tool));
-  for (const std::u16string& device : skin_.targetDevices)
-    line(u"TARGETDEVICE " + quotedText(device));
-  if (skin_.protect) line(u"PROTECT disablecopy");
-  if (skin_.languageOverride) {
-    line(u"LANGUAGEOVERRIDE AH " + hexNumber(skin_.ahOverrideHigh) + u' ' +
-         hexNumber(skin_.ahOverrideLow));
-  }
-  if (skin_.paletteScheme != 0) line(u"PALETTE SCHEME=" + decimal(skin_.paletteScheme));
-}
-
-void Decompiler::writeBitmap(const BitmapRecord& bitmap, const std::u16string& prefix) {
-  line(u"BITMAP " + itemToken(bitmap.id, prefix, "a bitmap") + u' ' + inlineImage(bitmap));
-}
-
-void Decompiler::writeCompound(const Element& element, const std::u16string& prefix) {
-  const ItemGroup& group = skin_.groups[element.group];
-  const Compound& compound = compounds_[element.compound];
-  const char* what = kindName(element.kind);
-  switch (element.kind) {
-    case Kind::kAppIcon:
-      line(u"APPICON UID=" + hexNumber(group.appIcons[element.record].id.minor));
-      break;
-    case Kind::kFrame:
-      line(u"FRAME " + itemToken(group.frames[element.record].id, prefix, what));
-      break;
-    default: {
-      const BmpAnimRecord& anim = group.bmpAnims[element.record];
-      std::u16string header = u"BMPANIM " + itemToken(anim.id, prefix, what);
-      if (anim.interval != 0xFFFF) header += u" INTERVAL=" + decimal(anim.interval);
-      // MODE=svganim marks the files the animation numbers; a later MODE=
-      // sets the mode without taking the mark back.
-      if (compound.animated || anim.mode == 255) header += u" MODE=svganim";
-      static const char16_t* const kModes[] = {u" MODE=play", u" MODE=cycle", u" MODE=bounce"};
-      if (anim.mode < 3 && (anim.mode != 0 || compound.animated)) header += kModes[anim.mode];
-      if (anim.flash) header += u" FLASH";
-      line(header);
-      break;
-    }
-  }
-  for (size_t k = 0; k < compound.parts.size(); ++k) {
-    const Part& part = compound.parts[k];
-    std::u16string text = u"  ";
-    if (element.kind == Kind::kBmpAnim) {
-      const BmpAnimFrameRecord& frame = group.bmpAnims[element.record].frames[k];
-      if (frame.time != 0xFFFF) text += u"TIME=" + decimal(frame.time) + u' ';
-      if (frame.posX != 0 || frame.posY != 0) {
-        text += u"POS=" + decimal(static_cast<int16_t>(frame.posX)) + u',' +
-                decimal(static_cast<int16_t>(frame.posY)) + u' ';
-      }
-    }
-    switch (part.form) {
-      case Part::Form::kNamed:
-        text += u"IID=" + nameOf(part.id, std::string("an image of a ") + what);
-        break;
-      case Part::Form::kInline:
-        text += inlineImage(group.bitmaps[part.bitmap]);
-        break;
-      case Part::Form::kMissing:
-        text += u"c16 " + missingFiles_.emplace_back(plan_.missingFile());
-        break;
-    }
-    line(text);
-  }
-  line(u"END");
-}
-
-void Decompiler::writeParams(const std::vector<ParamRecord>& params, const std::u16string& indent) {
-  for (const ParamRecord& param : params) {
-    std::u16string text = indent;
-    switch (param.code) {
-      case kSknParamInt:
-        text += u"INT " + param.name + u' ' + decimal(static_cast<int32_t>(param.intValue));
-        break;
-      case kSknParamNamedRef:
-        text += u"NAMEDREF " + param.name + u" VALUEID=" +
-                decimal(static_cast<int32_t>(param.intValue));
-        break;
-      case kSknParamString: {
-        // STR and RAW values are written alike; text reads best as STR.
-        bool plain = param.text.size() <= 511 &&
-                     std::all_of(param.text.begin(), param.text.end(),
-                                 [](char16_t c) { return c >= 0x20 && c != 0xFFFF; });
-        text += plain ? u"STR " + param.name + u' ' + quotedText(param.text)
-                      : u"RAW " + param.name + u' ' + rawData(param.text);
-        break;
-      }
-      default:
-        if (param.bitmapIndex == kDecompiledNoIndex) {
-          text += u"BMP " + param.name + u" c16 " + missingFiles_.emplace_back(plan_.missingFile());
-        } else {
-          const ImageFile& image = plan_.image(param.bitmapIndex);
-          text += u"BMP " + param.name + u' ' + image.depth + u' ' + image.file;
-          if (param.maskIndex != kDecompiledNoIndex) text += u' ' + image.maskToken;
-        }
-        break;
-    }
-    line(text);
-  }
-}
-
-void Decompiler::writeEffect(const char16_t* keyword, const EffectRecord& effect,
-                             const std::u16string& indent) {
-  line(indent + keyword + u" UID=" + hexNumber(effect.uid) + u" INPUTA=" +
-       layerText(effect.inputA) + u" INPUTB=" + layerText(effect.inputB) + u" OUTPUT=" +
-       layerText(effect.output));
-  writeParams(effect.params, indent + u"  ");
-  line(indent + u"END");
-}
-
-void Decompiler::writeScalable(const ScalableRecord& item, const std::u16string& prefix) {
-  std::u16string header = u"SCALABLEITEM " + itemToken(item.id, prefix, "a scalable item");
-  if (item.reference) {
-    line(header + u" REFIID=" + nameOf(item.refId, "the item a scalable item stands for"));
-    return;
-  }
-  line(header + u" INPUT=" + layerText(item.input) + u" OUTPUT=" + layerText(item.output));
-  for (const EffectRecord& effect : item.effects) writeEffect(u"EFFECT", effect, u"  ");
-  line(u"END");
-}
-
-void Decompiler::writeAnimation(const Element& element, const std::u16string& prefix) {
-  const AnimationRecord& item = skin_.groups[element.group].animations[element.record];
-  line(u"ANIMATION " + itemToken(item.id, prefix, "an animation") + u" INPUT=" +
-       layerText(item.input) + u" OUTPUT=" + layerText(item.output) + u" MININTERVAL=" +
-       decimal(item.minInterval) + (item.morphing ? u" MORPHING" : u""));
-  if (!item.preprocess.empty()) {
-    line(u"  PREPROCESS");
-    for (const EffectRecord& effect : item.preprocess) writeEffect(u"EFFECT", effect, u"    ");
-    line(u"  END");
-  }
-  for (const auto& [block, i] : element.blocks) {
-    switch (block) {
-      case Block::kCommand:
-        writeEffect(u"COMMAND", item.commands[i], u"  ");
-        break;
-      case Block::kValue:
-        line(u"  VALUE UID=" + decimal(item.values[i].id) + u" TIMINGID=" +
-             decimal(item.values[i].second));
-        writeParams(item.values[i].params, u"    ");
-        line(u"  END");
-        break;
-      case Block::kTimingModel:
-        line(u"  TIMINGMODEL UID=" + decimal(item.timingModels[i].id));
-        writeParams(item.timingModels[i].params, u"    ");
-        line(u"  END");
-        break;
-      case Block::kSizeBound: {
-        const ParamGroupRecord& group = item.sizeBoundParams[i];
-        static const char16_t* const kFlags[] = {u"", u"W", u"H", u"W_AND_H"};
-        line(u"  SIZEBOUNDPARAM " + group.params[0].name + u" VALUEID=" + decimal(group.id) +
-             u" FLAGS=" + kFlags[group.second]);
-        break;
-      }
-    }
-  }
-  line(u"END");
-}
-
-void Decompiler::writeElement(const Element& element, const std::u16string& prefix) {
-  const ItemGroup& group = skin_.groups[element.group];
-  usePathOf(element);
-  switch (element.kind) {
-    case Kind::kBitmap:
-      writeBitmap(group.bitmaps[element.record], prefix);
-      break;
-    case Kind::kAppIcon:
-    case Kind::kFrame:
-    case Kind::kBmpAnim:
-      writeCompound(element, prefix);
-      break;
-    case Kind::kColorTable: {
-      const ColorTableRecord& table = group.colorTables[element.record];
-      line(u"COLORTABLE " + itemToken(table.id, prefix, "a colour table"));
-      for (const ColorEntryRecord& entry : table.entries) {
-        if (entry.index == 0xFFFF) {
-          // Red is the low byte of the stored colour and the first of RGB=.
-          uint32_t rgb = ((entry.rgb & 0xFF) << 16) | (entry.rgb & 0xFF00) | (entry.rgb >> 16);
-          line(u"  RGB=" + widenCopy(format("0x%06X", rgb)));
-        } else {
-          line(u"  IDX=" + decimal(entry.index));
-        }
-      }
-      line(u"END");
-      break;
-    }
-    case Kind::kString: {
-      const StringRecord& string = group.strings[element.record];
-      line((string.id.major == kSoundMajor ? u"SOUND " : u"STRING ") +
-           itemToken(string.id, prefix, "a string") + u' ' + quotedText(string.text));
-      break;
-    }
-    case Kind::kScalable:
-      writeScalable(group.scalables[element.record], prefix);
-      break;
-    case Kind::kAnimation:
-      writeAnimation(element, prefix);
-      break;
-  }
-}
-
-void Decompiler::orderAndWrite() {
-  std::vector<OrderStep> steps;
+void Decompiler::order() {
   OrderFailure failure;
-  if (!orderElements(problem_, steps, failure)) {
+  if (!orderElements(problem_, steps_, failure)) {
     refuse("no element order reproduces the file: " + describe(elements_[failure.element]) + " " +
            failure.reason);
   }
-
-  std::u16string body;
-  std::swap(out_, body);
-  Restriction current = 0;
-  for (size_t s = 0; s < steps.size(); ++s) {
-    const OrderStep& step = steps[s];
-    if (step.section) {
-      line(u"RESTRICTION " + restrictionText(step.value));
-      current = step.value;
-      continue;
-    }
-    const Element& element = elements_[step.value];
-    Restriction restriction = skin_.groups[element.group].restriction;
-    std::u16string prefix;
-    if (restriction != current) {
-      // A lone release or layout item takes a prefix; a run of them, an
-      // application icon (which takes none) or a change from another
-      // restriction takes a RESTRICTION element.
-      bool alone = s + 1 == steps.size() || steps[s + 1].section ||
-                   skin_.groups[elements_[steps[s + 1].value].group].restriction != restriction;
-      if (current == 0 && restriction != 0 && alone && element.kind != Kind::kAppIcon) {
-        prefix = restrictionText(restriction) + u'%';
-      } else {
-        line(u"RESTRICTION " + restrictionText(restriction));
-        current = restriction;
-      }
-    }
-    writeElement(element, prefix);
-  }
-  std::swap(out_, body);
-  writeHeader();
-  out_ += body;
 }
 
 std::string Decompiler::run() {
@@ -1294,8 +900,16 @@ std::string Decompiler::run() {
   chooseAnimatedNumbering();
   buildElements();
   planImages();
-  orderAndWrite();
-  return encodeDescription(out_);
+  order();
+  WriterInput input{skin_,
+                    compounds_,
+                    elements_,
+                    plan_,
+                    list_ != nullptr,
+                    [this](const ItemId& id, const std::string& what) -> const std::u16string& {
+                      return nameOf(id, what);
+                    }};
+  return encodeDescription(writeDescription(input, steps_));
 }
 
 }  // namespace
