@@ -49,8 +49,6 @@ class Writer {
 };
 
 std::u16string Writer::write(const std::vector<OrderStep>& steps) {
-  std::u16string body;
-  std::swap(out_, body);
   Restriction current = 0;
   for (size_t s = 0; s < steps.size(); ++s) {
     const OrderStep& step = steps[s];
@@ -78,7 +76,10 @@ std::u16string Writer::write(const std::vector<OrderStep>& steps) {
     }
     writeElement(element, prefix);
   }
-  std::swap(out_, body);
+  // The opening comes first but is written last: its comment names the
+  // files that must not exist, known once the elements are written.
+  std::u16string body = std::move(out_);
+  out_.clear();
   writeHeader();
   return out_ + body;
 }

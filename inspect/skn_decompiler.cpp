@@ -1,7 +1,8 @@
 // The decompiler: reads the skin apart (decompiled_skin), decides how each
 // image is named (inline in its compound or by a BITMAP element, which file
-// names it), orders the elements so that image numbers, generated identifiers
-// and list orders come out as in the file (element_order), and writes them.
+// names it: image_plan), orders the elements so that image numbers,
+// generated identifiers and list orders come out as in the file
+// (element_order), and has them written (description_writer).
 #include "inspect/skn_decompiler.h"
 
 #include <algorithm>
