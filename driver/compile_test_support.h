@@ -1,13 +1,18 @@
 // Test support for whole compile runs on the in-memory platform: the run
-// itself and the fixed pieces of its console report.
+// itself and the fixed pieces of its console report. Every run that succeeds
+// is also decompiled and compiled again, with and without its generation
+// list, and must give the same SKN file (and list).
 #ifndef KORVANE_DRIVER_COMPILE_TEST_SUPPORT_H
 #define KORVANE_DRIVER_COMPILE_TEST_SUPPORT_H
 
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "base/memory_platform.h"
 #include "driver/compile_run.h"
+#include "driver/round_trip_test_support.h"
 
 namespace korvane::testing {
 
@@ -44,6 +49,15 @@ inline RunResult runInMemory(MemoryPlatform& p, std::vector<std::string> args) {
   for (const std::string& arg : args) argv.push_back(arg.c_str());
   Platform platform = p.platform();
   int code = runCompile(static_cast<int>(argv.size()), argv.data(), platform);
+  if (code == kExitSuccess) {
+    for (bool withList : {true, false}) {
+      RoundTrip roundTrip =
+          checkRoundTrip(p, std::vector<std::string>(args.begin() + 1, args.end()), withList);
+      EXPECT_EQ(roundTrip.problem, "")
+          << (withList ? "with" : "without") << " the generation list; decompiled:\n"
+          << roundTrip.description;
+    }
+  }
   return RunResult{code, p.console.stdoutText, p.console.stderrText};
 }
 

@@ -16,8 +16,24 @@ ItemNames::ItemNames(const ItemIdRegistry& registry) : registry_(registry) {
   const auto& rows = registry.rows();
   rows_.reserve(rows.size());
   for (size_t i = 0; i < rows.size(); ++i) {
-    rows_.emplace(pairKey(rows[i].major, rows[i].minor), static_cast<uint32_t>(i));
+    uint64_t key = pairKey(rows[i].major, rows[i].minor);
+    if (!rows_.emplace(key, static_cast<uint32_t>(i)).second) {
+      laterRows_[key].push_back(static_cast<uint32_t>(i));
+    }
   }
+}
+
+std::vector<const ItemIdEntry*> ItemNames::rows(uint32_t major, uint32_t minor) const {
+  std::vector<const ItemIdEntry*> found;
+  uint64_t key = pairKey(major, minor);
+  auto first = rows_.find(key);
+  if (first == rows_.end()) return found;
+  found.push_back(&registry_.rows()[first->second]);
+  auto later = laterRows_.find(key);
+  if (later != laterRows_.end()) {
+    for (uint32_t row : later->second) found.push_back(&registry_.rows()[row]);
+  }
+  return found;
 }
 
 const ItemIdEntry* ItemNames::find(uint32_t major, uint32_t minor) const {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "source/item_id_registry.h"
 
@@ -23,10 +24,15 @@ class ItemNames {
   // The row's name as a description writes it: without the "KTavsIID"
   // prefix when it has one. Empty when no row carries the pair.
   std::string name(uint32_t major, uint32_t minor) const;
+  // Every row that carries the pair, in registry order.
+  std::vector<const ItemIdEntry*> rows(uint32_t major, uint32_t minor) const;
+  const ItemIdRegistry& registry() const { return registry_; }
 
  private:
   const ItemIdRegistry& registry_;
   std::unordered_map<uint64_t, uint32_t> rows_;  // pair -> first row number
+  // Pairs that more rows carry (aliases) -> the later row numbers.
+  std::unordered_map<uint64_t, std::vector<uint32_t>> laterRows_;
 };
 
 // True for a pair the compiler makes up for an inline image whose file name

@@ -4,6 +4,7 @@
 #define KORVANE_INSPECT_SKN_DECOMPILER_H
 
 #include <string>
+#include <vector>
 
 #include "inspect/generation_list.h"
 #include "inspect/item_names.h"
@@ -19,7 +20,10 @@ struct DecompileOptions {
 struct DecompileResult {
   bool ok = false;
   std::string description;  // the bytes of the description file
-  std::string error;        // why no description can produce this file
+  // The image files it names, by bitmap index, as paths of the description
+  // (path and file name, backslashes kept, each unit narrowed to its byte).
+  std::vector<std::string> imageFiles;
+  std::string error;  // why no description can produce this file
 };
 
 DecompileResult decompileSkn(const SknChunk& root, const DecompileOptions& options);

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "driver/compile_run.h"
+#include "driver/round_trip_test_support.h"
 #include "inspect/skn_dump.h"
 #include "inspect/skn_reader.h"
 
@@ -120,6 +121,18 @@ CompileResult compileAndCheck(const std::string& description, bool withExtension
   std::string text = renderSknText(decoded.root);
   std::string json = renderSknJson(decoded.root);
   if (text.empty() || json.empty()) fail("empty rendering of a decoded SKN file", *platform);
+
+  // What the compiler made, the decompiler must give back: decompiled, with
+  // and without the generation list, and compiled again, the same files.
+  for (bool withList : {true, false}) {
+    testing::RoundTrip roundTrip = testing::checkRoundTrip(*platform, args, withList);
+    if (!roundTrip.problem.empty()) {
+      fail(std::string(withList ? "round trip with" : "round trip without") +
+               " the generation list: " + roundTrip.problem + "\n--- decompiled ---\n" +
+               roundTrip.description,
+           *platform);
+    }
+  }
   return CompileResult{code, std::move(platform)};
 }
 

@@ -40,7 +40,9 @@ struct CompileResult {
 
 // Compiles `description` in a fresh platform and checks the run: the exit code
 // is 0 or 2; a success leaves the generation list, an SKN file that decodes
-// and renders, and a PKG file; an error leaves its report on standard error.
+// and renders, and a PKG file, and the SKN file decompiles (with and without
+// the list) to a description that compiles to the same files; an error
+// leaves its report on standard error.
 CompileResult compileAndCheck(const std::string& description, bool withExtensionList,
                               bool toOutputDir);
 

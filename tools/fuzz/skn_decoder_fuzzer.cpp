@@ -1,13 +1,17 @@
 // Target 3: the SKN decoder of the inspector on the fuzzer's bytes, and the
-// text and JSON renderings of every tree it accepts. (Files the compiler
-// writes are decoded by the compile target, which requires them to decode.)
+// text and JSON renderings and the decompiler on every tree it accepts, which
+// gives a description or says why none exists. (Files the compiler writes are
+// decoded and decompiled by the compile target, which requires both to work.)
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
+#include "inspect/item_names.h"
+#include "inspect/skn_decompiler.h"
 #include "inspect/skn_dump.h"
 #include "inspect/skn_reader.h"
+#include "source/item_id_registry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace korvane;
@@ -24,5 +28,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text = renderSknText(result.root);
   std::string json = renderSknJson(result.root, noTime);
   if (text.empty() || json.empty()) std::abort();
+
+  static const ItemNames names([]() -> const ItemIdRegistry& {
+    static ItemIdRegistry registry;
+    registry.loadBuiltins();
+    return registry;
+  }());
+  DecompileOptions options;
+  options.names = &names;
+  DecompileResult decompiled = decompileSkn(result.root, options);
+  if (decompiled.ok ? decompiled.description.empty() : decompiled.error.empty()) {
+    std::fprintf(stderr, "FUZZ CHECK FAILED: the decompiler neither writes nor refuses\n");
+    std::abort();
+  }
   return 0;
 }
