@@ -44,7 +44,10 @@ inline RoundTrip checkRoundTrip(const MemoryPlatform& compiled,
   std::vector<const char*> argv{"korvane"};
   for (const std::string& arg : args) argv.push_back(arg.c_str());
   CompileOptions options;
-  if (!parseCommandLine(static_cast<int>(argv.size()), argv.data(), options)) {
+  bool parsed = parseCommandLine(static_cast<int>(argv.size()), argv.data(), options);
+  // --help and --version succeed without compiling anything.
+  if (options.request != CompileOptions::Request::kCompile) return result;
+  if (!parsed) {
     result.problem = "the command line of the compile does not parse";
     return result;
   }
@@ -99,11 +102,13 @@ inline RoundTrip checkRoundTrip(const MemoryPlatform& compiled,
   again.fs.files.erase(skn);
   again.fs.files.erase(list);
   again.fs.addFile(kDecompiledFile, decompiled.description);
+  std::vector<std::string> madeUp = decompiled.maskFiles;
   if (!withList) {
-    for (const std::string& image : decompiled.imageFiles) {
-      std::string path = hostPath(image);
-      if (!again.fs.has(path)) again.fs.addFile(path, "");
-    }
+    madeUp.insert(madeUp.end(), decompiled.imageFiles.begin(), decompiled.imageFiles.end());
+  }
+  for (const std::string& image : madeUp) {
+    std::string path = hostPath(image);
+    if (!again.fs.has(path)) again.fs.addFile(path, "");
   }
   std::vector<std::string> againArgs;
   bool replaced = false;

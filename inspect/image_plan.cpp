@@ -159,7 +159,7 @@ bool ImagePlan::planPlaceholders(const std::vector<ImageNeeds>& needs, std::stri
       // The item's name as the stem, the index after the first dot.
       for (const ItemIdEntry* row : names_.rows(need.item.major, need.item.minor)) {
         if (!startsWithNoCase(row->name, kItemNamePrefix)) continue;
-        candidates.push_back(row->name.substr(kItemNamePrefix.size()) +
+        candidates.push_back(std::u16string(row->name.substr(kItemNamePrefix.size())) +
                              widenCopy(format(".%04x.bmp", index)));
       }
     } else {

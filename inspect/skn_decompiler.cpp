@@ -89,6 +89,17 @@ class Decompiler {
       files.push_back(narrowCopy(image.path + image.file));
     return files;
   }
+  // The mask files the description names ("MASK=file"): a generation list
+  // does not keep their names, so they are made up beside their images.
+  std::vector<std::string> maskFiles() const {
+    std::vector<std::string> files;
+    for (const ImageFile& image : plan_.images()) {
+      size_t equals = image.maskToken.find(u'=');
+      if (equals == std::u16string::npos) continue;
+      files.push_back(narrowCopy(image.path + image.maskToken.substr(equals + 1)));
+    }
+    return files;
+  }
 
  private:
   const std::u16string* findName(const ItemId& id);
@@ -153,7 +164,7 @@ const std::u16string* Decompiler::findName(const ItemId& id) {
   // pair again: the first row of equal names wins, and "%" would split.
   for (const ItemIdEntry* row : names_.rows(id.major, id.minor)) {
     if (!startsWithNoCase(row->name, kItemNamePrefix)) continue;
-    std::u16string rest = row->name.substr(kItemNamePrefix.size());
+    std::u16string rest(row->name.substr(kItemNamePrefix.size()));
     if (rest.find(u'%') != std::u16string::npos || (!rest.empty() && !isTokenText(rest))) continue;
     const ItemIdEntry* found = names_.registry().findByPrefixedName(kItemNamePrefix, rest);
     if (found != nullptr && found->id() == id) {
@@ -945,6 +956,7 @@ DecompileResult decompileSkn(const SknChunk& root, const DecompileOptions& optio
         Decompiler decompiler(skin, options, forcedGenerators, choice);
         result.description = decompiler.run();
         result.imageFiles = decompiler.imageFiles();
+        result.maskFiles = decompiler.maskFiles();
         result.ok = true;
         return result;
       } catch (const Refusal& refusal) {

@@ -23,6 +23,9 @@ struct DecompileResult {
   // The image files it names, by bitmap index, as paths of the description
   // (path and file name, backslashes kept, each unit narrowed to its byte).
   std::vector<std::string> imageFiles;
+  // The mask files it names (MASK=, SOFTMASK=), made-up names beside their
+  // images; only a --strict compile looks for them.
+  std::vector<std::string> maskFiles;
   std::string error;  // why no description can produce this file
 };
 
