@@ -56,12 +56,15 @@ class MemoryReplacingFile : public OutputFile {
   MemoryReplacingFile(MemoryFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
   bool write(const void* data, size_t size) override {
     auto limit = fs_.failWriteBeyond.find(path_);
-    if (limit != fs_.failWriteBeyond.end() && bytes_.size() + size > limit->second) return false;
+    if (limit != fs_.failWriteBeyond.end() && bytes_.size() + size > limit->second) {
+      writeFailed_ = true;
+      return false;
+    }
     bytes_.append(static_cast<const char*>(data), size);
     return true;
   }
   bool close() override {
-    if (fs_.failClose.count(path_) != 0) return false;
+    if (writeFailed_ || fs_.failClose.count(path_) != 0) return false;
     fs_.files[path_] = std::move(bytes_);
     return true;
   }
@@ -70,6 +73,7 @@ class MemoryReplacingFile : public OutputFile {
   MemoryFileSystem& fs_;
   std::string path_;
   std::string bytes_;
+  bool writeFailed_ = false;  // a file missing some bytes never replaces the target
 };
 
 }  // namespace

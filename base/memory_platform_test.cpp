@@ -32,6 +32,12 @@ TEST(MemoryFileSystem, ReplacedFilesChangeOnlyWhenClosed) {
   EXPECT_FALSE(file->write("!"));
   EXPECT_FALSE(file->close());
   EXPECT_EQ(fs.content("Skin.skn"), "new");
+  // A failed write is not undone by a close that succeeds.
+  fs.failClose.clear();
+  file = fs.openReplace("Skin.skn");
+  EXPECT_FALSE(file->write("fives"));
+  EXPECT_FALSE(file->close());
+  EXPECT_EQ(fs.content("Skin.skn"), "new");
   fs.failOpenWrite.insert("Skin.skn");
   EXPECT_EQ(fs.openReplace("Skin.skn"), nullptr);
   EXPECT_EQ(fs.openReplace("missing/Skin.skn"), nullptr);

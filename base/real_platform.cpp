@@ -80,10 +80,13 @@ class ReplacingOutputFile : public OutputFile {
     discard();
   }
   bool write(const void* data, size_t size) override {
-    return size == 0 || std::fwrite(data, 1, size, file_) == size;
+    bool ok = size == 0 || std::fwrite(data, 1, size, file_) == size;
+    writeFailed_ = writeFailed_ || !ok;
+    return ok;
   }
+  // A file missing some bytes never replaces the target.
   bool close() override {
-    bool ok = std::fflush(file_) == 0;
+    bool ok = std::fflush(file_) == 0 && !writeFailed_;
     ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
     if (ok && ::rename(temporary_.c_str(), target_.c_str()) == 0) {
@@ -107,6 +110,7 @@ class ReplacingOutputFile : public OutputFile {
   std::string temporary_;  // empty once renamed or removed
   std::string target_;
   std::function<void()> changed_;
+  bool writeFailed_ = false;
 };
 
 }  // namespace
