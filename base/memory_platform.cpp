@@ -33,15 +33,21 @@ class MemoryInputFile : public InputFile {
   bool stream_;
 };
 
+// Appends the bytes unless the file system is told to fail a write that
+// takes the file at `path` beyond a size.
+bool appendWithinLimit(const MemoryFileSystem& fs, const std::string& path, std::string& content,
+                       const void* data, size_t size) {
+  auto limit = fs.failWriteBeyond.find(path);
+  if (limit != fs.failWriteBeyond.end() && content.size() + size > limit->second) return false;
+  content.append(static_cast<const char*>(data), size);
+  return true;
+}
+
 class MemoryOutputFile : public OutputFile {
  public:
   MemoryOutputFile(MemoryFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
   bool write(const void* data, size_t size) override {
-    std::string& content = fs_.files[path_];
-    auto limit = fs_.failWriteBeyond.find(path_);
-    if (limit != fs_.failWriteBeyond.end() && content.size() + size > limit->second) return false;
-    content.append(static_cast<const char*>(data), size);
-    return true;
+    return appendWithinLimit(fs_, path_, fs_.files[path_], data, size);
   }
   bool close() override { return fs_.failClose.count(path_) == 0; }
 
@@ -55,13 +61,9 @@ class MemoryReplacingFile : public OutputFile {
  public:
   MemoryReplacingFile(MemoryFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
   bool write(const void* data, size_t size) override {
-    auto limit = fs_.failWriteBeyond.find(path_);
-    if (limit != fs_.failWriteBeyond.end() && bytes_.size() + size > limit->second) {
-      writeFailed_ = true;
-      return false;
-    }
-    bytes_.append(static_cast<const char*>(data), size);
-    return true;
+    bool ok = appendWithinLimit(fs_, path_, bytes_, data, size);
+    writeFailed_ = writeFailed_ || !ok;
+    return ok;
   }
   bool close() override {
     if (writeFailed_ || fs_.failClose.count(path_) != 0) return false;

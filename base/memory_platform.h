@@ -63,13 +63,6 @@ class MemoryFileSystem : public FileSystem {
   std::string fileOf(const std::string& hostPath) const;
 };
 
-class FixedClock : public Clock {
- public:
-  explicit FixedClock(uint64_t value = 0) : value(value) {}
-  uint64_t now() override { return value; }
-  uint64_t value;
-};
-
 class MemoryConsole : public Console {
  public:
   void out(std::string_view text) override {

@@ -81,6 +81,15 @@ class Clock {
   virtual uint64_t now() = 0;
 };
 
+// A clock that always tells the same time: a fixed "now" for reproducible
+// builds, and the clock of tests.
+class FixedClock : public Clock {
+ public:
+  explicit FixedClock(uint64_t value = 0) : value(value) {}
+  uint64_t now() override { return value; }
+  uint64_t value;
+};
+
 class Console {
  public:
   virtual ~Console() = default;

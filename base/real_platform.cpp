@@ -75,20 +75,15 @@ class ReplacingOutputFile : public OutputFile {
         temporary_(std::move(temporary)),
         target_(std::move(target)),
         changed_(std::move(changed)) {}
-  ~ReplacingOutputFile() override {
-    if (file_ != nullptr) std::fclose(file_);
-    discard();
-  }
+  ~ReplacingOutputFile() override { discard(); }
   bool write(const void* data, size_t size) override {
-    bool ok = size == 0 || std::fwrite(data, 1, size, file_) == size;
+    bool ok = file_.write(data, size);
     writeFailed_ = writeFailed_ || !ok;
     return ok;
   }
   // A file missing some bytes never replaces the target.
   bool close() override {
-    bool ok = std::fflush(file_) == 0 && !writeFailed_;
-    ok = std::fclose(file_) == 0 && ok;
-    file_ = nullptr;
+    bool ok = file_.close() && !writeFailed_;
     if (ok && ::rename(temporary_.c_str(), target_.c_str()) == 0) {
       temporary_.clear();
       changed_();
@@ -106,7 +101,7 @@ class ReplacingOutputFile : public OutputFile {
     changed_();
   }
 
-  std::FILE* file_;
+  StdioOutputFile file_;
   std::string temporary_;  // empty once renamed or removed
   std::string target_;
   std::function<void()> changed_;

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "base/text.h"
+#include "base/version.h"
 
 namespace korvane {
 
@@ -116,8 +117,7 @@ void printLongOptions(Console& console) {
 }
 
 std::string versionLine() {
-  return format("korvane %i.%i.%i\n", KORVANE_VERSION_MAJOR, KORVANE_VERSION_MINOR,
-                KORVANE_VERSION_PATCH);
+  return std::string("korvane ") + kVersionText + "\n";
 }
 
 }  // namespace korvane

@@ -9,6 +9,7 @@
 #include "base/diagnostics.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "base/version.h"
 #include "driver/command_line.h"
 #include "driver/depfile.h"
 #include "driver/input_guard.h"
@@ -67,8 +68,8 @@ void checkOutputNames(const CompileOptions& options) {
 
 void printBanner(Console& console) {
   console.out(kEqualsLine + "\n");
-  console.out(format("Korvane v%i.%i.%i (%s) for Orv Platform.\n", KORVANE_VERSION_MAJOR,
-                     KORVANE_VERSION_MINOR, KORVANE_VERSION_PATCH, __DATE__));
+  console.out(format("Korvane v%i.%i.%i (%s) for Orv Platform.\n", kVersionMajor, kVersionMinor,
+                     kVersionPatch, __DATE__));
   console.out(kEqualsLine + "\n");
   console.out("\n");
 }
@@ -267,8 +268,8 @@ int runCompile(int argc, const char* const argv[], Platform& platform) {
 
   std::optional<uint64_t> sourceDate;
   if (!readSourceDateEpoch(platform.environment, console, sourceDate)) return kExitUsage;
-  StoppedClock stoppedClock(sourceDate.value_or(0));
-  Clock& clock = sourceDate ? static_cast<Clock&>(stoppedClock) : platform.clock;
+  FixedClock fixedClock(sourceDate.value_or(0));
+  Clock& clock = sourceDate ? static_cast<Clock&>(fixedClock) : platform.clock;
   Platform run{platform.fs, clock, progress, platform.environment};
 
   try {

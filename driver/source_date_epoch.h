@@ -30,16 +30,6 @@ std::string sourceDateEpochError(std::string_view text);
 // gives false.
 bool readSourceDateEpoch(Environment& environment, Console& console, std::optional<uint64_t>& time);
 
-// A clock that always tells the same time.
-class StoppedClock : public Clock {
- public:
-  explicit StoppedClock(uint64_t time) : time_(time) {}
-  uint64_t now() override { return time_; }
-
- private:
-  uint64_t time_;
-};
-
 }  // namespace korvane
 
 #endif

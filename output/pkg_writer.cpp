@@ -5,6 +5,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "base/version.h"
 
 namespace korvane {
 
@@ -121,7 +122,8 @@ void PkgWriter::write(const SkinContent& content, const std::string& skinName,
   std::string resourceDir = "!:\\resource\\skins\\" + id;
   std::string importDir = "!:\\private\\10207114\\import\\" + id;
 
-  out.pkg(format("; File created with Korvane v%i.%i.%i\r\n;\r\n", 0, 0, 141));
+  out.pkg(format("; File created with Korvane v%i.%i.%i\r\n;\r\n", kVersionMajor, kVersionMinor,
+                 kVersionPatch));
   out.pkg(format(";\r\n; Installation file for %s skin\r\n;\r\n", name));
   out.pkg("&EN\r\n");
   out.pkg(";\r\n; Package header\r\n;\r\n");
