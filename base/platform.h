@@ -97,6 +97,13 @@ class Console {
   virtual void err(std::string_view text) = 0;
 };
 
+// A console that drops everything: for reports nobody reads.
+class NullConsole : public Console {
+ public:
+  void out(std::string_view) override {}
+  void err(std::string_view) override {}
+};
+
 // What the process was started with besides its arguments: the environment
 // variables of the build conventions the compiler follows, and the working
 // directory that relative paths start from.

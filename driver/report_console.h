@@ -25,12 +25,6 @@ class QuietConsole : public Console {
   Console& inner_;
 };
 
-class NullConsole : public Console {
- public:
-  void out(std::string_view) override {}
-  void err(std::string_view) override {}
-};
-
 }  // namespace korvane
 
 #endif

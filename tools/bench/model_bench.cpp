@@ -15,12 +15,6 @@
 namespace korvane {
 namespace {
 
-class NullConsole : public Console {
- public:
-  void out(std::string_view) override {}
-  void err(std::string_view) override {}
-};
-
 void sizes(benchmark::internal::Benchmark* b) {
   b->Arg(1000)->Arg(10000)->Arg(100000)->Complexity(benchmark::oN);
 }
