@@ -1,6 +1,5 @@
 #include "inspect/skn_dump.h"
 
-#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -80,7 +79,7 @@ class DumpContext {
 
   // The listed image of a bitmap or mask index, when a list is given and the
   // index is not "none".
-  bool listed(uint32_t index) const { return options_.list != nullptr && index != kNoBitmapIndex; }
+  bool listed(uint32_t index) const { return options_.list != nullptr && index != kSknNoIndex; }
   // "images\bg.bmp, c16", "mask of images\bg.bmp, 1", "not in the list".
   std::string listedText(uint32_t index) const {
     const ListedImage* image = options_.list->find(index);
@@ -92,8 +91,6 @@ class DumpContext {
     }
     return file + ", " + image->depth + (image->svgAnim ? ", animated" : "");
   }
-
-  static constexpr uint32_t kNoBitmapIndex = 0xFFFFFFFF;
 
  private:
   const SknDumpOptions& options_;
@@ -149,7 +146,7 @@ std::string entryFieldText(const DumpContext& context, const SknField& field) {
 }
 
 std::string bitmapIndexText(const DumpContext& context, uint32_t index) {
-  if (index == DumpContext::kNoBitmapIndex) return "none";
+  if (index == kSknNoIndex) return "none";
   if (context.listed(index)) return format("0x%x (%s)", index, context.listedText(index).c_str());
   return format("0x%x", index);
 }

@@ -16,7 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t kNoIndex = 0xFFFFFFFF;
 constexpr uint32_t kDefault16 = 0xFFFF;
 
 // Light page, dark text; no colour that an image or swatch of a skin would
@@ -641,7 +640,7 @@ void PageBuilder::renderBitmap(const PageItem& item) {
   out_ += "<div class=\"row\">" + imageHtml(index, std::string()) + "<div class=\"note\">";
   std::string listed = listedImageText(index);
   out_ += escapeHtml(format("index 0x%x", index) + (listed.empty() ? "" : ": " + listed));
-  if (mask != kNoIndex) {
+  if (mask != kSknNoIndex) {
     std::string maskListed = listedImageText(mask);
     out_ += "<br>" +
             escapeHtml(format("mask 0x%x", mask) + (maskListed.empty() ? "" : ": " + maskListed));
@@ -862,7 +861,7 @@ void PageBuilder::renderParams(const SknChunk& chunk) {
                     "<span>" +
                     escapeHtml(format("index 0x%x", param.bitmapIndex) +
                                (listed.empty() ? "" : ": " + listed));
-        if (param.maskIndex != kNoIndex) {
+        if (param.maskIndex != kSknNoIndex) {
           valueHtml += "<br>" + escapeHtml(format("mask 0x%x", param.maskIndex));
         }
         valueHtml += "</span></span>";
