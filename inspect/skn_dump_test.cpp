@@ -352,6 +352,9 @@ TEST(SknDump, TextsAndLayersAreWrittenAsTheDescriptionWritesThem) {
   EXPECT_EQ(quoteSknText(u"\xD83D\xDE00"), "\"\xF0\x9F\x98\x80\"");
   EXPECT_EQ(quoteSknText(std::u16string(1, u'\xD800') + u"a"), "\"<55296>a\"");
   EXPECT_EQ(quoteSknText(u"a" + std::u16string(1, u'\xDC00')), "\"a<56320>\"");
+  // To read: quotes and "<" stay as they are.
+  EXPECT_EQ(plainSknText(u"<b> \"q\"\t\x7F\xD83D\xDE00" + std::u16string(1, u'\xDC00')),
+            "<b> \"q\"<9><127>\xF0\x9F\x98\x80<56320>");
 
   EXPECT_EQ(sknLayerText(0x0001), "none");
   EXPECT_EQ(sknLayerText(0x0208), "2/RGBA");

@@ -83,31 +83,6 @@ std::string escapeHtml(std::string_view text) {
   return out;
 }
 
-// A text to read rather than to copy into a description: as it is, but for
-// control characters and unpaired surrogates, which become <n> escapes.
-std::string plainText(std::u16string_view text) {
-  std::string out;
-  size_t plain = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char16_t c = text[i];
-    bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                text[i + 1] <= 0xDFFF;
-    if (pair) {
-      ++i;
-    } else if (c < 0x20 || c == 0x7F || (c >= 0xD800 && c <= 0xDFFF)) {
-      out += toUtf8(text.substr(plain, i - plain)) + format("<%u>", c);
-      plain = i + 1;
-    }
-  }
-  return out + toUtf8(text.substr(plain));
-}
-
-// The generation list holds the low byte of each character of the
-// description, so its file names read as Latin-1.
-std::string listedFileText(const std::string& file) {
-  return toUtf8(widenCopy(file));
-}
-
 std::string pairText(uint32_t major, uint32_t minor) {
   return format("(0x%x, 0x%x)", major, minor);
 }
@@ -350,7 +325,7 @@ void PageBuilder::collect() {
 std::string PageBuilder::listedImageText(uint32_t index) const {
   const ListedImage* image = options_.list ? options_.list->find(index) : nullptr;
   if (image == nullptr) return std::string();
-  std::string file = listedFileText(image->file);
+  std::string file = image->fileText();
   if (index != image->index) {
     return "mask of " + file + (image->maskDepth.empty() ? "" : ", depth " + image->maskDepth);
   }
@@ -377,7 +352,7 @@ std::string PageBuilder::imageHtml(uint32_t index, const std::string& caption) c
                            prefix + "bitmap index " + indexText + " is not in the list",
                            indexAttribute);
   }
-  std::string file = listedFileText(image->file);
+  std::string file = image->fileText();
   std::string fileAttribute = indexAttribute + " data-file=\"" + escapeHtml(file) + "\"";
   RelatedPath path =
       relatePath(options_.listFile, image->file, options_.pageFile, options_.workingDirectory);
@@ -455,7 +430,7 @@ std::string PageBuilder::render() {
       break;
     }
   }
-  std::string titleHtml = title.empty() ? std::string("Skin") : escapeHtml(plainText(title));
+  std::string titleHtml = title.empty() ? std::string("Skin") : escapeHtml(plainSknText(title));
   out_ += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
   out_ += "<meta name=\"generator\" content=\"korvane-dump\">\n";
   out_ += "<title>" + titleHtml + " - skin preview</title>\n<style>" + kStyle + "</style>\n";
@@ -839,23 +814,18 @@ void PageBuilder::renderParams(const SknChunk& chunk) {
   if (chunk.params.empty()) return;
   out_ += "<table class=\"params\">\n";
   for (const SknParam& param : chunk.params) {
-    std::string type;
     std::string valueHtml;
     switch (param.typeCode) {
       case kSknParamInt:
-        type = "INT";
         valueHtml = format("%d", static_cast<int32_t>(param.intValue));
         break;
       case kSknParamNamedRef:
-        type = "NAMEDREF";
         valueHtml = format("VALUEID=%d", static_cast<int32_t>(param.intValue));
         break;
       case kSknParamString:
-        type = "STR/RAW";
         valueHtml = escapeHtml(quoteSknText(param.text));
         break;
       case kSknParamBitmap: {
-        type = "BMP";
         std::string listed = listedImageText(param.bitmapIndex);
         valueHtml = "<span class=\"row small\">" + imageHtml(param.bitmapIndex, std::string()) +
                     "<span>" +
@@ -868,11 +838,10 @@ void PageBuilder::renderParams(const SknChunk& chunk) {
         break;
       }
       default:
-        type = format("type %u", param.typeCode);
         break;
     }
-    out_ += "<tr><td>" + escapeHtml(type) + "</td><td>" + escapeHtml(quoteSknText(param.name)) +
-            "</td><td>" + valueHtml + "</td></tr>\n";
+    out_ += "<tr><td>" + escapeHtml(sknParamTypeName(param.typeCode)) + "</td><td>" +
+            escapeHtml(quoteSknText(param.name)) + "</td><td>" + valueHtml + "</td></tr>\n";
   }
   out_ += "</table>\n";
 }
