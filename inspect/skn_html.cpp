@@ -239,8 +239,10 @@ class PageBuilder {
   void renderBmpAnim(const PageItem& item);
   void renderScalable(const PageItem& item);
   void renderAnimation(const PageItem& item);
-  void renderEffects(const SknChunk& owner, const std::string& list, const char* title);
-  void renderGroups(const SknChunk& owner, const std::string& list, const char* title);
+  // The effects or parameter groups (`type`) of one of `owner`'s lists,
+  // each with its parameters.
+  void renderBlock(const SknChunk& owner, uint16_t type, const std::string& list,
+                   const char* title);
   void renderParams(const SknChunk& chunk);
 
   std::string labelHtml(const ItemLabel& label, uint32_t major, uint32_t minor) const;
@@ -255,6 +257,9 @@ class PageBuilder {
   const PageItem* findItem(uint32_t major, uint32_t minor, const PageItem& from) const;
   std::string referenceHtml(uint32_t major, uint32_t minor, const PageItem& from) const;
   std::string listedImageText(uint32_t index) const;
+  // "index 0x4000: images\bg.bmp, c16" ("mask 0x4001: ..." with `what`
+  // "mask"), or the index alone when the list has no such image.
+  std::string indexNoteHtml(const char* what, uint32_t index) const;
 
   const SknChunk& root_;
   const SknHtmlOptions& options_;
@@ -330,6 +335,11 @@ std::string PageBuilder::listedImageText(uint32_t index) const {
     return "mask of " + file + (image->maskDepth.empty() ? "" : ", depth " + image->maskDepth);
   }
   return file + ", " + image->depth + (image->svgAnim ? ", animated" : "");
+}
+
+std::string PageBuilder::indexNoteHtml(const char* what, uint32_t index) const {
+  std::string listed = listedImageText(index);
+  return escapeHtml(format("%s 0x%x", what, index) + (listed.empty() ? "" : ": " + listed));
 }
 
 std::string PageBuilder::placeholderHtml(const std::string& text, const std::string& title,
@@ -613,15 +623,8 @@ void PageBuilder::renderBitmap(const PageItem& item) {
   uint32_t index = static_cast<uint32_t>(chunk.value("bitmapIndex"));
   uint32_t mask = static_cast<uint32_t>(chunk.value("maskIndex"));
   out_ += "<div class=\"row\">" + imageHtml(index, std::string()) + "<div class=\"note\">";
-  std::string listed = listedImageText(index);
-  out_ += escapeHtml(format("index 0x%x", index) + (listed.empty() ? "" : ": " + listed));
-  if (mask != kSknNoIndex) {
-    std::string maskListed = listedImageText(mask);
-    out_ += "<br>" +
-            escapeHtml(format("mask 0x%x", mask) + (maskListed.empty() ? "" : ": " + maskListed));
-  } else {
-    out_ += "<br>no mask";
-  }
+  out_ += indexNoteHtml("index", index);
+  out_ += mask != kSknNoIndex ? "<br>" + indexNoteHtml("mask", mask) : "<br>no mask";
   if (const SknChunk* attributes = childOfType(chunk, kSknImageAttributes)) {
     std::string text = attributesText(*attributes);
     if (!text.empty()) out_ += "<br>" + escapeHtml(text);
@@ -640,12 +643,9 @@ void PageBuilder::renderColourTable(const PageItem& item) {
     }
     if (index == kDefault16) {
       // Red is stored in the low byte.
-      std::string colour =
-          format("#%02x%02x%02x", rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-      out_ += "<li><span class=\"swatch\" style=\"background:" + colour + "\" data-rgb=\"" +
-              colour + "\"></span>" +
-              format("RGB=0x%02x%02x%02x", rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF) +
-              "</li>\n";
+      std::string hex = format("%02x%02x%02x", rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+      out_ += "<li><span class=\"swatch\" style=\"background:#" + hex + "\" data-rgb=\"#" + hex +
+              "\"></span>RGB=0x" + hex + "</li>\n";
     } else {
       out_ += format(
           "<li><span class=\"swatch palette\" data-palette-index=\"%u\" title=\"palette index "
@@ -755,56 +755,42 @@ void PageBuilder::renderScalable(const PageItem& item) {
           escapeHtml("input " + sknLayerText(static_cast<uint32_t>(chunk.value("input"))) +
                      ", output " + sknLayerText(static_cast<uint32_t>(chunk.value("output")))) +
           "</p>\n";
-  renderEffects(chunk, std::string(), "Effects");
+  renderBlock(chunk, kSknEffect, std::string(), "Effects");
 }
 
-void PageBuilder::renderEffects(const SknChunk& owner, const std::string& list, const char* title) {
-  std::vector<const SknChunk*> effects;
-  for (const SknChunk& child : owner.children) {
-    if (child.type == kSknEffect && child.list == list) effects.push_back(&child);
-  }
-  out_ +=
-      std::string("<div class=\"block-head\">") + title + format(" (%zu)</div>\n", effects.size());
-  if (effects.empty()) return;
-  out_ += "<ol class=\"effects\">\n";
-  for (const SknChunk* effect : effects) {
-    out_ += "<li><div class=\"effect-head\">" +
-            escapeHtml(
-                format("effect 0x%llx: ", static_cast<unsigned long long>(effect->value("uid"))) +
-                sknLayerText(static_cast<uint32_t>(effect->value("inputA"))) + " + " +
-                sknLayerText(static_cast<uint32_t>(effect->value("inputB"))) + " -> " +
-                sknLayerText(static_cast<uint32_t>(effect->value("output")))) +
-            "</div>\n";
-    renderParams(*effect);
-    out_ += "</li>\n";
-  }
-  out_ += "</ol>\n";
+// "effect 0x10208f8a: none + none -> 0/RGB"
+std::string effectHead(const SknChunk& effect) {
+  return format("effect 0x%llx: ", static_cast<unsigned long long>(effect.value("uid"))) +
+         sknLayerText(static_cast<uint32_t>(effect.value("inputA"))) + " + " +
+         sknLayerText(static_cast<uint32_t>(effect.value("inputB"))) + " -> " +
+         sknLayerText(static_cast<uint32_t>(effect.value("output")));
 }
 
-void PageBuilder::renderGroups(const SknChunk& owner, const std::string& list, const char* title) {
-  std::vector<const SknChunk*> groups;
+// A parameter group as the description heads it in its list.
+std::string groupHead(const SknChunk& group, const std::string& list) {
+  unsigned long long id = group.value("id");
+  unsigned long long second = group.value("second");
+  if (list == "values") return format("UID=%llu TIMINGID=%llu", id, second);
+  if (list == "timingModels") return format("UID=%llu", id);
+  const SknField* flags = group.field("second");
+  return format("VALUEID=%llu ", id) +
+         (flags && !flags->note.empty() ? flags->note : format("flags %llu", second));
+}
+
+void PageBuilder::renderBlock(const SknChunk& owner, uint16_t type, const std::string& list,
+                              const char* title) {
+  std::vector<const SknChunk*> members;
   for (const SknChunk& child : owner.children) {
-    if (child.type == kSknAnimationParamGroup && child.list == list) groups.push_back(&child);
+    if (child.type == type && child.list == list) members.push_back(&child);
   }
   out_ +=
-      std::string("<div class=\"block-head\">") + title + format(" (%zu)</div>\n", groups.size());
-  if (groups.empty()) return;
+      std::string("<div class=\"block-head\">") + title + format(" (%zu)</div>\n", members.size());
+  if (members.empty()) return;
   out_ += "<ol class=\"effects\">\n";
-  for (const SknChunk* group : groups) {
-    unsigned long long id = group->value("id");
-    unsigned long long second = group->value("second");
-    std::string head;
-    if (list == "values") {
-      head = format("UID=%llu TIMINGID=%llu", id, second);
-    } else if (list == "timingModels") {
-      head = format("UID=%llu", id);
-    } else {
-      const SknField* flags = group->field("second");
-      head = format("VALUEID=%llu ", id) +
-             (flags && !flags->note.empty() ? flags->note : format("flags %llu", second));
-    }
+  for (const SknChunk* member : members) {
+    std::string head = type == kSknEffect ? effectHead(*member) : groupHead(*member, list);
     out_ += "<li><div class=\"effect-head\">" + escapeHtml(head) + "</div>\n";
-    renderParams(*group);
+    renderParams(*member);
     out_ += "</li>\n";
   }
   out_ += "</ol>\n";
@@ -825,18 +811,14 @@ void PageBuilder::renderParams(const SknChunk& chunk) {
       case kSknParamString:
         valueHtml = escapeHtml(quoteSknText(param.text));
         break;
-      case kSknParamBitmap: {
-        std::string listed = listedImageText(param.bitmapIndex);
+      case kSknParamBitmap:
         valueHtml = "<span class=\"row small\">" + imageHtml(param.bitmapIndex, std::string()) +
-                    "<span>" +
-                    escapeHtml(format("index 0x%x", param.bitmapIndex) +
-                               (listed.empty() ? "" : ": " + listed));
+                    "<span>" + indexNoteHtml("index", param.bitmapIndex);
         if (param.maskIndex != kSknNoIndex) {
           valueHtml += "<br>" + escapeHtml(format("mask 0x%x", param.maskIndex));
         }
         valueHtml += "</span></span>";
         break;
-      }
       default:
         break;
     }
@@ -854,11 +836,11 @@ void PageBuilder::renderAnimation(const PageItem& item) {
       format(", MININTERVAL=%llu", static_cast<unsigned long long>(chunk.value("minInterval")));
   if (chunk.value("morphing") != 0) head += ", MORPHING";
   out_ += "<p class=\"effect-head\">" + escapeHtml(head) + "</p>\n";
-  renderEffects(chunk, "preprocess", "Preprocess");
-  renderEffects(chunk, "commands", "Commands");
-  renderGroups(chunk, "values", "Values");
-  renderGroups(chunk, "timingModels", "Timing models");
-  renderGroups(chunk, "sizeBoundParams", "Size-bound parameters");
+  renderBlock(chunk, kSknEffect, "preprocess", "Preprocess");
+  renderBlock(chunk, kSknEffect, "commands", "Commands");
+  renderBlock(chunk, kSknAnimationParamGroup, "values", "Values");
+  renderBlock(chunk, kSknAnimationParamGroup, "timingModels", "Timing models");
+  renderBlock(chunk, kSknAnimationParamGroup, "sizeBoundParams", "Size-bound parameters");
 }
 
 }  // namespace
