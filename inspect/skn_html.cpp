@@ -91,10 +91,6 @@ std::string pairAttribute(uint32_t major, uint32_t minor) {
   return format("0x%x,0x%x", major, minor);
 }
 
-uint64_t pairKey(uint32_t major, uint32_t minor) {
-  return (static_cast<uint64_t>(major) << 32) | minor;
-}
-
 // A normalised path; "." becomes empty.
 fs::path normal(const fs::path& path) {
   fs::path n = path.lexically_normal();
@@ -289,7 +285,7 @@ void PageBuilder::collectList(const SknChunk& list, PageGroup::Category category
     item.major = static_cast<uint32_t>(id->value);
     item.minor = id->minor;
     group.items.push_back(items_.size());
-    byPair_[pairKey(item.major, item.minor)].push_back(items_.size());
+    byPair_[itemPairKey(item.major, item.minor)].push_back(items_.size());
     items_.push_back(std::move(item));
   }
 }
@@ -378,7 +374,7 @@ std::string PageBuilder::imageHtml(uint32_t index, const std::string& caption) c
 }
 
 const PageItem* PageBuilder::findItem(uint32_t major, uint32_t minor, const PageItem& from) const {
-  auto it = byPair_.find(pairKey(major, minor));
+  auto it = byPair_.find(itemPairKey(major, minor));
   if (it == byPair_.end()) return nullptr;
   const std::string& restriction = groups_[from.group].restriction;
   const PageItem* best = nullptr;
