@@ -54,7 +54,7 @@ bool isIndexField(const SknChunk& chunk, const SknField& field) {
 }
 
 // Everything a renderer needs beside the tree: the options, the labels of
-// identifiers (when names are given) and the class of the enclosing item list.
+// identifiers (when names are given) and the listed images of indices.
 class DumpContext {
  public:
   DumpContext(const SknChunk& root, const SknDumpOptions& options)
@@ -360,7 +360,7 @@ class JsonWriter {
   bool afterKey_ = false;
 };
 
-void fieldJson(JsonWriter& json, const SknField& field, const ItemLabel& label = ItemLabel()) {
+void fieldJson(JsonWriter& json, const SknField& field, const ItemLabel& label) {
   json.key(field.name);
   switch (field.kind) {
     case SknFieldKind::kNumber:
