@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -160,9 +161,9 @@ using ItemKey = std::tuple<std::string, std::string>;  // restriction, "0xMAJOR,
 // The items of every list of the SKN file, by the restriction of their list.
 void collectItems(const SknChunk& chunk, const std::string& restriction,
                   std::multiset<ItemKey>& items, std::set<uint32_t>& colours) {
+  // Items are the chunks with an identifier pair.
   const SknField* id = chunk.field("id");
-  if (chunk.type >= kSknBitmapItem && chunk.type != kSknImageAttributes && id &&
-      id->kind == SknFieldKind::kItemId) {
+  if (id && id->kind == SknFieldKind::kItemId) {
     items.insert({restriction, format("0x%x,0x%x", static_cast<uint32_t>(id->value), id->minor)});
   }
   if (chunk.type == kSknColorTableItem) {

@@ -116,13 +116,8 @@ bool parseDumpCommandLine(int argc, const char* const argv[], DumpCommand& comma
       bool joined = false;
       std::optional<std::string_view> value = optionValue(arg, option.name, joined);
       if (!value) continue;
-      if (!joined) {
-        if (i + 1 >= argc) {
-          error = std::string(option.name) + " needs a value";
-          return false;
-        }
-        value = argv[++i];
-      }
+      // A value missing at the end is as wrong as an empty one.
+      if (!joined && i + 1 < argc) value = argv[++i];
       if (value->empty()) {
         error = std::string(option.name) + " needs a value";
         return false;

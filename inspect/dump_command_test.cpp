@@ -4,33 +4,19 @@
 
 #include <vector>
 
-#include "base/memory_platform.h"
+#include "inspect/dump_test_support.h"
 #include "inspect/skn_reader_test_support.h"
 
 namespace korvane {
 namespace {
 
-struct DumpRun {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
+using testing::DumpRun;
+using testing::runDumpOn;
 
-DumpRun run(MemoryPlatform& memory, std::vector<const char*> args) {
-  std::vector<const char*> argv{"korvane-dump"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  Platform platform = memory.platform();
-  DumpRun result;
-  result.code = runDump(static_cast<int>(argv.size()), argv.data(), platform);
-  result.out = memory.console.stdoutText;
-  result.err = memory.console.stderrText;
-  return result;
-}
-
-DumpRun run(std::vector<const char*> args) {
+DumpRun run(const std::vector<const char*>& args) {
   MemoryPlatform memory;
   memory.fs.addFile("skin.skn", testing::minimalNormalSkin());
-  return run(memory, std::move(args));
+  return runDumpOn(memory, args);
 }
 
 TEST(DumpCommand, BadCommandLinesSayWhyAndExitWithOne) {
@@ -97,19 +83,19 @@ TEST(DumpCommand, UnreadableInputsExitWithOneAndABadExtensionListWithThree) {
   memory.fs.directories.insert("dir.skn");
   for (const char* name : {"missing.skn", "locked.skn", "dir.skn"}) {
     memory.console = MemoryConsole();
-    DumpRun result = run(memory, {name});
+    DumpRun result = runDumpOn(memory, {name});
     EXPECT_EQ(result.code, kDumpUsageOrOpen) << name;
     EXPECT_EQ(result.err, std::string("error: cannot open ") + name + "\n");
   }
 
   memory.console = MemoryConsole();
-  DumpRun noList = run(memory, {"--list", "gone.txt", "skin.skn"});
+  DumpRun noList = runDumpOn(memory, {"--list", "gone.txt", "skin.skn"});
   EXPECT_EQ(noList.code, kDumpUsageOrOpen);
   EXPECT_EQ(noList.err, "error: cannot open gone.txt\n");
 
   memory.fs.addFile("notalist.txt", "hello\r\n");
   memory.console = MemoryConsole();
-  DumpRun badList = run(memory, {"--list", "notalist.txt", "skin.skn"});
+  DumpRun badList = runDumpOn(memory, {"--list", "notalist.txt", "skin.skn"});
   EXPECT_EQ(badList.code, kDumpUsageOrOpen);
   EXPECT_EQ(badList.err,
             "error: notalist.txt is not a generation list: line 1 is neither \"/E\" nor an MBM "
@@ -117,7 +103,7 @@ TEST(DumpCommand, UnreadableInputsExitWithOneAndABadExtensionListWithThree) {
 
   memory.fs.addFile("ext.txt", "IID \"KTavsIIDMine\" 0x1 oops\n");
   memory.console = MemoryConsole();
-  DumpRun badExtension = run(memory, {"-i", "ext.txt", "skin.skn"});
+  DumpRun badExtension = runDumpOn(memory, {"-i", "ext.txt", "skin.skn"});
   EXPECT_EQ(badExtension.code, kDumpInvalidExtensionList);
   EXPECT_EQ(badExtension.err.rfind("error: item ID extension list ext.txt is invalid: ", 0), 0u)
       << badExtension.err;

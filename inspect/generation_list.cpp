@@ -64,6 +64,10 @@ bool splitMbmLine(std::string_view line, std::string& depth, std::string& file) 
 
 }  // namespace
 
+std::string ListedImage::fileText() const {
+  return toUtf8(widenCopy(file));
+}
+
 const ListedImage* GenerationList::find(uint32_t index) const {
   if (index < kFirstIndex) return nullptr;
   size_t n = (index - kFirstIndex) / 2;

@@ -18,6 +18,10 @@ struct ListedImage {
   std::string maskDepth;  // "1" (MASK), "8" (SOFTMASK), other depths as listed; empty: none
   bool svgAnim = false;   // "/A": an animated SVG
   std::string file;       // path and file name as listed, backslashes kept ("images\bg.bmp")
+
+  // The file as UTF-8 for people: the list holds the low byte of each
+  // character of the description, so its bytes read as Latin-1.
+  std::string fileText() const;
 };
 
 struct GenerationList {

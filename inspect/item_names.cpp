@@ -4,19 +4,11 @@
 
 namespace korvane {
 
-namespace {
-
-uint64_t pairKey(uint32_t major, uint32_t minor) {
-  return (static_cast<uint64_t>(major) << 32) | minor;
-}
-
-}  // namespace
-
 ItemNames::ItemNames(const ItemIdRegistry& registry) : registry_(registry) {
   const auto& rows = registry.rows();
   rows_.reserve(rows.size());
   for (size_t i = 0; i < rows.size(); ++i) {
-    uint64_t key = pairKey(rows[i].major, rows[i].minor);
+    uint64_t key = itemPairKey(rows[i].major, rows[i].minor);
     if (!rows_.emplace(key, static_cast<uint32_t>(i)).second) {
       laterRows_[key].push_back(static_cast<uint32_t>(i));
     }
@@ -25,7 +17,7 @@ ItemNames::ItemNames(const ItemIdRegistry& registry) : registry_(registry) {
 
 std::vector<const ItemIdEntry*> ItemNames::rows(uint32_t major, uint32_t minor) const {
   std::vector<const ItemIdEntry*> found;
-  uint64_t key = pairKey(major, minor);
+  uint64_t key = itemPairKey(major, minor);
   auto first = rows_.find(key);
   if (first == rows_.end()) return found;
   found.push_back(&registry_.rows()[first->second]);
@@ -37,7 +29,7 @@ std::vector<const ItemIdEntry*> ItemNames::rows(uint32_t major, uint32_t minor) 
 }
 
 const ItemIdEntry* ItemNames::find(uint32_t major, uint32_t minor) const {
-  auto it = rows_.find(pairKey(major, minor));
+  auto it = rows_.find(itemPairKey(major, minor));
   return it == rows_.end() ? nullptr : &registry_.rows()[it->second];
 }
 

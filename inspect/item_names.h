@@ -35,6 +35,11 @@ class ItemNames {
   std::unordered_map<uint64_t, std::vector<uint32_t>> laterRows_;
 };
 
+// One number for a pair, to look pairs up by.
+constexpr uint64_t itemPairKey(uint32_t major, uint32_t minor) {
+  return (static_cast<uint64_t>(major) << 32) | minor;
+}
+
 // True for a pair the compiler makes up for an inline image whose file name
 // names no registry row: the major 0xFFFFFFFC, or the skin's UID when the
 // skin declared one (package identifier high word 0, low word not 0); the

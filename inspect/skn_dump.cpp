@@ -1,6 +1,5 @@
 #include "inspect/skn_dump.h"
 
-#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -11,23 +10,32 @@ namespace korvane {
 
 namespace {
 
-bool isSurrogate(char16_t c, char16_t first, char16_t last) {
-  return c >= first && c <= last;
+bool isSurrogate(char16_t c) {
+  return c >= 0xD800 && c <= 0xDFFF;
 }
 
-const char* paramTypeName(uint8_t code) {
-  switch (code) {
-    case kSknParamInt:
-      return "INT";
-    case kSknParamString:
-      return "STR/RAW";
-    case kSknParamBitmap:
-      return "BMP";
-    case kSknParamNamedRef:
-      return "NAMEDREF";
-    default:
-      return "?";
+// A high surrogate at `i` followed by a low one: one character, kept.
+bool isSurrogatePairAt(std::u16string_view text, size_t i) {
+  return text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+         text[i + 1] <= 0xDFFF;
+}
+
+// The text as UTF-8 with control characters and unpaired surrogates, and
+// with `quoted` also the double quote and "<", written as <number> escapes.
+std::string escapedSknText(std::u16string_view text, bool quoted) {
+  std::string out;
+  size_t plain = 0;  // start of the run not yet written
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    if (isSurrogatePairAt(text, i)) {
+      ++i;
+    } else if (c < 0x20 || c == 0x7F || isSurrogate(c) || (quoted && (c == u'"' || c == u'<'))) {
+      out += toUtf8(text.substr(plain, i - plain));
+      out += format("<%u>", c);
+      plain = i + 1;
+    }
   }
+  return out + toUtf8(text.substr(plain));
 }
 
 bool hasParams(const SknChunk& chunk) {
@@ -39,12 +47,6 @@ std::string withNote(std::string value, const std::string& note) {
   return value;
 }
 
-// A file name of the generation list for the dump: the list holds the low
-// byte of each character of the description, so its bytes read as Latin-1.
-std::string listedFileText(const std::string& file) {
-  return toUtf8(widenCopy(file));
-}
-
 // The fields that hold a bitmap or mask index.
 bool isIndexField(const SknChunk& chunk, const SknField& field) {
   if (chunk.type == kSknBitmapItem) return field.name == "bitmapIndex" || field.name == "maskIndex";
@@ -52,7 +54,7 @@ bool isIndexField(const SknChunk& chunk, const SknField& field) {
 }
 
 // Everything a renderer needs beside the tree: the options, the labels of
-// identifiers (when names are given) and the class of the enclosing item list.
+// identifiers (when names are given) and the listed images of indices.
 class DumpContext {
  public:
   DumpContext(const SknChunk& root, const SknDumpOptions& options)
@@ -80,20 +82,18 @@ class DumpContext {
 
   // The listed image of a bitmap or mask index, when a list is given and the
   // index is not "none".
-  bool listed(uint32_t index) const { return options_.list != nullptr && index != kNoBitmapIndex; }
+  bool listed(uint32_t index) const { return options_.list != nullptr && index != kSknNoIndex; }
   // "images\bg.bmp, c16", "mask of images\bg.bmp, 1", "not in the list".
   std::string listedText(uint32_t index) const {
     const ListedImage* image = options_.list->find(index);
     if (image == nullptr) return "not in the list";
-    std::string file = listedFileText(image->file);
+    std::string file = image->fileText();
     if (index != image->index) {
       return "mask of " + file + ", " +
              (image->maskDepth.empty() ? "none listed" : image->maskDepth);
     }
     return file + ", " + image->depth + (image->svgAnim ? ", animated" : "");
   }
-
-  static constexpr uint32_t kNoBitmapIndex = 0xFFFFFFFF;
 
  private:
   const SknDumpOptions& options_;
@@ -149,7 +149,7 @@ std::string entryFieldText(const DumpContext& context, const SknField& field) {
 }
 
 std::string bitmapIndexText(const DumpContext& context, uint32_t index) {
-  if (index == DumpContext::kNoBitmapIndex) return "none";
+  if (index == kSknNoIndex) return "none";
   if (context.listed(index)) return format("0x%x (%s)", index, context.listedText(index).c_str());
   return format("0x%x", index);
 }
@@ -207,7 +207,7 @@ void renderChunkText(std::string& out, const SknChunk& chunk, size_t depth,
   for (size_t i = 0; i < chunk.params.size(); ++i) {
     const SknParam& param = chunk.params[i];
     out += inner + format("parameter %zu at 0x%04x, %u bytes: %s ", i + 1, param.offset, param.size,
-                          paramTypeName(param.typeCode));
+                          sknParamTypeName(param.typeCode));
     out += quoteSknText(param.name) + " = " + paramValueText(context, param);
     if (param.reserved != 0) out += format(", reserved byte %u", param.reserved);
     out += "\n";
@@ -264,10 +264,9 @@ class JsonWriter {
     };
     for (size_t i = 0; i < text.size(); ++i) {
       char16_t c = text[i];
-      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-          text[i + 1] <= 0xDFFF) {
+      if (isSurrogatePairAt(text, i)) {
         ++i;
-      } else if (c >= 0xD800 && c <= 0xDFFF) {
+      } else if (isSurrogate(c)) {
         flush(i);
         out_ += format("\\u%04x", c);
         plain = i + 1;
@@ -361,7 +360,7 @@ class JsonWriter {
   bool afterKey_ = false;
 };
 
-void fieldJson(JsonWriter& json, const SknField& field, const ItemLabel& label = ItemLabel()) {
+void fieldJson(JsonWriter& json, const SknField& field, const ItemLabel& label) {
   json.key(field.name);
   switch (field.kind) {
     case SknFieldKind::kNumber:
@@ -416,14 +415,14 @@ void listedImageJson(JsonWriter& json, const DumpContext& context, const std::st
   }
   json.beginObject();
   if (index == image->index) {
-    json.member("file", listedFileText(image->file));
+    json.member("file", image->fileText());
     json.member("depth", image->depth);
     if (image->svgAnim) {
       json.key("animated");
       json.boolean(true);
     }
   } else {
-    json.member("maskOf", listedFileText(image->file));
+    json.member("maskOf", image->fileText());
     if (!image->maskDepth.empty()) json.member("depth", image->maskDepth);
   }
   json.endObject();
@@ -435,7 +434,7 @@ void paramJson(JsonWriter& json, const DumpContext& context, const SknParam& par
   json.member("size", param.size);
   json.member("reserved", param.reserved);
   json.member("typeCode", param.typeCode);
-  json.member("type", paramTypeName(param.typeCode));
+  json.member("type", sknParamTypeName(param.typeCode));
   json.member("name", std::u16string_view(param.name));
   switch (param.typeCode) {
     case kSknParamInt:
@@ -520,28 +519,26 @@ void chunkJson(JsonWriter& json, const SknChunk& chunk, const DumpContext& conte
 }  // namespace
 
 std::string quoteSknText(std::u16string_view text) {
-  std::string out = "\"";
-  std::u16string plain;
-  auto escape = [&](char16_t unit) {
-    out += toUtf8(plain);
-    plain.clear();
-    out += format("<%u>", unit);
-  };
-  for (size_t i = 0; i < text.size(); ++i) {
-    char16_t c = text[i];
-    if (isSurrogate(c, 0xD800, 0xDBFF) && i + 1 < text.size() &&
-        isSurrogate(text[i + 1], 0xDC00, 0xDFFF)) {
-      plain += c;
-      plain += text[++i];
-    } else if (c < 0x20 || c == 0x7F || c == u'"' || c == u'<' || isSurrogate(c, 0xD800, 0xDFFF)) {
-      escape(c);
-    } else {
-      plain += c;
-    }
+  return '"' + escapedSknText(text, true) + '"';
+}
+
+std::string plainSknText(std::u16string_view text) {
+  return escapedSknText(text, false);
+}
+
+const char* sknParamTypeName(uint8_t code) {
+  switch (code) {
+    case kSknParamInt:
+      return "INT";
+    case kSknParamString:
+      return "STR/RAW";
+    case kSknParamBitmap:
+      return "BMP";
+    case kSknParamNamedRef:
+      return "NAMEDREF";
+    default:
+      return "?";
   }
-  out += toUtf8(plain);
-  out += '"';
-  return out;
 }
 
 std::string sknLayerText(uint32_t value) {

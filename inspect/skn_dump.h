@@ -29,6 +29,11 @@ std::string renderSknJson(const SknChunk& root, const SknDumpOptions& options = 
 // that need it (double quote, "<", control characters, lone surrogates)
 // written as <number> escapes.
 std::string quoteSknText(std::u16string_view text);
+// A text to read rather than to copy into a description: as it is, but for
+// control characters and lone surrogates, which become <number> escapes.
+std::string plainSknText(std::u16string_view text);
+// "INT", "STR/RAW" (the file keeps no difference), "BMP", "NAMEDREF"; "?" for other codes.
+const char* sknParamTypeName(uint8_t code);
 // "none", "2/RGBA", "0/RGB", "1/A", or "raw 0x0305" for other channel codes.
 std::string sknLayerText(uint32_t value);
 

@@ -5,40 +5,24 @@
 #include <functional>
 #include <vector>
 
-#include "base/memory_platform.h"
-#include "inspect/dump_command.h"
+#include "inspect/dump_test_support.h"
 #include "inspect/skn_reader_test_support.h"
 
 namespace korvane {
 namespace {
 
+using testing::contains;
+using testing::DumpRun;
 using testing::imageAttributes;
 using testing::SknBytes;
-
-struct DumpRun {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
 
 DumpRun dump(const std::string& bytes, std::vector<const char*> options = {},
              const std::vector<std::pair<std::string, std::string>>& files = {}) {
   MemoryPlatform memory;
   memory.fs.addFile("skin.skn", bytes);
   for (const auto& [name, content] : files) memory.fs.addFile(name, content);
-  std::vector<const char*> argv{"korvane-dump"};
-  argv.insert(argv.end(), options.begin(), options.end());
-  argv.push_back("skin.skn");
-  Platform platform = memory.platform();
-  DumpRun run;
-  run.code = runDump(static_cast<int>(argv.size()), argv.data(), platform);
-  run.out = memory.console.stdoutText;
-  run.err = memory.console.stderrText;
-  return run;
-}
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
+  options.push_back("skin.skn");
+  return testing::runDumpOn(memory, options);
 }
 
 // JSON without the indentation at the start of its lines.
@@ -162,13 +146,6 @@ void imageTable(SknBytes& b, uint32_t major, uint32_t minor, size_t parts) {
   });
 }
 
-void bitmap(SknBytes& b, uint32_t major, uint32_t minor, uint32_t index, uint32_t mask) {
-  b.chunk(kSknBitmapItem, [&](SknBytes& c) {
-    c.id(major, minor).u32(1).u32(index).u32(mask);
-    imageAttributes(c);
-  });
-}
-
 // Bitmaps with and without names and list lines, image tables of every
 // kind, and both forms of scalable items, in a skin whose UID is 0x2000ABCD.
 std::string labelledSkin() {
@@ -176,9 +153,9 @@ std::string labelledSkin() {
   testing::skinInformation(b, testing::kTestTime);
   testing::bitmapFileName(b, 0, u"Skin.mbm");
   testing::itemList(b, 0, 9, [](SknBytes& c) {
-    bitmap(c, 0x2000ABCD, 0x1000, 0x4000, 0x4001);
-    bitmap(c, 0x10005A26, 0x1000, 0x4002, 0xFFFFFFFF);
-    bitmap(c, 0x12345678, 0x5, 0x4010, 0x4003);
+    testing::bitmapItem(c, 0x2000ABCD, 0x1000, 0x4000, 0x4001);
+    testing::bitmapItem(c, 0x10005A26, 0x1000, 0x4002, 0xFFFFFFFF);
+    testing::bitmapItem(c, 0x12345678, 0x5, 0x4010, 0x4003);
     imageTable(c, 0x10005A26, 0x1134, 9);      // a frame
     imageTable(c, 0x101F84B6, 0x2000ABCD, 2);  // an application icon
     imageTable(c, 0x10005A26, 0x10DF, 2);      // neither: no frame has two parts
@@ -352,6 +329,9 @@ TEST(SknDump, TextsAndLayersAreWrittenAsTheDescriptionWritesThem) {
   EXPECT_EQ(quoteSknText(u"\xD83D\xDE00"), "\"\xF0\x9F\x98\x80\"");
   EXPECT_EQ(quoteSknText(std::u16string(1, u'\xD800') + u"a"), "\"<55296>a\"");
   EXPECT_EQ(quoteSknText(u"a" + std::u16string(1, u'\xDC00')), "\"a<56320>\"");
+  // To read: quotes and "<" stay as they are.
+  EXPECT_EQ(plainSknText(u"<b> \"q\"\t\x7F\xD83D\xDE00" + std::u16string(1, u'\xDC00')),
+            "<b> \"q\"<9><127>\xF0\x9F\x98\x80<56320>");
 
   EXPECT_EQ(sknLayerText(0x0001), "none");
   EXPECT_EQ(sknLayerText(0x0208), "2/RGBA");

@@ -16,7 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t kNoIndex = 0xFFFFFFFF;
 constexpr uint32_t kDefault16 = 0xFFFF;
 
 // Light page, dark text; no colour that an image or swatch of a skin would
@@ -84,41 +83,12 @@ std::string escapeHtml(std::string_view text) {
   return out;
 }
 
-// A text to read rather than to copy into a description: as it is, but for
-// control characters and unpaired surrogates, which become <n> escapes.
-std::string plainText(std::u16string_view text) {
-  std::string out;
-  size_t plain = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char16_t c = text[i];
-    bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                text[i + 1] <= 0xDFFF;
-    if (pair) {
-      ++i;
-    } else if (c < 0x20 || c == 0x7F || (c >= 0xD800 && c <= 0xDFFF)) {
-      out += toUtf8(text.substr(plain, i - plain)) + format("<%u>", c);
-      plain = i + 1;
-    }
-  }
-  return out + toUtf8(text.substr(plain));
-}
-
-// The generation list holds the low byte of each character of the
-// description, so its file names read as Latin-1.
-std::string listedFileText(const std::string& file) {
-  return toUtf8(widenCopy(file));
-}
-
 std::string pairText(uint32_t major, uint32_t minor) {
   return format("(0x%x, 0x%x)", major, minor);
 }
 
 std::string pairAttribute(uint32_t major, uint32_t minor) {
   return format("0x%x,0x%x", major, minor);
-}
-
-uint64_t pairKey(uint32_t major, uint32_t minor) {
-  return (static_cast<uint64_t>(major) << 32) | minor;
 }
 
 // A normalised path; "." becomes empty.
@@ -265,8 +235,10 @@ class PageBuilder {
   void renderBmpAnim(const PageItem& item);
   void renderScalable(const PageItem& item);
   void renderAnimation(const PageItem& item);
-  void renderEffects(const SknChunk& owner, const std::string& list, const char* title);
-  void renderGroups(const SknChunk& owner, const std::string& list, const char* title);
+  // The effects or parameter groups (`type`) of one of `owner`'s lists,
+  // each with its parameters.
+  void renderBlock(const SknChunk& owner, uint16_t type, const std::string& list,
+                   const char* title);
   void renderParams(const SknChunk& chunk);
 
   std::string labelHtml(const ItemLabel& label, uint32_t major, uint32_t minor) const;
@@ -281,6 +253,9 @@ class PageBuilder {
   const PageItem* findItem(uint32_t major, uint32_t minor, const PageItem& from) const;
   std::string referenceHtml(uint32_t major, uint32_t minor, const PageItem& from) const;
   std::string listedImageText(uint32_t index) const;
+  // "index 0x4000: images\bg.bmp, c16" ("mask 0x4001: ..." with `what`
+  // "mask"), or the index alone when the list has no such image.
+  std::string indexNoteHtml(const char* what, uint32_t index) const;
 
   const SknChunk& root_;
   const SknHtmlOptions& options_;
@@ -310,7 +285,7 @@ void PageBuilder::collectList(const SknChunk& list, PageGroup::Category category
     item.major = static_cast<uint32_t>(id->value);
     item.minor = id->minor;
     group.items.push_back(items_.size());
-    byPair_[pairKey(item.major, item.minor)].push_back(items_.size());
+    byPair_[itemPairKey(item.major, item.minor)].push_back(items_.size());
     items_.push_back(std::move(item));
   }
 }
@@ -351,11 +326,16 @@ void PageBuilder::collect() {
 std::string PageBuilder::listedImageText(uint32_t index) const {
   const ListedImage* image = options_.list ? options_.list->find(index) : nullptr;
   if (image == nullptr) return std::string();
-  std::string file = listedFileText(image->file);
+  std::string file = image->fileText();
   if (index != image->index) {
     return "mask of " + file + (image->maskDepth.empty() ? "" : ", depth " + image->maskDepth);
   }
   return file + ", " + image->depth + (image->svgAnim ? ", animated" : "");
+}
+
+std::string PageBuilder::indexNoteHtml(const char* what, uint32_t index) const {
+  std::string listed = listedImageText(index);
+  return escapeHtml(format("%s 0x%x", what, index) + (listed.empty() ? "" : ": " + listed));
 }
 
 std::string PageBuilder::placeholderHtml(const std::string& text, const std::string& title,
@@ -378,7 +358,7 @@ std::string PageBuilder::imageHtml(uint32_t index, const std::string& caption) c
                            prefix + "bitmap index " + indexText + " is not in the list",
                            indexAttribute);
   }
-  std::string file = listedFileText(image->file);
+  std::string file = image->fileText();
   std::string fileAttribute = indexAttribute + " data-file=\"" + escapeHtml(file) + "\"";
   RelatedPath path =
       relatePath(options_.listFile, image->file, options_.pageFile, options_.workingDirectory);
@@ -394,7 +374,7 @@ std::string PageBuilder::imageHtml(uint32_t index, const std::string& caption) c
 }
 
 const PageItem* PageBuilder::findItem(uint32_t major, uint32_t minor, const PageItem& from) const {
-  auto it = byPair_.find(pairKey(major, minor));
+  auto it = byPair_.find(itemPairKey(major, minor));
   if (it == byPair_.end()) return nullptr;
   const std::string& restriction = groups_[from.group].restriction;
   const PageItem* best = nullptr;
@@ -456,7 +436,7 @@ std::string PageBuilder::render() {
       break;
     }
   }
-  std::string titleHtml = title.empty() ? std::string("Skin") : escapeHtml(plainText(title));
+  std::string titleHtml = title.empty() ? std::string("Skin") : escapeHtml(plainSknText(title));
   out_ += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
   out_ += "<meta name=\"generator\" content=\"korvane-dump\">\n";
   out_ += "<title>" + titleHtml + " - skin preview</title>\n<style>" + kStyle + "</style>\n";
@@ -639,15 +619,8 @@ void PageBuilder::renderBitmap(const PageItem& item) {
   uint32_t index = static_cast<uint32_t>(chunk.value("bitmapIndex"));
   uint32_t mask = static_cast<uint32_t>(chunk.value("maskIndex"));
   out_ += "<div class=\"row\">" + imageHtml(index, std::string()) + "<div class=\"note\">";
-  std::string listed = listedImageText(index);
-  out_ += escapeHtml(format("index 0x%x", index) + (listed.empty() ? "" : ": " + listed));
-  if (mask != kNoIndex) {
-    std::string maskListed = listedImageText(mask);
-    out_ += "<br>" +
-            escapeHtml(format("mask 0x%x", mask) + (maskListed.empty() ? "" : ": " + maskListed));
-  } else {
-    out_ += "<br>no mask";
-  }
+  out_ += indexNoteHtml("index", index);
+  out_ += mask != kSknNoIndex ? "<br>" + indexNoteHtml("mask", mask) : "<br>no mask";
   if (const SknChunk* attributes = childOfType(chunk, kSknImageAttributes)) {
     std::string text = attributesText(*attributes);
     if (!text.empty()) out_ += "<br>" + escapeHtml(text);
@@ -666,12 +639,9 @@ void PageBuilder::renderColourTable(const PageItem& item) {
     }
     if (index == kDefault16) {
       // Red is stored in the low byte.
-      std::string colour =
-          format("#%02x%02x%02x", rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-      out_ += "<li><span class=\"swatch\" style=\"background:" + colour + "\" data-rgb=\"" +
-              colour + "\"></span>" +
-              format("RGB=0x%02x%02x%02x", rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF) +
-              "</li>\n";
+      std::string hex = format("%02x%02x%02x", rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+      out_ += "<li><span class=\"swatch\" style=\"background:#" + hex + "\" data-rgb=\"#" + hex +
+              "\"></span>RGB=0x" + hex + "</li>\n";
     } else {
       out_ += format(
           "<li><span class=\"swatch palette\" data-palette-index=\"%u\" title=\"palette index "
@@ -781,56 +751,42 @@ void PageBuilder::renderScalable(const PageItem& item) {
           escapeHtml("input " + sknLayerText(static_cast<uint32_t>(chunk.value("input"))) +
                      ", output " + sknLayerText(static_cast<uint32_t>(chunk.value("output")))) +
           "</p>\n";
-  renderEffects(chunk, std::string(), "Effects");
+  renderBlock(chunk, kSknEffect, std::string(), "Effects");
 }
 
-void PageBuilder::renderEffects(const SknChunk& owner, const std::string& list, const char* title) {
-  std::vector<const SknChunk*> effects;
-  for (const SknChunk& child : owner.children) {
-    if (child.type == kSknEffect && child.list == list) effects.push_back(&child);
-  }
-  out_ +=
-      std::string("<div class=\"block-head\">") + title + format(" (%zu)</div>\n", effects.size());
-  if (effects.empty()) return;
-  out_ += "<ol class=\"effects\">\n";
-  for (const SknChunk* effect : effects) {
-    out_ += "<li><div class=\"effect-head\">" +
-            escapeHtml(
-                format("effect 0x%llx: ", static_cast<unsigned long long>(effect->value("uid"))) +
-                sknLayerText(static_cast<uint32_t>(effect->value("inputA"))) + " + " +
-                sknLayerText(static_cast<uint32_t>(effect->value("inputB"))) + " -> " +
-                sknLayerText(static_cast<uint32_t>(effect->value("output")))) +
-            "</div>\n";
-    renderParams(*effect);
-    out_ += "</li>\n";
-  }
-  out_ += "</ol>\n";
+// "effect 0x10208f8a: none + none -> 0/RGB"
+std::string effectHead(const SknChunk& effect) {
+  return format("effect 0x%llx: ", static_cast<unsigned long long>(effect.value("uid"))) +
+         sknLayerText(static_cast<uint32_t>(effect.value("inputA"))) + " + " +
+         sknLayerText(static_cast<uint32_t>(effect.value("inputB"))) + " -> " +
+         sknLayerText(static_cast<uint32_t>(effect.value("output")));
 }
 
-void PageBuilder::renderGroups(const SknChunk& owner, const std::string& list, const char* title) {
-  std::vector<const SknChunk*> groups;
+// A parameter group as the description heads it in its list.
+std::string groupHead(const SknChunk& group, const std::string& list) {
+  unsigned long long id = group.value("id");
+  unsigned long long second = group.value("second");
+  if (list == "values") return format("UID=%llu TIMINGID=%llu", id, second);
+  if (list == "timingModels") return format("UID=%llu", id);
+  const SknField* flags = group.field("second");
+  return format("VALUEID=%llu ", id) +
+         (flags && !flags->note.empty() ? flags->note : format("flags %llu", second));
+}
+
+void PageBuilder::renderBlock(const SknChunk& owner, uint16_t type, const std::string& list,
+                              const char* title) {
+  std::vector<const SknChunk*> members;
   for (const SknChunk& child : owner.children) {
-    if (child.type == kSknAnimationParamGroup && child.list == list) groups.push_back(&child);
+    if (child.type == type && child.list == list) members.push_back(&child);
   }
   out_ +=
-      std::string("<div class=\"block-head\">") + title + format(" (%zu)</div>\n", groups.size());
-  if (groups.empty()) return;
+      std::string("<div class=\"block-head\">") + title + format(" (%zu)</div>\n", members.size());
+  if (members.empty()) return;
   out_ += "<ol class=\"effects\">\n";
-  for (const SknChunk* group : groups) {
-    unsigned long long id = group->value("id");
-    unsigned long long second = group->value("second");
-    std::string head;
-    if (list == "values") {
-      head = format("UID=%llu TIMINGID=%llu", id, second);
-    } else if (list == "timingModels") {
-      head = format("UID=%llu", id);
-    } else {
-      const SknField* flags = group->field("second");
-      head = format("VALUEID=%llu ", id) +
-             (flags && !flags->note.empty() ? flags->note : format("flags %llu", second));
-    }
+  for (const SknChunk* member : members) {
+    std::string head = type == kSknEffect ? effectHead(*member) : groupHead(*member, list);
     out_ += "<li><div class=\"effect-head\">" + escapeHtml(head) + "</div>\n";
-    renderParams(*group);
+    renderParams(*member);
     out_ += "</li>\n";
   }
   out_ += "</ol>\n";
@@ -840,40 +796,30 @@ void PageBuilder::renderParams(const SknChunk& chunk) {
   if (chunk.params.empty()) return;
   out_ += "<table class=\"params\">\n";
   for (const SknParam& param : chunk.params) {
-    std::string type;
     std::string valueHtml;
     switch (param.typeCode) {
       case kSknParamInt:
-        type = "INT";
         valueHtml = format("%d", static_cast<int32_t>(param.intValue));
         break;
       case kSknParamNamedRef:
-        type = "NAMEDREF";
         valueHtml = format("VALUEID=%d", static_cast<int32_t>(param.intValue));
         break;
       case kSknParamString:
-        type = "STR/RAW";
         valueHtml = escapeHtml(quoteSknText(param.text));
         break;
-      case kSknParamBitmap: {
-        type = "BMP";
-        std::string listed = listedImageText(param.bitmapIndex);
+      case kSknParamBitmap:
         valueHtml = "<span class=\"row small\">" + imageHtml(param.bitmapIndex, std::string()) +
-                    "<span>" +
-                    escapeHtml(format("index 0x%x", param.bitmapIndex) +
-                               (listed.empty() ? "" : ": " + listed));
-        if (param.maskIndex != kNoIndex) {
+                    "<span>" + indexNoteHtml("index", param.bitmapIndex);
+        if (param.maskIndex != kSknNoIndex) {
           valueHtml += "<br>" + escapeHtml(format("mask 0x%x", param.maskIndex));
         }
         valueHtml += "</span></span>";
         break;
-      }
       default:
-        type = format("type %u", param.typeCode);
         break;
     }
-    out_ += "<tr><td>" + escapeHtml(type) + "</td><td>" + escapeHtml(quoteSknText(param.name)) +
-            "</td><td>" + valueHtml + "</td></tr>\n";
+    out_ += "<tr><td>" + escapeHtml(sknParamTypeName(param.typeCode)) + "</td><td>" +
+            escapeHtml(quoteSknText(param.name)) + "</td><td>" + valueHtml + "</td></tr>\n";
   }
   out_ += "</table>\n";
 }
@@ -886,11 +832,11 @@ void PageBuilder::renderAnimation(const PageItem& item) {
       format(", MININTERVAL=%llu", static_cast<unsigned long long>(chunk.value("minInterval")));
   if (chunk.value("morphing") != 0) head += ", MORPHING";
   out_ += "<p class=\"effect-head\">" + escapeHtml(head) + "</p>\n";
-  renderEffects(chunk, "preprocess", "Preprocess");
-  renderEffects(chunk, "commands", "Commands");
-  renderGroups(chunk, "values", "Values");
-  renderGroups(chunk, "timingModels", "Timing models");
-  renderGroups(chunk, "sizeBoundParams", "Size-bound parameters");
+  renderBlock(chunk, kSknEffect, "preprocess", "Preprocess");
+  renderBlock(chunk, kSknEffect, "commands", "Commands");
+  renderBlock(chunk, kSknAnimationParamGroup, "values", "Values");
+  renderBlock(chunk, kSknAnimationParamGroup, "timingModels", "Timing models");
+  renderBlock(chunk, kSknAnimationParamGroup, "sizeBoundParams", "Size-bound parameters");
 }
 
 }  // namespace

@@ -4,21 +4,19 @@
 
 #include <vector>
 
-#include "base/memory_platform.h"
-#include "inspect/dump_command.h"
+#include "inspect/dump_test_support.h"
 #include "inspect/skn_reader_test_support.h"
 
 namespace korvane {
 namespace {
 
+using testing::contains;
 using testing::imageAttributes;
 using testing::SknBytes;
 
+// The preview skin's bitmaps: STRETCH, in a scalable skin.
 void bitmap(SknBytes& b, uint32_t major, uint32_t minor, uint32_t index, uint32_t mask) {
-  b.chunk(kSknBitmapItem, [&](SknBytes& c) {
-    c.id(major, minor).u32(1).u32(index).u32(mask);
-    imageAttributes(c, 0x104);
-  });
+  testing::bitmapItem(b, major, minor, index, mask, 0x104);
 }
 
 // A scalable skin with UID 0x2000ABCD and an item of every kind: QsnBgScreen
@@ -100,23 +98,19 @@ Preview preview(const char* pageFile, bool withList = true) {
   memory.fs.addFile("work/Demo_MIFList.txt", kList);
   memory.fs.addFile("work/images/bg.bmp", "BM");
   memory.fs.directories = {"work", "work/out", "work/images", ".."};
-  std::vector<const char*> argv{"korvane-dump", "--html", pageFile};
+  std::vector<const char*> args{"--html", pageFile};
   if (withList) {
-    argv.push_back("--list");
-    argv.push_back("work/Demo_MIFList.txt");
+    args.push_back("--list");
+    args.push_back("work/Demo_MIFList.txt");
   }
-  argv.push_back("work/Demo.skn");
+  args.push_back("work/Demo.skn");
   memory.environment.directory = "/home/author";
-  Platform platform = memory.platform();
+  testing::DumpRun run = testing::runDumpOn(memory, args);
   Preview result;
-  result.code = runDump(static_cast<int>(argv.size()), argv.data(), platform);
-  result.err = memory.console.stderrText;
+  result.code = run.code;
+  result.err = run.err;
   if (memory.fs.has(pageFile)) result.page = memory.fs.content(pageFile);
   return result;
-}
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
 }
 
 size_t count(const std::string& text, const std::string& part) {

@@ -14,7 +14,6 @@ constexpr size_t kChunkFrameSize = 9;   // the header and the trailer
 constexpr size_t kSknHeaderEnd = 42;    // first byte after the fixed SKN header
 constexpr size_t kParamHeaderSize = 4;  // size, reserved byte, file type code
 constexpr size_t kParamFrameSize = 6;   // the header and the name's count
-constexpr uint32_t kNoIndex = 0xFFFFFFFF;
 constexpr uint32_t kSkinInfoMagic = 0x0002008D;
 
 // The releases a release wrapper (type 18) is written for, as major << 8 | minor.
@@ -222,18 +221,18 @@ class Decoder {
     number(fields, r, name, width, kind);
     fields.back().note = note(fields.back().value);
   }
+  // A bitmap file number: 0 for the MBM file, 1 for the MIF file.
+  void checkFileNumber(size_t offset, const char* name, uint32_t value) {
+    if (value > 1) fail(offset, format("%s is %u, expected 0 (MBM) or 1 (MIF)", name, value));
+  }
   void fileNumber(std::vector<SknField>& fields, Region& r, const char* name) {
     size_t offset = r.pos;
     noted(fields, r, name, 4, SknFieldKind::kNumber, fileNumberNote);
-    uint64_t v = fields.back().value;
-    if (v > 1) {
-      fail(offset, format("%s is %llu, expected 0 (MBM) or 1 (MIF)", name,
-                          static_cast<unsigned long long>(v)));
-    }
+    checkFileNumber(offset, name, static_cast<uint32_t>(fields.back().value));
   }
   void bitmapIndex(std::vector<SknField>& fields, Region& r, const char* name) {
     hex(fields, r, name, 4);
-    if (fields.back().value == kNoIndex) fields.back().note = "none";
+    if (fields.back().value == kSknNoIndex) fields.back().note = "none";
   }
   // A 16-bit value where 0xFFFF stands for the default.
   void defaulted16(std::vector<SknField>& fields, Region& r, const char* name) {
@@ -509,18 +508,14 @@ void Decoder::decodePayload(SknChunk& chunk, Region& r) {
       break;
     case kSknItemList: {
       size_t classOffset = r.pos;
-      number(f, r, "listClass", 1);
-      f.back().note = f.back().value == 0   ? "items"
-                      : f.back().value == 1 ? "application icons"
-                                            : "";
+      uint32_t listClass = number(f, r, "listClass", 1);
+      f.back().note = listClass == 0 ? "items" : listClass == 1 ? "application icons" : "";
       // Application icons have a list of their own beside the unrestricted
       // one; a restriction wrapper holds items only.
-      uint64_t listClass = f.back().value;
       bool topLevel = path_.size() == 2;
       if (listClass > 1 || (listClass == 1 && !topLevel)) {
-        fail(classOffset,
-             format("listClass is %llu, expected 0%s", static_cast<unsigned long long>(listClass),
-                    topLevel ? " or 1" : " inside a restriction wrapper"));
+        fail(classOffset, format("listClass is %u, expected 0%s", listClass,
+                                 topLevel ? " or 1" : " inside a restriction wrapper"));
       }
       size_t countOffset = r.pos;
       uint32_t count = number(f, r, "count", 4);
@@ -760,15 +755,14 @@ void Decoder::decodeParam(Region& r, SknChunk& chunk) {
     case kSknParamString:
       param.text = takeText(record, "value");
       break;
-    case kSknParamBitmap:
+    case kSknParamBitmap: {
       param.bitmapIndex = take(record, 4, "bitmapIndex");
       param.maskIndex = take(record, 4, "maskIndex");
-      if (record.left() >= 4 && peek(record.pos, 4) > 1) {
-        fail(record.pos,
-             format("fileNumber is %u, expected 0 (MBM) or 1 (MIF)", peek(record.pos, 4)));
-      }
+      size_t numberOffset = record.pos;
       param.fileNumber = take(record, 4, "fileNumber");
+      checkFileNumber(numberOffset, "fileNumber", param.fileNumber);
       break;
+    }
     default:
       fail(start + 3, format("unknown parameter type code %u", param.typeCode));
   }

@@ -49,6 +49,9 @@ struct SknEntry {
   std::vector<SknField> fields;
 };
 
+// A bitmap or mask index that names no image.
+constexpr uint32_t kSknNoIndex = 0xFFFFFFFF;
+
 // Parameter file type codes. Code 1 carries both STR texts and RAW items.
 enum SknParamCode : uint8_t {
   kSknParamInt = 0,

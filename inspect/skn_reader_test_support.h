@@ -133,11 +133,17 @@ inline std::string minimalNormalSkin(uint64_t time = kTestTime, uint32_t itemCou
   return finishSkn(b, 10);
 }
 
-inline void bitmapItem(SknBytes& b) {
-  b.chunk(kSknBitmapItem, [](SknBytes& c) {
-    c.id(0x10005A26, 0x1000).u32(1).u32(0x4000).u32(0x4001);
-    imageAttributes(c, 0x113);
+// A bitmap item of the MIF file with its image attributes.
+inline void bitmapItem(SknBytes& b, uint32_t major, uint32_t minor, uint32_t index, uint32_t mask,
+                       uint32_t flags = 0) {
+  b.chunk(kSknBitmapItem, [&](SknBytes& c) {
+    c.id(major, minor).u32(1).u32(index).u32(mask);
+    imageAttributes(c, flags);
   });
+}
+
+inline void bitmapItem(SknBytes& b) {
+  bitmapItem(b, 0x10005A26, 0x1000, 0x4000, 0x4001, 0x113);
 }
 
 inline void effectWithEveryParam(SknBytes& b) {
