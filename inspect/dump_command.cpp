@@ -25,13 +25,6 @@ constexpr const char* kUsage =
     "       korvane-dump --source OUT.txt [-i FILE] [--list FILE] FILE.skn\n"
     "       korvane-dump --help | --version\n";
 
-// The console of the registry loader, whose notes are not part of a dump.
-class SilentConsole : public Console {
- public:
-  void out(std::string_view) override {}
-  void err(std::string_view) override {}
-};
-
 bool readWholeFile(FileSystem& fs, const std::string& path, std::string& bytes) {
   std::unique_ptr<InputFile> file = fs.openRead(path);
   if (!file) return false;
@@ -168,7 +161,8 @@ int runDump(int argc, const char* const argv[], Platform& platform) {
     return kDumpUsageOrOpen;
   }
 
-  SilentConsole silent;
+  // The registry loader's notes are not part of a dump.
+  NullConsole silent;
   try {
     loadItemIds(platform.fs, silent, command.extensionList);
   } catch (const CKrvException& e) {
