@@ -10,6 +10,7 @@
 
 #include "base/text.h"
 #include "inspect/description_text.h"
+#include "source/source_lexer.h"
 
 namespace korvane::decompile {
 
@@ -244,7 +245,7 @@ void Writer::writeParams(const std::vector<ParamRecord>& params, const std::u16s
         break;
       case kSknParamString: {
         // STR and RAW values are written alike; text reads best as STR.
-        bool plain = param.text.size() <= 511 &&
+        bool plain = param.text.size() <= SourceLexer::kMaxToken &&
                      std::all_of(param.text.begin(), param.text.end(),
                                  [](char16_t c) { return c >= 0x20 && c != 0xFFFF; });
         text += plain ? u"STR " + param.name + u' ' + quotedText(param.text)

@@ -4,15 +4,14 @@
 #include <map>
 
 #include "base/text.h"
+#include "inspect/decompiled_skin.h"
 #include "inspect/description_text.h"
+#include "source/tokens.h"
 
 namespace korvane {
 
 namespace {
 
-constexpr uint32_t kFirstIndex = 0x4000;
-// The reader collects tokens of at most this many units.
-constexpr size_t kMaxToken = 511;
 // Units that narrow to the same byte but are told apart as names: one more
 // for every 0x100 added, up to the last that stays below 0xFF00.
 constexpr char16_t kTweakStep = 0x100;
@@ -32,10 +31,6 @@ std::u16string listTextAsToken(std::string_view text) {
     token.push_back(unit);
   }
   return token;
-}
-
-bool isSvgFile(std::u16string_view file) {
-  return file.size() >= 4 && equalsNoCase(file.substr(file.size() - 4), u".svg");
 }
 
 uint32_t maskKindOf(const std::string& depth, bool& known) {
@@ -88,6 +83,10 @@ bool listedFileCanName(const ItemIdRegistry& registry, std::string_view text, co
   return false;
 }
 
+const ImageFile& ImagePlan::image(uint32_t index) const {
+  return images_[imageNumber(index)];
+}
+
 bool ImagePlan::meetsNaming(const ImageNeeds& need, std::u16string_view file) const {
   if (need.naming == ImageNeeds::Naming::kFree) return true;
   const ItemIdEntry* entry = itemOfFileName(names_.registry(), file);
@@ -126,7 +125,7 @@ std::u16string ImagePlan::maskFile(std::u16string_view file) {
     mask = std::u16string(file.substr(0, dot)) + u"_mask" + std::u16string(file.substr(dot));
   }
   // Nothing reads the mask file; a long name only has to fit its token.
-  return mask.size() + 9 > kMaxToken ? u"mask.bmp" : mask;
+  return mask.size() + 9 > SourceLexer::kMaxToken ? u"mask.bmp" : mask;
 }
 
 bool ImagePlan::plan(const std::vector<ImageNeeds>& needs, const GenerationList* list,
@@ -141,7 +140,7 @@ bool ImagePlan::plan(const std::vector<ImageNeeds>& needs, const GenerationList*
     if (image.maskToken.empty()) continue;
     // Masks of SVG files are unnamed; other files name theirs. The kind
     // (MASK or SOFTMASK) is the list's, which every masked reference gives.
-    if (!isSvgFile(image.file)) image.maskToken += u'=' + maskFile(image.file);
+    if (!isSvgName(image.file)) image.maskToken += u'=' + maskFile(image.file);
   }
   return true;
 }
@@ -150,7 +149,7 @@ bool ImagePlan::planPlaceholders(const std::vector<ImageNeeds>& needs, std::stri
   for (size_t i = 0; i < needs.size(); ++i) {
     const ImageNeeds& need = needs[i];
     ImageFile& image = images_[i];
-    uint32_t index = kFirstIndex + 2 * static_cast<uint32_t>(i);
+    uint32_t index = imageIndex(i);
     image.path = u".\\";
     image.depth = u"c16";
     if (need.masked) image.maskToken = u"MASK";
@@ -168,7 +167,9 @@ bool ImagePlan::planPlaceholders(const std::vector<ImageNeeds>& needs, std::stri
         candidates.push_back(widenCopy(format("bitmap_%04x_%d.bmp", index, k)));
     }
     for (const std::u16string& file : candidates) {
-      if (!isTokenText(file) || file.size() > kMaxToken || !meetsNaming(need, file)) continue;
+      if (!isTokenText(file) || file.size() > SourceLexer::kMaxToken || !meetsNaming(need, file)) {
+        continue;
+      }
       image.file = file;
       break;
     }

@@ -56,7 +56,8 @@ class ImagePlan {
   bool plan(const std::vector<ImageNeeds>& needs, const GenerationList* list, std::string& error);
 
   const std::vector<ImageFile>& images() const { return images_; }
-  const ImageFile& image(uint32_t index) const { return images_[(index - 0x4000) / 2]; }
+  // The file of a bitmap index.
+  const ImageFile& image(uint32_t index) const;
 
   // A file name that names no image file of the plan and no registry item,
   // for an inline image or BMP value whose file did not exist.
