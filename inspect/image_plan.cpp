@@ -55,21 +55,10 @@ std::vector<size_t> pathSplits(std::string_view text) {
 
 }  // namespace
 
-const ItemIdEntry* itemOfFileName(const ItemIdRegistry& registry, std::u16string_view fileName) {
-  size_t percent = fileName.find(u'%');
-  if (percent != std::u16string_view::npos) fileName.remove_prefix(percent + 1);
-  std::u16string_view stem = fileName.substr(0, fileName.find(u'.'));
-  std::u16string name;
-  for (char16_t c : stem) {
-    if (c != u'_') name.push_back(c);
-  }
-  return registry.findByPrefixedName(kItemNamePrefix, name);
-}
-
 bool listedFileCanName(const ItemIdRegistry& registry, std::string_view text, const ItemId* item) {
   for (size_t split : pathSplits(text)) {
     std::u16string file = listTextAsToken(text.substr(split));
-    const ItemIdEntry* entry = itemOfFileName(registry, file);
+    const ItemIdEntry* entry = registry.findByFileName(file);
     if (item ? entry != nullptr && entry->id() == *item : entry == nullptr) return true;
     // A file name may also name nothing by a unit that narrows alike, as
     // placeFile gives it.
@@ -77,7 +66,7 @@ bool listedFileCanName(const ItemIdRegistry& registry, std::string_view text, co
     size_t stem = percent == std::u16string::npos ? 0 : percent + 1;
     if (item == nullptr && stem < file.size()) {
       file[stem] = static_cast<char16_t>(file[stem] + kTweakStep);
-      if (itemOfFileName(registry, file) == nullptr) return true;
+      if (registry.findByFileName(file) == nullptr) return true;
     }
   }
   return false;
@@ -89,7 +78,7 @@ const ImageFile& ImagePlan::image(uint32_t index) const {
 
 bool ImagePlan::meetsNaming(const ImageNeeds& need, std::u16string_view file) const {
   if (need.naming == ImageNeeds::Naming::kFree) return true;
-  const ItemIdEntry* entry = itemOfFileName(names_.registry(), file);
+  const ItemIdEntry* entry = names_.registry().findByFileName(file);
   if (need.naming == ImageNeeds::Naming::kNothing) return entry == nullptr;
   return entry != nullptr && entry->id() == need.item;
 }
@@ -303,7 +292,7 @@ std::u16string ImagePlan::missingFile() {
   for (;;) {
     std::u16string file = widenCopy(format("missing_%u.bmp", ++missingCount_));
     if (fileNames_.count(foldedCopy(file)) == 0 &&
-        itemOfFileName(names_.registry(), file) == nullptr) {
+        names_.registry().findByFileName(file) == nullptr) {
       ++fileNames_[foldedCopy(file)];
       return file;
     }

@@ -39,10 +39,6 @@ struct ImageFile {
   bool svgAnim = false;      // the list marks it "/A"
 };
 
-// The registry item an image file name stands for, found as the compiler
-// finds it: the text after a first "%", up to the first ".", without "_".
-const ItemIdEntry* itemOfFileName(const ItemIdRegistry& registry, std::u16string_view fileName);
-
 // Whether a split of the listed text `text` into bitmap path and file name
 // gives a file name that names `item`, or with none, that names no item.
 bool listedFileCanName(const ItemIdRegistry& registry, std::string_view text, const ItemId* item);
