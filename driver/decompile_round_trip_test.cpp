@@ -10,6 +10,7 @@
 
 #include "base/memory_platform.h"
 #include "driver/compile_test_support.h"
+#include "inspect/description_text.h"
 
 namespace korvane {
 namespace {
@@ -161,12 +162,7 @@ TEST(DecompileRoundTrip, TextsBeyondEightBitsAndNamesThatShareALanguage) {
       u"  EFFECT UID=1 INPUTA=none INPUTB=none OUTPUT=0/RGB\n"
       u"    STR \u0416 \"<1><2>\"\n    RAW Many [0 65535]\n    BMP Gone c16 gone.bmp\n"
       u"  END\nEND\n";
-  std::string bytes = "\xFF\xFE";
-  for (char16_t c : wide) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>(c >> 8));
-  }
-  std::string text = decompiled(bytes, {"a.bmp"});
+  std::string text = decompiled(encodeDescription(wide), {"a.bmp"});
   ASSERT_GE(text.size(), 2u);
   EXPECT_EQ(text.substr(0, 2), "\xFF\xFE");
 }

@@ -6,6 +6,7 @@
 #ifndef KORVANE_DRIVER_ROUND_TRIP_TEST_SUPPORT_H
 #define KORVANE_DRIVER_ROUND_TRIP_TEST_SUPPORT_H
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,17 @@ namespace korvane::testing {
 // which follows the 42-byte SKN header.
 constexpr size_t kTimeStampStart = 50;
 constexpr size_t kTimeStampEnd = 58;
+
+// The first byte at which two SKN files differ, their time stamps aside (the
+// shorter one's size where it is the start of the other); npos when they are
+// the same.
+inline size_t firstSknDifference(const std::string& a, const std::string& b) {
+  size_t common = std::min(a.size(), b.size());
+  for (size_t at = 0; at < common; ++at) {
+    if (a[at] != b[at] && (at < kTimeStampStart || at >= kTimeStampEnd)) return at;
+  }
+  return a.size() == b.size() ? std::string::npos : common;
+}
 
 // The description the round trip writes beside the compile's files.
 inline const char* const kDecompiledFile = "korvane_decompiled.txt";
@@ -130,16 +142,8 @@ inline RoundTrip checkRoundTrip(const MemoryPlatform& compiled,
     return result;
   }
   std::string secondSkn = again.fs.content(skn);
-  bool sameSkn = firstSkn.size() == secondSkn.size() && firstSkn.size() >= kTimeStampEnd &&
-                 firstSkn.compare(0, kTimeStampStart, secondSkn, 0, kTimeStampStart) == 0 &&
-                 firstSkn.compare(kTimeStampEnd, std::string::npos, secondSkn, kTimeStampEnd,
-                                  std::string::npos) == 0;
-  if (!sameSkn) {
-    size_t at = 0;
-    while (at < firstSkn.size() && at < secondSkn.size() &&
-           (firstSkn[at] == secondSkn[at] || (at >= kTimeStampStart && at < kTimeStampEnd))) {
-      ++at;
-    }
+  size_t at = firstSknDifference(firstSkn, secondSkn);
+  if (at != std::string::npos) {
     result.problem = "the SKN files differ (sizes " + std::to_string(firstSkn.size()) + " and " +
                      std::to_string(secondSkn.size()) + ", first at byte " + std::to_string(at) +
                      ")";

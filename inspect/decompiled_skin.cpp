@@ -5,7 +5,10 @@
 #include <utility>
 
 #include "base/text.h"
+#include "inspect/decompile_plan.h"
 #include "inspect/description_text.h"
+#include "inspect/item_labels.h"
+#include "source/tokens.h"
 
 namespace korvane {
 
@@ -14,12 +17,11 @@ namespace {
 constexpr uint32_t kScalableSkin = 0x80;
 constexpr uint32_t kNormalSkin = 0;
 constexpr uint32_t kNormalSkinWithOverride = 0x102;
-constexpr uint32_t kFirstSourceIndex = 0x4000;
 constexpr uint32_t kSkinInfoMagic = 0x0002008D;
-// A quoted string holds at most this many units; a target device fewer.
-constexpr size_t kMaxString = 511;
+// A quoted string holds at most as many units as the reader collects for a
+// token; a target device fewer.
+constexpr size_t kMaxString = SourceLexer::kMaxToken;
 constexpr size_t kMaxTargetDevice = 127;
-constexpr size_t kMaxRawItems = 512;
 
 // The attribute flags a description can set, and the one every bitmap of a
 // scalable skin carries.
@@ -34,7 +36,6 @@ constexpr uint32_t kAttrScalable = 0x100;
 constexpr Restriction kFixedReleases[] = {0x206, 0x207, 0x208, 0x300};
 constexpr Restriction kOptionalReleases[] = {0x301, 0x302, 0x500};
 constexpr Restriction kLayouts[] = {0x10000, 0x20000};
-constexpr Restriction kLanguage = 0x30000;
 
 // Why the tree is not the work of a compile; caught by readDecompiledSkin.
 struct Refusal {
@@ -45,9 +46,7 @@ struct Refusal {
   throw Refusal{std::move(reason)};
 }
 
-std::string pairText(const ItemId& id) {
-  return format("(0x%x,0x%x)", id.major, id.minor);
-}
+using decompile::pairText;
 
 uint32_t u32(const SknChunk& chunk, const char* name) {
   return static_cast<uint32_t>(chunk.value(name));
@@ -96,7 +95,7 @@ bool isLayer(uint32_t value) {
 
 void checkLayer(uint32_t value, const std::string& where, const char* field) {
   if (!isLayer(value)) {
-    refuse(format("%s has the layer 0x%04x as %s, which no layer specification gives",
+    refuse(format("%s has the layer 0x%04x as %s, which no layer a description writes gives",
                   where.c_str(), value, field));
   }
 }
@@ -130,7 +129,7 @@ class Reader {
  private:
   void readHeader(const SknChunk& root);
   void readSkinInfo(const SknChunk& chunk);
-  void readSkinName(const SknChunk& bitmapFile, uint32_t fileNumber, const char* extension);
+  void readSkinName(const SknChunk& mbmFileName);
   void readItemList(const SknChunk& list, ItemGroup& group);
   void readAppIconList(const SknChunk& list, ItemGroup& group);
   void readWrapper(const SknChunk& wrapper, Restriction expected);
@@ -198,7 +197,7 @@ void Reader::readFile(const SknChunk& root) {
   if (at(kSknWallpaperReference)) {
     refuse("the skin has wallpaper references, which need images that a normal skin cannot hold");
   }
-  readSkinName(expect(kSknBitmapFileName, "the MBM file name"), 0, ".mbm");
+  readSkinName(expect(kSknBitmapFileName, "the MBM file name"));
   if (skin_.scalable()) {
     const SknChunk& mif = expect(kSknBitmapFileName, "the MIF file name");
     if (mif.value("fileNumber") != 1 || mif.text("name") != widenCopy(skin_.skinName + ".mif")) {
@@ -237,7 +236,7 @@ void Reader::readFile(const SknChunk& root) {
   }
   for (; i < top.size(); ++i) {
     Restriction restriction = wrapperRestriction(top[i]);
-    if (top[i].type != kSknLayoutOrLanguageRestriction || restriction < kLanguage) {
+    if (top[i].type != kSknLayoutOrLanguageRestriction || restriction < kFirstLanguageRestriction) {
       refuse(std::string("the top-level chunks are out of order: a ") + top[i].name() +
              " chunk follows the restriction wrappers");
     }
@@ -287,10 +286,10 @@ void Reader::readSkinInfo(const SknChunk& chunk) {
 
 // The MBM file name is the skin name of the command line and ".mbm", one unit
 // per byte of the name.
-void Reader::readSkinName(const SknChunk& chunk, uint32_t fileNumber, const char* extension) {
+void Reader::readSkinName(const SknChunk& chunk) {
   std::u16string name = chunk.text("name");
-  std::u16string suffix = widenCopy(extension);
-  if (chunk.value("fileNumber") != fileNumber || name.size() <= suffix.size() ||
+  const std::u16string suffix = u".mbm";
+  if (chunk.value("fileNumber") != 0 || name.size() <= suffix.size() ||
       name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
     refuse("the MBM file name chunk does not hold a skin name followed by \".mbm\"");
   }
@@ -328,7 +327,7 @@ Restriction Reader::wrapperRestriction(const SknChunk& wrapper) const {
     case kSknLayoutOrLanguageRestriction: {
       uint32_t layout = u32(wrapper, "layout");
       uint32_t language = u32(wrapper, "language");
-      if (layout == 0) return kLanguage | language;
+      if (layout == 0) return kFirstLanguageRestriction | language;
       if (language == 0 && (layout == 1 || layout == 2)) return layout << 16;
       refuse(format("a restriction wrapper names layout %u and language %u together", layout,
                     language));
@@ -389,7 +388,7 @@ void Reader::readWrapper(const SknChunk& wrapper, Restriction expected) {
                   restriction, expected));
   }
   const SknChunk& list = wrappedList(wrapper);
-  if (restriction >= kLanguage) {
+  if (restriction >= kFirstLanguageRestriction) {
     skin_.languageSections.push_back(restriction);
     // A language named by several RESTRICTION elements has one wrapper per
     // element, each with all of the language's items.
@@ -442,7 +441,7 @@ void Reader::readItemList(const SknChunk& list, ItemGroup& group) {
       }
       case kSknImageTableItem: {
         ImageTableRecord table = readImageTable(chunk);
-        if (scalable && stage <= 1 && table.id.major == kAppIconMajor) {
+        if (scalable && stage <= 1 && table.id.major == kApplicationIconMajor) {
           advance(1, "application icon");
           claim(group, table.id, "application icon");
           group.appIcons.push_back(std::move(table));
@@ -512,7 +511,7 @@ void Reader::readAppIconList(const SknChunk& list, ItemGroup& group) {
       refuse(std::string("the application icon list holds a ") + chunk.name());
     }
     ImageTableRecord table = readImageTable(chunk);
-    if (table.id.major != kAppIconMajor) {
+    if (table.id.major != kApplicationIconMajor) {
       refuse("the application icon " + pairText(table.id) + " has a major an APPICON never has");
     }
     claim(group, table.id, "application icon");
@@ -566,7 +565,7 @@ BitmapRecord Reader::readBitmap(const SknChunk& chunk) const {
   }
   bitmap.index = u32(chunk, "bitmapIndex");
   uint32_t mask = u32(chunk, "maskIndex");
-  if (bitmap.index < kFirstSourceIndex || bitmap.index % 2 != 0) {
+  if (bitmap.index < kFirstImageIndex || bitmap.index % 2 != 0) {
     refuse(
         format("%s has the bitmap index 0x%x; image files are numbered from 0x4000 in steps of 2",
                where.c_str(), bitmap.index));
@@ -653,7 +652,7 @@ ParamRecord Reader::readParam(const SknParam& param, const std::string& where) c
       p.maskIndex = param.maskIndex;
       // A missing image file leaves the index 0xFFFFFFFF and no mask.
       bool missing = p.bitmapIndex == kDecompiledNoIndex && p.maskIndex == kDecompiledNoIndex;
-      bool source = p.bitmapIndex >= kFirstSourceIndex && p.bitmapIndex % 2 == 0 &&
+      bool source = p.bitmapIndex >= kFirstImageIndex && p.bitmapIndex % 2 == 0 &&
                     p.bitmapIndex != kDecompiledNoIndex &&
                     (p.maskIndex == kDecompiledNoIndex || p.maskIndex == p.bitmapIndex + 1);
       if ((!missing && !source) || param.fileNumber != 1) {

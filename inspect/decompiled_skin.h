@@ -7,6 +7,7 @@
 #ifndef KORVANE_INSPECT_DECOMPILED_SKIN_H
 #define KORVANE_INSPECT_DECOMPILED_SKIN_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,8 +18,19 @@
 namespace korvane {
 
 constexpr uint32_t kDecompiledNoIndex = 0xFFFFFFFF;
-// The major of every application icon identifier.
-constexpr uint32_t kAppIconMajor = 0x101F84B6;
+// The bitmap index of the first image file: the n-th file has the index
+// 0x4000 + 2n, its mask the odd index after it.
+constexpr uint32_t kFirstImageIndex = 0x4000;
+// Restrictions from this one on are languages.
+constexpr Restriction kFirstLanguageRestriction = 0x30000;
+
+// The number of the image file of a bitmap index (0 for 0x4000), and back.
+constexpr uint32_t imageNumber(uint32_t index) {
+  return (index - kFirstImageIndex) / 2;
+}
+constexpr uint32_t imageIndex(size_t number) {
+  return kFirstImageIndex + 2 * static_cast<uint32_t>(number);
+}
 
 struct ImageAttributesRecord {
   uint32_t flags = 0;
@@ -80,6 +92,9 @@ struct ParamRecord {
   std::u16string text;    // STR text or RAW items
   uint32_t bitmapIndex = 0;
   uint32_t maskIndex = kDecompiledNoIndex;
+
+  // A BMP value whose image file existed.
+  bool namesImage() const { return code == kSknParamBitmap && bitmapIndex != kDecompiledNoIndex; }
 };
 
 // A layer field: the layer number in the high byte, the channel code in the low.

@@ -10,6 +10,7 @@
 
 #include "base/text.h"
 #include "inspect/description_text.h"
+#include "source/source_lexer.h"
 
 namespace korvane::decompile {
 
@@ -41,11 +42,16 @@ class Writer {
   std::u16string attributesText(const ImageAttributesRecord& attributes) const;
   std::u16string itemToken(const ItemId& id, const std::u16string& prefix, const char* what);
   void usePathOf(const Element& element);
+  std::u16string missingFile() {
+    namesMissingFiles_ = true;
+    return in_.images.missingFile();
+  }
 
   const WriterInput& in_;
   std::u16string out_;
   std::u16string path_ = u".\\";
-  std::vector<std::u16string> missingFiles_;
+  // Some inline image or BMP value names a file that must not exist.
+  bool namesMissingFiles_ = false;
 };
 
 std::u16string Writer::write(const std::vector<OrderStep>& steps) {
@@ -140,7 +146,7 @@ void Writer::writeHeader() {
     line(u"/ generation list its image files are placeholders named after their bitmap indices,");
     line(u"/ such as bitmap_4000.bmp, all at the colour depth c16; give it files of these names.");
   }
-  if (!missingFiles_.empty()) {
+  if (namesMissingFiles_) {
     line(u"/ Inline images and BMP values whose files did not exist name missing_1.bmp and on;");
     line(u"/ such files must not exist either.");
   }
@@ -223,7 +229,7 @@ void Writer::writeCompound(const Element& element, const std::u16string& prefix)
         text += inlineImage(group.bitmaps[part.bitmap]);
         break;
       case Part::Form::kMissing:
-        text += u"c16 " + missingFiles_.emplace_back(in_.images.missingFile());
+        text += u"c16 " + missingFile();
         break;
     }
     line(text);
@@ -244,7 +250,7 @@ void Writer::writeParams(const std::vector<ParamRecord>& params, const std::u16s
         break;
       case kSknParamString: {
         // STR and RAW values are written alike; text reads best as STR.
-        bool plain = param.text.size() <= 511 &&
+        bool plain = param.text.size() <= SourceLexer::kMaxToken &&
                      std::all_of(param.text.begin(), param.text.end(),
                                  [](char16_t c) { return c >= 0x20 && c != 0xFFFF; });
         text += plain ? u"STR " + param.name + u' ' + quotedText(param.text)
@@ -253,8 +259,7 @@ void Writer::writeParams(const std::vector<ParamRecord>& params, const std::u16s
       }
       default:
         if (param.bitmapIndex == kDecompiledNoIndex) {
-          text += u"BMP " + param.name + u" c16 " +
-                  missingFiles_.emplace_back(in_.images.missingFile());
+          text += u"BMP " + param.name + u" c16 " + missingFile();
         } else {
           const ImageFile& image = in_.images.image(param.bitmapIndex);
           text += u"BMP " + param.name + u' ' + image.depth + u' ' + image.file;

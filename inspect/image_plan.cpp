@@ -4,15 +4,14 @@
 #include <map>
 
 #include "base/text.h"
+#include "inspect/decompiled_skin.h"
 #include "inspect/description_text.h"
+#include "source/tokens.h"
 
 namespace korvane {
 
 namespace {
 
-constexpr uint32_t kFirstIndex = 0x4000;
-// The reader collects tokens of at most this many units.
-constexpr size_t kMaxToken = 511;
 // Units that narrow to the same byte but are told apart as names: one more
 // for every 0x100 added, up to the last that stays below 0xFF00.
 constexpr char16_t kTweakStep = 0x100;
@@ -32,10 +31,6 @@ std::u16string listTextAsToken(std::string_view text) {
     token.push_back(unit);
   }
   return token;
-}
-
-bool isSvgFile(std::u16string_view file) {
-  return file.size() >= 4 && equalsNoCase(file.substr(file.size() - 4), u".svg");
 }
 
 uint32_t maskKindOf(const std::string& depth, bool& known) {
@@ -60,21 +55,10 @@ std::vector<size_t> pathSplits(std::string_view text) {
 
 }  // namespace
 
-const ItemIdEntry* itemOfFileName(const ItemIdRegistry& registry, std::u16string_view fileName) {
-  size_t percent = fileName.find(u'%');
-  if (percent != std::u16string_view::npos) fileName.remove_prefix(percent + 1);
-  std::u16string_view stem = fileName.substr(0, fileName.find(u'.'));
-  std::u16string name;
-  for (char16_t c : stem) {
-    if (c != u'_') name.push_back(c);
-  }
-  return registry.findByPrefixedName(kItemNamePrefix, name);
-}
-
 bool listedFileCanName(const ItemIdRegistry& registry, std::string_view text, const ItemId* item) {
   for (size_t split : pathSplits(text)) {
     std::u16string file = listTextAsToken(text.substr(split));
-    const ItemIdEntry* entry = itemOfFileName(registry, file);
+    const ItemIdEntry* entry = registry.findByFileName(file);
     if (item ? entry != nullptr && entry->id() == *item : entry == nullptr) return true;
     // A file name may also name nothing by a unit that narrows alike, as
     // placeFile gives it.
@@ -82,15 +66,19 @@ bool listedFileCanName(const ItemIdRegistry& registry, std::string_view text, co
     size_t stem = percent == std::u16string::npos ? 0 : percent + 1;
     if (item == nullptr && stem < file.size()) {
       file[stem] = static_cast<char16_t>(file[stem] + kTweakStep);
-      if (itemOfFileName(registry, file) == nullptr) return true;
+      if (registry.findByFileName(file) == nullptr) return true;
     }
   }
   return false;
 }
 
+const ImageFile& ImagePlan::image(uint32_t index) const {
+  return images_[imageNumber(index)];
+}
+
 bool ImagePlan::meetsNaming(const ImageNeeds& need, std::u16string_view file) const {
   if (need.naming == ImageNeeds::Naming::kFree) return true;
-  const ItemIdEntry* entry = itemOfFileName(names_.registry(), file);
+  const ItemIdEntry* entry = names_.registry().findByFileName(file);
   if (need.naming == ImageNeeds::Naming::kNothing) return entry == nullptr;
   return entry != nullptr && entry->id() == need.item;
 }
@@ -126,7 +114,7 @@ std::u16string ImagePlan::maskFile(std::u16string_view file) {
     mask = std::u16string(file.substr(0, dot)) + u"_mask" + std::u16string(file.substr(dot));
   }
   // Nothing reads the mask file; a long name only has to fit its token.
-  return mask.size() + 9 > kMaxToken ? u"mask.bmp" : mask;
+  return mask.size() + 9 > SourceLexer::kMaxToken ? u"mask.bmp" : mask;
 }
 
 bool ImagePlan::plan(const std::vector<ImageNeeds>& needs, const GenerationList* list,
@@ -141,7 +129,7 @@ bool ImagePlan::plan(const std::vector<ImageNeeds>& needs, const GenerationList*
     if (image.maskToken.empty()) continue;
     // Masks of SVG files are unnamed; other files name theirs. The kind
     // (MASK or SOFTMASK) is the list's, which every masked reference gives.
-    if (!isSvgFile(image.file)) image.maskToken += u'=' + maskFile(image.file);
+    if (!isSvgName(image.file)) image.maskToken += u'=' + maskFile(image.file);
   }
   return true;
 }
@@ -150,7 +138,7 @@ bool ImagePlan::planPlaceholders(const std::vector<ImageNeeds>& needs, std::stri
   for (size_t i = 0; i < needs.size(); ++i) {
     const ImageNeeds& need = needs[i];
     ImageFile& image = images_[i];
-    uint32_t index = kFirstIndex + 2 * static_cast<uint32_t>(i);
+    uint32_t index = imageIndex(i);
     image.path = u".\\";
     image.depth = u"c16";
     if (need.masked) image.maskToken = u"MASK";
@@ -168,7 +156,9 @@ bool ImagePlan::planPlaceholders(const std::vector<ImageNeeds>& needs, std::stri
         candidates.push_back(widenCopy(format("bitmap_%04x_%d.bmp", index, k)));
     }
     for (const std::u16string& file : candidates) {
-      if (!isTokenText(file) || file.size() > kMaxToken || !meetsNaming(need, file)) continue;
+      if (!isTokenText(file) || file.size() > SourceLexer::kMaxToken || !meetsNaming(need, file)) {
+        continue;
+      }
       image.file = file;
       break;
     }
@@ -302,7 +292,7 @@ std::u16string ImagePlan::missingFile() {
   for (;;) {
     std::u16string file = widenCopy(format("missing_%u.bmp", ++missingCount_));
     if (fileNames_.count(foldedCopy(file)) == 0 &&
-        itemOfFileName(names_.registry(), file) == nullptr) {
+        names_.registry().findByFileName(file) == nullptr) {
       ++fileNames_[foldedCopy(file)];
       return file;
     }

@@ -39,10 +39,6 @@ struct ImageFile {
   bool svgAnim = false;      // the list marks it "/A"
 };
 
-// The registry item an image file name stands for, found as the compiler
-// finds it: the text after a first "%", up to the first ".", without "_".
-const ItemIdEntry* itemOfFileName(const ItemIdRegistry& registry, std::u16string_view fileName);
-
 // Whether a split of the listed text `text` into bitmap path and file name
 // gives a file name that names `item`, or with none, that names no item.
 bool listedFileCanName(const ItemIdRegistry& registry, std::string_view text, const ItemId* item);
@@ -56,7 +52,8 @@ class ImagePlan {
   bool plan(const std::vector<ImageNeeds>& needs, const GenerationList* list, std::string& error);
 
   const std::vector<ImageFile>& images() const { return images_; }
-  const ImageFile& image(uint32_t index) const { return images_[(index - 0x4000) / 2]; }
+  // The file of a bitmap index.
+  const ImageFile& image(uint32_t index) const;
 
   // A file name that names no image file of the plan and no registry item,
   // for an inline image or BMP value whose file did not exist.

@@ -117,7 +117,7 @@ TEST_F(ImagePlanTest, PlaceholdersAreNamedByIndexOrByTheItemTheirNameMustGive) {
   }
   std::u16string missing = plan.missingFile();
   EXPECT_EQ(missing, u"missing_1.bmp");
-  EXPECT_EQ(itemOfFileName(registry_, missing), nullptr);
+  EXPECT_EQ(registry_.findByFileName(missing), nullptr);
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 #include <optional>
 #include <set>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 
 #include "base/text.h"
@@ -30,10 +29,8 @@ namespace {
 
 using namespace decompile;
 
-constexpr uint32_t kFirstIndex = 0x4000;
 constexpr uint32_t kGeneratedMajor = 0xFFFFFFFC;
 constexpr uint32_t kFirstGenerated = 0x1000;
-constexpr Restriction kLanguage = 0x30000;
 
 struct Refusal {
   std::string reason;
@@ -47,6 +44,28 @@ using PartNumber = std::pair<uint32_t, uint32_t>;  // compound, part
 
 [[noreturn]] void refuse(std::string reason) {
   throw Refusal{std::move(reason)};
+}
+
+ItemId itemIdOf(const ItemGroup& group, Kind kind, size_t record) {
+  switch (kind) {
+    case Kind::kBitmap:
+      return group.bitmaps[record].id;
+    case Kind::kAppIcon:
+      return group.appIcons[record].id;
+    case Kind::kFrame:
+      return group.frames[record].id;
+    case Kind::kColorTable:
+      return group.colorTables[record].id;
+    case Kind::kBmpAnim:
+      return group.bmpAnims[record].id;
+    case Kind::kString:
+      return group.strings[record].id;
+    case Kind::kScalable:
+      return group.scalables[record].id;
+    case Kind::kAnimation:
+      return group.animations[record].id;
+  }
+  return ItemId{};
 }
 
 // A union of image files that one element names, for their common path.
@@ -127,7 +146,6 @@ class Decompiler {
   // its inline images; false when they cannot all be.
   bool alignRun(size_t c, int32_t first, int32_t last);
   std::string describe(const Element& element) const;
-  ItemId compoundId(const Compound& compound) const;
 
   const DecompiledSkin& skin_;
   const ItemNames& names_;
@@ -341,9 +359,8 @@ void Decompiler::chooseGenerators() {
     const Compound& compound = compounds_[candidate.first];
     auto index = indexOf[compound.group].find(compound.parts[candidate.second].id);
     if (index == indexOf[compound.group].end()) return 0;
-    bool animatedFile = list_ != nullptr &&
-                        list_->images.size() > (index->second - kFirstIndex) / 2 &&
-                        list_->images[(index->second - kFirstIndex) / 2].svgAnim;
+    bool animatedFile = list_ != nullptr && list_->images.size() > imageNumber(index->second) &&
+                        list_->images[imageNumber(index->second)].svgAnim;
     bool animatedCompound = compound.kind == Kind::kBmpAnim &&
                             skin_.groups[compound.group].bmpAnims[compound.record].mode == 255;
     return animatedFile == animatedCompound || !scoreFresh_ ? 2 : 1;
@@ -431,8 +448,9 @@ void Decompiler::takeInlineImages() {
     if (last[0] < 0 && last[1] < 0) continue;
     if (!(last[1] >= 0 && alignRun(c, first[1], last[1])) &&
         !(last[0] < 0 || alignRun(c, first[0], last[0]))) {
+      ItemId id = itemIdOf(skin_.groups[compound.group], compound.kind, compound.record);
       refuse(format("the bitmaps that the %s %s adds are not one run of its bitmap list",
-                    kindName(compound.kind), pairText(compoundId(compound)).c_str()));
+                    kindName(compound.kind), pairText(id).c_str()));
     }
   }
 }
@@ -474,20 +492,8 @@ bool Decompiler::alignRun(size_t c, int32_t first, int32_t last) {
   return true;
 }
 
-ItemId Decompiler::compoundId(const Compound& compound) const {
-  const ItemGroup& group = skin_.groups[compound.group];
-  switch (compound.kind) {
-    case Kind::kAppIcon:
-      return group.appIcons[compound.record].id;
-    case Kind::kFrame:
-      return group.frames[compound.record].id;
-    default:
-      return group.bmpAnims[compound.record].id;
-  }
-}
-
 void Decompiler::setNaming(uint32_t index, ImageNeeds::Naming naming, const ItemId& item) {
-  ImageNeeds& need = needs_[(index - kFirstIndex) / 2];
+  ImageNeeds& need = needs_[imageNumber(index)];
   if (need.naming != ImageNeeds::Naming::kFree &&
       (need.naming != naming || (naming == ImageNeeds::Naming::kItem && need.item != item))) {
     refuse(format("the image 0x%x stands for two different items in inline images", index));
@@ -497,41 +503,37 @@ void Decompiler::setNaming(uint32_t index, ImageNeeds::Naming naming, const Item
 }
 
 void Decompiler::collectImageNeeds() {
-  // Every index from 0x4000 up to the highest one is a file some element
-  // named first; the count of references bounds it.
-  uint32_t highest = 0;
-  size_t references = 0;
-  auto note = [&](uint32_t index) {
-    highest = std::max(highest, index);
-    ++references;
-  };
+  // Every image file a bitmap or a BMP value names, and whether it names
+  // the file's mask too.
+  std::vector<std::pair<uint32_t, bool>> references;
   auto noteParams = [&](const std::vector<ParamRecord>& params) {
     for (const ParamRecord& param : params) {
-      if (param.code == kSknParamBitmap && param.bitmapIndex != kDecompiledNoIndex) {
-        note(param.bitmapIndex);
-      }
-    }
-  };
-  auto forEachParamList = [&](auto&& visit) {
-    for (const ItemGroup& group : skin_.groups) {
-      for (const ScalableRecord& item : group.scalables) {
-        for (const EffectRecord& effect : item.effects) visit(effect.params);
-      }
-      for (const AnimationRecord& item : group.animations) {
-        for (const EffectRecord& effect : item.preprocess) visit(effect.params);
-        for (const EffectRecord& effect : item.commands) visit(effect.params);
-        for (const ParamGroupRecord& block : item.values) visit(block.params);
-        for (const ParamGroupRecord& block : item.timingModels) visit(block.params);
+      if (param.namesImage()) {
+        references.emplace_back(param.bitmapIndex, param.maskIndex != kDecompiledNoIndex);
       }
     }
   };
   for (const ItemGroup& group : skin_.groups) {
-    for (const BitmapRecord& bitmap : group.bitmaps) note(bitmap.index);
+    for (const BitmapRecord& bitmap : group.bitmaps) {
+      references.emplace_back(bitmap.index, bitmap.masked);
+    }
+    for (const ScalableRecord& item : group.scalables) {
+      for (const EffectRecord& effect : item.effects) noteParams(effect.params);
+    }
+    for (const AnimationRecord& item : group.animations) {
+      for (const EffectRecord& effect : item.preprocess) noteParams(effect.params);
+      for (const EffectRecord& effect : item.commands) noteParams(effect.params);
+      for (const ParamGroupRecord& block : item.values) noteParams(block.params);
+      for (const ParamGroupRecord& block : item.timingModels) noteParams(block.params);
+    }
   }
-  forEachParamList(noteParams);
-  if (references == 0) return;
-  uint64_t count = (uint64_t{highest} - kFirstIndex) / 2 + 1;
-  if (count > references) {
+  if (references.empty()) return;
+  // Every index from 0x4000 up to the highest one is a file some element
+  // named first; the count of references bounds it.
+  uint32_t highest = 0;
+  for (const auto& [index, masked] : references) highest = std::max(highest, index);
+  size_t count = size_t{imageNumber(highest)} + 1;
+  if (count > references.size()) {
     refuse(
         format("the image 0x%x is used, but not every image before it; a compile numbers "
                "image files in turn",
@@ -539,26 +541,16 @@ void Decompiler::collectImageNeeds() {
   }
   needs_.assign(count, ImageNeeds());
   std::vector<bool> used(count, false);
-  auto use = [&](uint32_t index, bool masked) {
-    used[(index - kFirstIndex) / 2] = true;
-    needs_[(index - kFirstIndex) / 2].masked |= masked;
-  };
-  for (const ItemGroup& group : skin_.groups) {
-    for (const BitmapRecord& bitmap : group.bitmaps) use(bitmap.index, bitmap.masked);
+  for (const auto& [index, masked] : references) {
+    used[imageNumber(index)] = true;
+    needs_[imageNumber(index)].masked |= masked;
   }
-  forEachParamList([&](const std::vector<ParamRecord>& params) {
-    for (const ParamRecord& param : params) {
-      if (param.code == kSknParamBitmap && param.bitmapIndex != kDecompiledNoIndex) {
-        use(param.bitmapIndex, param.maskIndex != kDecompiledNoIndex);
-      }
-    }
-  });
   for (size_t i = 0; i < count; ++i) {
     if (!used[i]) {
       refuse(
           format("the image 0x%x is never used, but a later one is; a compile numbers image "
                  "files in turn",
-                 kFirstIndex + 2 * static_cast<uint32_t>(i)));
+                 imageIndex(i)));
     }
   }
   for (const Compound& compound : compounds_) {
@@ -599,7 +591,7 @@ void Decompiler::chooseAnimatedNumbering() {
   };
   for (size_t n = 0; n < needs_.size(); ++n) {
     if (!list_->images[n].svgAnim) continue;
-    uint32_t index = kFirstIndex + 2 * static_cast<uint32_t>(n);
+    uint32_t index = imageIndex(n);
     bool numbered = false;
     for (const auto& [g, position] : bitmapsOfIndex[index]) {
       auto [compound, part] = inlineAnimation(g, position);
@@ -678,14 +670,14 @@ bool Decompiler::extendRun(int32_t c, int32_t position) {
 
 bool Decompiler::mayNumber(uint32_t index, const Compound* compound, const Part* part) const {
   if (list_ == nullptr) return true;
-  if (list_->images[(index - kFirstIndex) / 2].svgAnim) return part && part->numbersAnimated;
+  if (list_->images[imageNumber(index)].svgAnim) return part && part->numbersAnimated;
   return compound == nullptr || !compound->animated;
 }
 
 void Decompiler::paramRefs(const std::vector<ParamRecord>& params,
                            std::vector<ImageRef>& refs) const {
   for (const ParamRecord& param : params) {
-    if (param.code == kSknParamBitmap && param.bitmapIndex != kDecompiledNoIndex) {
+    if (param.namesImage()) {
       refs.push_back(ImageRef{param.bitmapIndex, mayNumber(param.bitmapIndex, nullptr, nullptr)});
     }
   }
@@ -745,7 +737,7 @@ void Decompiler::chooseBlockOrder(Element& element) const {
     if (list == 2) return item.timingModels[i].params;
     return item.sizeBoundParams[i].params;
   };
-  ImageScan scan(kFirstIndex);
+  ImageScan scan(kFirstImageIndex);
   std::vector<ImageRef> refs;
   for (const EffectRecord& effect : item.preprocess) paramRefs(effect.params, refs);
   for (const ImageRef& ref : refs) scan.add(ref);
@@ -776,7 +768,7 @@ void Decompiler::planImages() {
   for (const Element& element : elements_) {
     std::vector<ImageRef> refs = refsOf(element);
     for (size_t i = 1; i < refs.size(); ++i) {
-      groups.join((refs[0].index - kFirstIndex) / 2, (refs[i].index - kFirstIndex) / 2);
+      groups.join(imageNumber(refs[0].index), imageNumber(refs[i].index));
     }
   }
   for (size_t i = 0; i < needs_.size(); ++i)
@@ -788,7 +780,7 @@ void Decompiler::planImages() {
 void Decompiler::buildElements() {
   for (size_t g = 0; g < skin_.groups.size(); ++g) {
     const ItemGroup& group = skin_.groups[g];
-    Restriction language = group.restriction >= kLanguage ? group.restriction : 0;
+    Restriction language = group.restriction >= kFirstLanguageRestriction ? group.restriction : 0;
     std::array<uint32_t, kKindCount> chains;
     for (uint32_t& chain : chains) {
       chain = static_cast<uint32_t>(problem_.chains.size());
@@ -858,39 +850,13 @@ void Decompiler::buildElements() {
     }
   }
   problem_.sections = skin_.languageSections;
-  problem_.firstIndex = kFirstIndex;
+  problem_.firstIndex = kFirstImageIndex;
   problem_.firstGenerated = kFirstGenerated;
 }
 
 std::string Decompiler::describe(const Element& element) const {
   const ItemGroup& group = skin_.groups[element.group];
-  ItemId id;
-  switch (element.kind) {
-    case Kind::kBitmap:
-      id = group.bitmaps[element.record].id;
-      break;
-    case Kind::kAppIcon:
-      id = group.appIcons[element.record].id;
-      break;
-    case Kind::kFrame:
-      id = group.frames[element.record].id;
-      break;
-    case Kind::kColorTable:
-      id = group.colorTables[element.record].id;
-      break;
-    case Kind::kBmpAnim:
-      id = group.bmpAnims[element.record].id;
-      break;
-    case Kind::kString:
-      id = group.strings[element.record].id;
-      break;
-    case Kind::kScalable:
-      id = group.scalables[element.record].id;
-      break;
-    case Kind::kAnimation:
-      id = group.animations[element.record].id;
-      break;
-  }
+  ItemId id = itemIdOf(group, element.kind, element.record);
   std::string text = std::string("the ") + kindName(element.kind) + " " + pairText(id);
   if (group.restriction != 0) text += " of " + toUtf8(restrictionText(group.restriction));
   return text;

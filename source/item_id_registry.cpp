@@ -63,6 +63,21 @@ const ItemIdEntry* ItemIdRegistry::findByPrefixedName(std::u16string_view prefix
   return found == RecordIndex::kNone ? nullptr : &row(found);
 }
 
+const ItemIdEntry* ItemIdRegistry::findByFileName(std::u16string_view fileName) const {
+  size_t percent = fileName.find(u'%');
+  if (percent != std::u16string_view::npos) fileName.remove_prefix(percent + 1);
+  std::u16string_view stem = fileName.substr(0, fileName.find(u'.'));
+  if (stem.find(u'_') == std::u16string_view::npos) {
+    return findByPrefixedName(kItemNamePrefix, stem);
+  }
+  thread_local std::u16string name;
+  name.clear();
+  for (char16_t c : stem) {
+    if (c != u'_') name.push_back(c);
+  }
+  return findByPrefixedName(kItemNamePrefix, name);
+}
+
 void loadItemIds(FileSystem& fs, Console& console, const std::string& extensionListFile) {
   gItemIdRegistry.loadBuiltins();
   if (extensionListFile.empty()) return;
@@ -98,20 +113,11 @@ const ItemIdEntry* findItemId(std::u16string_view name) {
 }
 
 const ItemIdEntry* findItemIdByFileName(Console& console, std::u16string_view fileName) {
-  size_t percent = fileName.find(u'%');
-  if (percent != std::u16string_view::npos) {
+  if (fileName.find(u'%') != std::u16string_view::npos) {
     printDiagnostic(console, Diagnostic::kWarning,
                     "Restriction stripped for IID match (" + narrowCopy(fileName) + ")");
-    fileName = fileName.substr(percent + 1);
   }
-  std::u16string_view stem = fileName.substr(0, fileName.find(u'.'));
-  if (stem.find(u'_') == std::u16string_view::npos) return findItemId(stem);
-  thread_local std::u16string name;
-  name.clear();
-  for (char16_t c : stem) {
-    if (c != u'_') name.push_back(c);
-  }
-  return findItemId(name);
+  return gItemIdRegistry.findByFileName(fileName);
 }
 
 }  // namespace korvane

@@ -90,6 +90,9 @@ class ItemIdRegistry {
   // The first row whose name equals `prefix` followed by `name`, without
   // joining the two.
   const ItemIdEntry* findByPrefixedName(std::u16string_view prefix, std::u16string_view name) const;
+  // The row an image file name names: "KTavsIID" followed by the text after
+  // a first "%", up to the first ".", without "_".
+  const ItemIdEntry* findByFileName(std::u16string_view fileName) const;
   // Every row: the built-in ones, then the appended ones. Valid until the next append or load.
   ItemIdRows rows() const { return ItemIdRows(builtins_, builtinCount_, &appended_); }
 
@@ -124,8 +127,8 @@ void loadItemIds(FileSystem& fs, Console& console, const std::string& extensionL
 const ItemIdEntry* findItemIdByFullName(std::u16string_view name);
 // Looks up "KTavsIID" followed by `name`.
 const ItemIdEntry* findItemId(std::u16string_view name);
-// Derives the name from an image file name: the text after a first "%" (with a
-// warning), up to the first ".", without "_".
+// The row an image file name names, as findByFileName finds it, with a
+// warning when a "%" is stripped.
 const ItemIdEntry* findItemIdByFileName(Console& console, std::u16string_view fileName);
 
 }  // namespace korvane

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/text.h"
 #include "tools/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -27,21 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF);
   if (size >= 2 && !marked) {
     std::string widened = "\xFF\xFE";
-    std::string utf8 = "\xEF\xBB\xBF";
     for (char c : description) {
       widened.push_back(c);
       widened.push_back('\0');
-      auto byte = static_cast<unsigned char>(c);
-      if (byte < 0x80) {
-        utf8.push_back(c);
-      } else {
-        utf8.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-        utf8.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-      }
     }
     CompileResult wide = compileAndCheck(widened, odd, false);
     requireSameRuns(eightBit, wide, "8-bit and widened UTF-16 runs differ");
-    CompileResult fromUtf8 = compileAndCheck(utf8, odd, false);
+    CompileResult fromUtf8 = compileAndCheck(
+        "\xEF\xBB\xBF" + korvane::toUtf8(korvane::widenCopy(description)), odd, false);
     requireSameRuns(eightBit, fromUtf8, "8-bit and UTF-8 runs differ");
   }
   return 0;
