@@ -571,11 +571,11 @@ BitmapRecord Reader::readBitmap(const SknChunk& chunk) const {
                where.c_str(), bitmap.index));
   }
   if (u32(chunk, "fileNumber") != 1) refuse(where + " names the wrong bitmap file");
-  if (mask != kDecompiledNoIndex && mask != bitmap.index + 1) {
+  if (mask != kSknNoIndex && mask != bitmap.index + 1) {
     refuse(format("%s has the mask index 0x%x, which is not the one after its bitmap index",
                   where.c_str(), mask));
   }
-  bitmap.masked = mask != kDecompiledNoIndex;
+  bitmap.masked = mask != kSknNoIndex;
   bitmap.attributes = readAttributes(chunk, where);
   return bitmap;
 }
@@ -651,10 +651,10 @@ ParamRecord Reader::readParam(const SknParam& param, const std::string& where) c
       p.bitmapIndex = param.bitmapIndex;
       p.maskIndex = param.maskIndex;
       // A missing image file leaves the index 0xFFFFFFFF and no mask.
-      bool missing = p.bitmapIndex == kDecompiledNoIndex && p.maskIndex == kDecompiledNoIndex;
+      bool missing = p.bitmapIndex == kSknNoIndex && p.maskIndex == kSknNoIndex;
       bool source = p.bitmapIndex >= kFirstImageIndex && p.bitmapIndex % 2 == 0 &&
-                    p.bitmapIndex != kDecompiledNoIndex &&
-                    (p.maskIndex == kDecompiledNoIndex || p.maskIndex == p.bitmapIndex + 1);
+                    p.bitmapIndex != kSknNoIndex &&
+                    (p.maskIndex == kSknNoIndex || p.maskIndex == p.bitmapIndex + 1);
       if ((!missing && !source) || param.fileNumber != 1) {
         refuse(format("%s has the bitmap index 0x%x and mask index 0x%x, which no BMP value gives",
                       what.c_str(), p.bitmapIndex, p.maskIndex));

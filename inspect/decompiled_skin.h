@@ -17,7 +17,6 @@
 
 namespace korvane {
 
-constexpr uint32_t kDecompiledNoIndex = 0xFFFFFFFF;
 // The bitmap index of the first image file: the n-th file has the index
 // 0x4000 + 2n, its mask the odd index after it.
 constexpr uint32_t kFirstImageIndex = 0x4000;
@@ -91,10 +90,10 @@ struct ParamRecord {
   uint32_t intValue = 0;  // INT and NAMEDREF
   std::u16string text;    // STR text or RAW items
   uint32_t bitmapIndex = 0;
-  uint32_t maskIndex = kDecompiledNoIndex;
+  uint32_t maskIndex = kSknNoIndex;
 
   // A BMP value whose image file existed.
-  bool namesImage() const { return code == kSknParamBitmap && bitmapIndex != kDecompiledNoIndex; }
+  bool namesImage() const { return code == kSknParamBitmap && bitmapIndex != kSknNoIndex; }
 };
 
 // A layer field: the layer number in the high byte, the channel code in the low.

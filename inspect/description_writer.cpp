@@ -258,12 +258,12 @@ void Writer::writeParams(const std::vector<ParamRecord>& params, const std::u16s
         break;
       }
       default:
-        if (param.bitmapIndex == kDecompiledNoIndex) {
+        if (param.bitmapIndex == kSknNoIndex) {
           text += u"BMP " + param.name + u" c16 " + missingFile();
         } else {
           const ImageFile& image = in_.images.image(param.bitmapIndex);
           text += u"BMP " + param.name + u' ' + image.depth + u' ' + image.file;
-          if (param.maskIndex != kDecompiledNoIndex) text += u' ' + image.maskToken;
+          if (param.maskIndex != kSknNoIndex) text += u' ' + image.maskToken;
         }
         break;
     }

@@ -45,8 +45,6 @@ std::string ItemNames::name(uint32_t major, uint32_t minor) const {
 
 bool isGeneratedItemId(uint32_t major, uint32_t minor, uint32_t packageIdHigh,
                        uint32_t packageIdLow) {
-  constexpr uint32_t kGeneratedMajor = 0xFFFFFFFC;
-  constexpr uint32_t kFirstGeneratedMinor = 0x1000;
   if (minor < kFirstGeneratedMinor) return false;
   bool declaredUid = packageIdHigh == 0 && packageIdLow != 0;
   return declaredUid ? major == packageIdLow : major == kGeneratedMajor;

@@ -40,6 +40,11 @@ constexpr uint64_t itemPairKey(uint32_t major, uint32_t minor) {
   return (static_cast<uint64_t>(major) << 32) | minor;
 }
 
+// The pairs the compiler makes up: this major unless the skin declared a
+// UID, and minors from the first one up.
+constexpr uint32_t kGeneratedMajor = 0xFFFFFFFC;
+constexpr uint32_t kFirstGeneratedMinor = 0x1000;
+
 // True for a pair the compiler makes up for an inline image whose file name
 // names no registry row: the major 0xFFFFFFFC, or the skin's UID when the
 // skin declared one (package identifier high word 0, low word not 0); the

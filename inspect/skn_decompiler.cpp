@@ -29,9 +29,6 @@ namespace {
 
 using namespace decompile;
 
-constexpr uint32_t kGeneratedMajor = 0xFFFFFFFC;
-constexpr uint32_t kFirstGenerated = 0x1000;
-
 struct Refusal {
   std::string reason;
 };
@@ -246,7 +243,7 @@ void Decompiler::chooseGenerators() {
     for (uint32_t k = 0; k < compound.parts.size(); ++k) {
       const Part& part = compound.parts[k];
       bool named = findName(part.id) != nullptr;
-      if (part.id.major == generatedMajor_ && part.id.minor >= kFirstGenerated) {
+      if (part.id.major == generatedMajor_ && part.id.minor >= kFirstGeneratedMinor) {
         byMinor[part.id.minor].emplace_back(c, k);
         ++candidates;
         if (!named || forcedGenerators_.count({c, k}) != 0) required.emplace_back(c, k);
@@ -260,7 +257,7 @@ void Decompiler::chooseGenerators() {
   for (const Candidate& r : required) {
     highest = std::max(highest, compounds_[r.first].parts[r.second].id.minor);
   }
-  uint64_t count = uint64_t{highest} - kFirstGenerated + 1;
+  uint64_t count = uint64_t{highest} - kFirstGeneratedMinor + 1;
   if (count > candidates) {
     refuse(
         format("the generated identifier (0x%x,0x%x) is used, but not every one before it; a "
@@ -329,7 +326,7 @@ void Decompiler::chooseGenerators() {
       grow.pop_back();
       uint32_t c = chosen[from].first;
       for (uint32_t next : {from - 1, from + 1}) {
-        if (next < kFirstGenerated || uint64_t{next} - kFirstGenerated >= count ||
+        if (next < kFirstGeneratedMinor || uint64_t{next} - kFirstGeneratedMinor >= count ||
             chosen.count(next) != 0) {
           continue;
         }
@@ -378,7 +375,8 @@ void Decompiler::chooseGenerators() {
     }
     return pick;
   };
-  for (uint32_t minor = kFirstGenerated; uint64_t{minor} - kFirstGenerated < count; ++minor) {
+  for (uint32_t minor = kFirstGeneratedMinor; uint64_t{minor} - kFirstGeneratedMinor < count;
+       ++minor) {
     if (chosen.count(minor) != 0) continue;
     auto parts = byMinor.find(minor);
     if (parts == byMinor.end()) {
@@ -509,7 +507,7 @@ void Decompiler::collectImageNeeds() {
   auto noteParams = [&](const std::vector<ParamRecord>& params) {
     for (const ParamRecord& param : params) {
       if (param.namesImage()) {
-        references.emplace_back(param.bitmapIndex, param.maskIndex != kDecompiledNoIndex);
+        references.emplace_back(param.bitmapIndex, param.maskIndex != kSknNoIndex);
       }
     }
   };
@@ -611,7 +609,8 @@ void Decompiler::chooseAnimatedNumbering() {
       if (takenBy_[g][position] != -1) continue;
       const BitmapRecord& bitmap = skin_.groups[g].bitmaps[position];
       bool named = listedFileCanName(names_.registry(), text, &bitmap.id);
-      bool generated = bitmap.id.major == generatedMajor_ && bitmap.id.minor >= kFirstGenerated &&
+      bool generated = bitmap.id.major == generatedMajor_ &&
+                       bitmap.id.minor >= kFirstGeneratedMinor &&
                        listedFileCanName(names_.registry(), text, nullptr);
       for (int32_t c : compoundOf_[g][static_cast<size_t>(Kind::kBmpAnim)]) {
         if (named && extendRun(c, position)) {
@@ -851,7 +850,7 @@ void Decompiler::buildElements() {
   }
   problem_.sections = skin_.languageSections;
   problem_.firstIndex = kFirstImageIndex;
-  problem_.firstGenerated = kFirstGenerated;
+  problem_.firstGenerated = kFirstGeneratedMinor;
 }
 
 std::string Decompiler::describe(const Element& element) const {
