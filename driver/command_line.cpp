@@ -29,6 +29,13 @@ bool parseCommandLine(int argc, const char* const argv[], CompileOptions& option
       request(CompileOptions::Request::kHelp);
     } else if (equalsNoCase(arg, "--version")) {
       request(CompileOptions::Request::kVersion);
+    } else if (equalsNoCase(arg, "--list-items")) {
+      request(CompileOptions::Request::kListItems);
+    } else if (startsWithNoCase(arg, "--list-items=")) {
+      if (options.request == CompileOptions::Request::kCompile) {
+        store(options.listItemsPattern, arg.substr(13));
+      }
+      request(CompileOptions::Request::kListItems);
     } else if (equalsNoCase(arg, "--quiet")) {
       options.quiet = true;
     } else if (equalsNoCase(arg, "--strict")) {
@@ -108,6 +115,10 @@ void printLongOptions(Console& console) {
       "                   Example: --depfile=MySkin.d\n",
       "        --depfile-absolute\n",
       "                   Name files in the dependency file by absolute paths.\n",
+      "        --list-items[=pattern]\n",
+      "                   List the item names (with -i, the extension's too) and\n",
+      "                   their IDs; the pattern is a glob, letter case ignored.\n",
+      "                   Example: --list-items='QsnFr*'\n",
       "        --help     Print this text.\n",
       "        --version  Print the version.\n",
       "Environment SOURCE_DATE_EPOCH=seconds\n",

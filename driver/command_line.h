@@ -24,13 +24,15 @@ struct CompileOptions {
   bool forceSystem = false;
   bool forceNormal = false;
 
-  // What the run is asked for: the first of --help and --version wins over a compile.
-  enum class Request { kCompile, kHelp, kVersion };
+  // What the run is asked for: the first of --help, --version and
+  // --list-items wins over a compile.
+  enum class Request { kCompile, kHelp, kVersion, kListItems };
   Request request = Request::kCompile;
   bool quiet = false;            // --quiet
   bool strict = false;           // --strict
   std::string depfile;           // --depfile=FILE or --depfile FILE
   bool depfileAbsolute = false;  // --depfile-absolute
+  std::string listItemsPattern;  // --list-items=PATTERN (empty: every item)
 };
 
 // Fills `options`; true when an input file and a skin name were given, no

@@ -13,6 +13,7 @@
 #include "driver/command_line.h"
 #include "driver/depfile.h"
 #include "driver/input_guard.h"
+#include "driver/list_items.h"
 #include "driver/report_console.h"
 #include "driver/source_date_epoch.h"
 #include "output/mbm_list_writer.h"
@@ -249,6 +250,8 @@ int runCompile(int argc, const char* const argv[], Platform& platform) {
     console.out(versionLine());
     return kExitSuccess;
   }
+  if (options.request == CompileOptions::Request::kListItems)
+    return runListItems(options, platform);
   // A quiet run keeps warnings, the error report and the result only.
   NullConsole silent;
   QuietConsole quietDiagnostics(console);

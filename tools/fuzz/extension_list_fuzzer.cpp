@@ -1,14 +1,16 @@
 // Target 2: the fuzzer's bytes as the item-ID extension list ("-i"), loaded
 // on its own and then through a compile of a description that names an
-// extension item.
+// extension item; and the item catalogue over the rows it loaded.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/error.h"
 #include "base/text.h"
 #include "driver/compile_run.h"
+#include "driver/list_items.h"
 #include "source/item_id_registry.h"
 #include "tools/fuzz/fuzz_support.h"
 
@@ -50,6 +52,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
     }
     newItemKnown = findItemId(u"NewItem") != nullptr;
+    // The catalogue over the same rows, its glob taken from the list's own
+    // bytes, so patterns meet names they almost match.
+    NullConsole listing;
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    listItems(gItemIdRegistry, bytes.substr(0, 64), listing);
+    if (listItems(gItemIdRegistry, "*", listing) > rows.size()) {
+      fail("the catalogue lists more rows than the registry holds", *platform);
+    }
   }
 
   platform->console = MemoryConsole();
