@@ -1,7 +1,7 @@
 // Every complete example of the documentation compiles: each block fenced as
 // "korvane" in any docs/*.md page (and the top README.md) is compiled in
-// memory and must succeed, and each block fenced as "korvane-error" must fail. Comment lines of a
-// block steer the test (docs/internals.md describes them):
+// memory and must succeed, and each block fenced as "korvane-error" must fail.
+// Comment lines of a block steer the test (docs/internals.md describes them):
 //   / expect: TEXT    TEXT appears in the run's report (either stream)
 //   / exit: N         the exit code (default 0, or 2 for "korvane-error")
 //   / missing: FILE   FILE is not created, although the block names it
