@@ -5,6 +5,7 @@
 #define KORVANE_DRIVER_COMMAND_LINE_H
 
 #include <string>
+#include <vector>
 
 #include "base/platform.h"
 
@@ -31,6 +32,8 @@ struct CompileOptions {
   bool strict = false;           // --strict
   std::string depfile;           // --depfile=FILE or --depfile FILE
   bool depfileAbsolute = false;  // --depfile-absolute
+  // --depfile-target=NAME, each in turn: the rule's targets, taken as given.
+  std::vector<std::string> depfileTargets;
 };
 
 // Fills `options`; true when an input file and a skin name were given, no
