@@ -1,7 +1,10 @@
 # Installs the build to a fresh prefix and builds the consumer project in
 # examples/consumer/ against the installed package, with each generator:
-# the first build compiles both skins, a second one does nothing, and
-# touching an image of one skin rebuilds that skin alone.
+# the first build compiles the three skins, a second one does nothing,
+# touching an image of one skin rebuilds that skin alone, and so do adding
+# and deleting the image that one skin names but nobody has drawn yet, each
+# followed by a build with nothing to do. A project with two DRM skins in one
+# output directory is refused when it is configured.
 #   cmake -DBUILD_DIR=... -DEXAMPLES=... -DUTF16_SKIN=... -DWORK_DIR=...
 #         -DCMAKEDIR=lib/cmake/Korvane "-DGENERATORS=Ninja|Unix Makefiles"
 #         -P installed_package_test.cmake
@@ -18,7 +21,7 @@ function(run)
 endfunction()
 
 function(expect_built what out)
-  foreach(skin DemoSkin NormalSkin)
+  foreach(skin DemoSkin NormalSkin LaterSkin)
     string(FIND "${out}" "Compiling skin ${skin}" at)
     if(skin IN_LIST ARGN AND at EQUAL -1)
       message(FATAL_ERROR "${what}: ${skin} was not compiled:\n${out}")
@@ -74,9 +77,10 @@ foreach(generator IN LISTS GENERATORS)
   run("${CMAKE_COMMAND}" -S "${WORK_DIR}/examples/consumer" -B "${build}" -G "${generator}"
       "-DCMAKE_PREFIX_PATH=${prefix}")
   run("${CMAKE_COMMAND}" --build "${build}")
-  expect_built("${generator}, first build" "${out}" DemoSkin NormalSkin)
+  expect_built("${generator}, first build" "${out}" DemoSkin NormalSkin LaterSkin)
   foreach(output DemoSkin_MIFList.txt DemoSkin.skn DemoSkin.pkg normal/lists/NormalSkin_MBMList.txt
-                 normal/NormalSkin.skn normal/NormalSkin.pkg normal/datafiles.def)
+                 normal/NormalSkin.skn normal/NormalSkin.pkg normal/datafiles.def
+                 later/LaterSkin.skn)
     if(NOT EXISTS "${build}/${output}")
       message(FATAL_ERROR "${generator}: ${output} was not written")
     endif()
@@ -91,5 +95,36 @@ foreach(generator IN LISTS GENERATORS)
   expect_built("${generator}, after touching an image" "${out}" DemoSkin)
   run("${CMAKE_COMMAND}" --build "${build}")
   expect_built("${generator}, after the rebuild" "${out}")
+
+  set(later "${WORK_DIR}/examples/images/later.bmp")
+  file(COPY_FILE "${WORK_DIR}/examples/images/background.bmp" "${later}")
+  run("${CMAKE_COMMAND}" --build "${build}")
+  expect_built("${generator}, after adding a missing image" "${out}" LaterSkin)
+  run("${CMAKE_COMMAND}" --build "${build}")
+  expect_built("${generator}, after the build with the added image" "${out}")
+
+  file(REMOVE "${later}")
+  run("${CMAKE_COMMAND}" --build "${build}")
+  expect_built("${generator}, after deleting an image" "${out}" LaterSkin)
+  run("${CMAKE_COMMAND}" --build "${build}")
+  expect_built("${generator}, after the build without the image" "${out}")
 endforeach()
+
+# Two DRM skins in one output directory: refused at configure time, naming
+# the file and both targets.
+set(clash "${WORK_DIR}/clash")
+file(WRITE "${clash}/CMakeLists.txt" "cmake_minimum_required(VERSION 3.25)
+project(clash NONE)
+find_package(Korvane REQUIRED)
+korvane_add_skin(first_skin DESCRIPTION ${EXAMPLES}/NormalSkin.txt SKIN_NAME A DRM OUTPUT_DIR out)
+korvane_add_skin(second_skin DESCRIPTION ${EXAMPLES}/NormalSkin.txt SKIN_NAME B DRM
+                 OUTPUT_DIR out/../out/)
+")
+execute_process(COMMAND "${CMAKE_COMMAND}" -S "${clash}" -B "${clash}/build"
+                        "-DCMAKE_PREFIX_PATH=${prefix}"
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(status EQUAL 0 OR NOT out MATCHES "second_skin and first_skin" OR
+   NOT out MATCHES "out/datafiles.def")
+  message(FATAL_ERROR "two DRM skins in one output directory were not refused:\n${out}")
+endif()
 message("Installed package used with: ${GENERATORS}")
