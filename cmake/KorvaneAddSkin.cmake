@@ -14,21 +14,26 @@
 # The compiler runs quietly in the description's directory, so that the image
 # paths of the description mean what they mean when the skin is compiled by
 # hand there. It writes a dependency file naming every image and mask file it
-# looked for (missing ones too): changing, adding or deleting one rebuilds the
-# skin, and so does a change of the description, the extension list or the
-# compiler. OPTIONS are passed on before the other arguments (for example
-# --strict).
+# looked for: changing or deleting one rebuilds the skin, and so does a change
+# of the description, the extension list or the compiler. A missing image is
+# named by the directory it would appear in, so adding it rebuilds the skin
+# once; a missing image in a directory the compile writes into is not seen.
+# OPTIONS are passed on before the other arguments (for example --strict).
 #
 # Which generation list the compiler writes depends on the skin type, so the
 # description's SKINTYPE line is read when the project is configured, and a
-# change of the description configures the project again.
+# change of the description configures the project again. The output
+# directories are made then too, so that a build runs the compiler alone.
+# Two DRM skins with one output directory would both write datafiles.def: the
+# second is refused when the project is configured.
 
-# The compiler's dependency file names files by absolute paths; CMake then
-# hands it to Ninja and Make the same way whatever policy version the calling
-# project asks for (the functions keep the policies in force where they are
-# defined).
+# The compiler's dependency file names the prerequisites by absolute paths and,
+# for Ninja, its first output as build.ninja names it, so Ninja reads the file
+# as written (no transforming step per skin); the Makefile generators read it
+# in their own dependency step. The functions keep the policies in force where
+# they are defined, whatever the calling project asks for.
 cmake_policy(PUSH)
-cmake_policy(SET CMP0116 NEW)
+cmake_policy(SET CMP0116 OLD)
 
 function(_korvane_skin_is_scalable description result)
   # The first element of a description is SKINTYPE; lines that begin with
@@ -47,6 +52,31 @@ function(_korvane_skin_is_scalable description result)
     break()
   endforeach()
   set(${result} ${scalable} PARENT_SCOPE)
+endfunction()
+
+# A path as the Ninja generator writes it in build.ninja: relative to the top
+# binary directory when it lies below it, absolute otherwise.
+function(_korvane_ninja_path path result)
+  cmake_path(IS_PREFIX CMAKE_BINARY_DIR "${path}" NORMALIZE inside)
+  if(inside)
+    file(RELATIVE_PATH path "${CMAKE_BINARY_DIR}" "${path}")
+  endif()
+  if(CMAKE_NINJA_OUTPUT_PATH_PREFIX)
+    set(path "${CMAKE_NINJA_OUTPUT_PATH_PREFIX}${path}")
+  endif()
+  set(${result} "${path}" PARENT_SCOPE)
+endfunction()
+
+# One DRM skin per output directory: the DRM definition file has one name.
+function(_korvane_claim_datafiles target output_dir)
+  set(property "_KORVANE_DATAFILES_${output_dir}")
+  get_property(owner GLOBAL PROPERTY "${property}")
+  if(owner)
+    message(FATAL_ERROR
+      "korvane_add_skin(${target}): ${target} and ${owner} are DRM skins that would both "
+      "write ${output_dir}/datafiles.def; give one of them an OUTPUT_DIR of its own")
+  endif()
+  set_property(GLOBAL PROPERTY "${property}" "${target}")
 endfunction()
 
 function(korvane_add_skin target)
@@ -96,15 +126,28 @@ function(korvane_add_skin target)
     list(APPEND inputs "${extension_list}")
   endif()
   if(ARG_DRM)
+    _korvane_claim_datafiles("${target}" "${output_dir}")
     list(APPEND arguments --drm)
     list(APPEND outputs "${output_dir}/datafiles.def")
   endif()
+  set(after_compile "")
+  if(CMAKE_GENERATOR MATCHES "^Ninja")
+    _korvane_ninja_path("${list}" first_output)
+    list(APPEND arguments "--depfile-target=${first_output}")
+  elseif(CMAKE_GENERATOR MATCHES "Makefiles")
+    # The Makefile generators add what a new dependency file names to what
+    # they gathered before, so an image once deleted would stay a
+    # prerequisite (and rebuild the skin at every build). Without their
+    # gathered list they read the new file alone.
+    set(after_compile COMMAND "${CMAKE_COMMAND}" -E rm -f
+        "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/${target}.dir/compiler_depend.internal")
+  endif()
+  file(MAKE_DIRECTORY "${output_dir}" "${list_dir}" "${CMAKE_CURRENT_BINARY_DIR}/korvane")
 
   add_custom_command(
     OUTPUT ${outputs}
-    COMMAND "${CMAKE_COMMAND}" -E make_directory "${output_dir}" "${list_dir}"
-            "${CMAKE_CURRENT_BINARY_DIR}/korvane"
     COMMAND Korvane::korvane ${arguments} "${description}" "${ARG_SKIN_NAME}"
+    ${after_compile}
     DEPENDS ${inputs} "$<TARGET_FILE:Korvane::korvane>"
     DEPFILE "${depfile}"
     WORKING_DIRECTORY "${working_dir}"

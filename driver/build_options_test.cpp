@@ -50,7 +50,7 @@ TEST(HelpAndVersion, PrintAndSucceedWhateverElseIsGiven) {
   ASSERT_EQ(run.out.rfind(usage, 0), 0u);
   std::string longOptions = run.out.substr(usage.size());
   for (const char* option : {"--quiet", "--strict", "--depfile=file", "--depfile-absolute",
-                             "--help", "--version", "SOURCE_DATE_EPOCH"}) {
+                             "--depfile-target=name", "--help", "--version", "SOURCE_DATE_EPOCH"}) {
     EXPECT_NE(longOptions.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(run.err, "");

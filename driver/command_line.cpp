@@ -42,6 +42,10 @@ bool parseCommandLine(int argc, const char* const argv[], CompileOptions& option
       options.strict = true;
     } else if (equalsNoCase(arg, "--depfile-absolute")) {
       options.depfileAbsolute = true;
+    } else if (startsWithNoCase(arg, "--depfile-target=")) {
+      options.depfileTargets.emplace_back();
+      store(options.depfileTargets.back(), arg.substr(17));
+      if (options.depfileTargets.back().empty()) valueMissing = true;
     } else if (startsWithNoCase(arg, "--depfile=")) {
       store(options.depfile, arg.substr(10));
       if (options.depfile.empty()) valueMissing = true;
@@ -119,6 +123,9 @@ void printLongOptions(Console& console) {
       "                   List the item names (with -i, the extension's too) and\n",
       "                   their IDs; the pattern is a glob, letter case ignored.\n",
       "                   Example: --list-items='QsnFr*'\n",
+      "        --depfile-target=name\n",
+      "                   Target of the dependency file's rule instead of the\n",
+      "                   outputs (repeatable), as the build tool names it.\n",
       "        --help     Print this text.\n",
       "        --version  Print the version.\n",
       "Environment SOURCE_DATE_EPOCH=seconds\n",

@@ -5,6 +5,7 @@
 #define KORVANE_DRIVER_COMMAND_LINE_H
 
 #include <string>
+#include <vector>
 
 #include "base/platform.h"
 
@@ -33,6 +34,8 @@ struct CompileOptions {
   std::string depfile;           // --depfile=FILE or --depfile FILE
   bool depfileAbsolute = false;  // --depfile-absolute
   std::string listItemsPattern;  // --list-items=PATTERN (empty: every item)
+  // --depfile-target=NAME, each in turn: the rule's targets, taken as given.
+  std::vector<std::string> depfileTargets;
 };
 
 // Fills `options`; true when an input file and a skin name were given, no

@@ -239,7 +239,7 @@ void generatePackageId(SkinContent& content, uint32_t characterSum, uint64_t now
   content.packageIdLow = v ^ r4;
 }
 
-int runCompile(int argc, const char* const argv[], Platform& platform) {
+int runCompile(int argc, const char* const argv[], Platform& platform, ModelAtEnd modelAtEnd) {
   Console& console = platform.console;
   // The reader is process-wide; a run starts with no line, as a fresh process does.
   gSourceLexer.currentLine = -1;
@@ -297,6 +297,7 @@ int runCompile(int argc, const char* const argv[], Platform& platform) {
       progress.out(kDashLine + "\n");
       errorSeen = true;
     }
+    if (modelAtEnd == ModelAtEnd::kLeaveToExit) static_cast<void>(content.release());
   }
 
   printResult(console, errorSeen, options.quiet);

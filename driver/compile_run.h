@@ -20,7 +20,13 @@ enum ExitCode : int {
 // Longest composed output file name.
 constexpr size_t kMaxOutputFileName = 519;
 
-int runCompile(int argc, const char* const argv[], Platform& platform);
+// What becomes of the skin's model when the run ends: destroyed, or left for
+// the process's exit to take back at once (a program that ends right after
+// the run need not free hundreds of thousands of records one by one).
+enum class ModelAtEnd { kDestroy, kLeaveToExit };
+
+int runCompile(int argc, const char* const argv[], Platform& platform,
+               ModelAtEnd modelAtEnd = ModelAtEnd::kDestroy);
 
 // Fills the package identifier from the clock and the source reader's character sum.
 void generatePackageId(SkinContent& content, uint32_t characterSum, uint64_t now);

@@ -1,6 +1,7 @@
 #include "driver/depfile.h"
 
 #include <memory>
+#include <unordered_set>
 
 #include "base/error.h"
 
@@ -72,6 +73,7 @@ std::string composeDepfile(const std::vector<std::string>& targets,
 std::string absolutePath(std::string_view directory, std::string_view path) {
   if (!path.empty() && path[0] == '/') return std::string(path);
   while (path.substr(0, 2) == "./") path.remove_prefix(2);
+  if (path == ".") return std::string(directory);
   std::string joined(directory);
   if (joined.empty() || joined.back() != '/') joined.push_back('/');
   joined += path;
@@ -90,23 +92,98 @@ void writeDepfile(FileSystem& fs, const std::string& path, const std::string& te
   if (!written) throw CKrvException(kErrorFileOpen, "Dependency file can not be written");
 }
 
+std::string parentDirectory(std::string_view path) {
+  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+  size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return ".";
+  std::string_view parent = path.substr(0, slash);
+  while (parent.size() > 1 && parent.back() == '/') parent.remove_suffix(1);
+  return parent.empty() ? "/" : std::string(parent);
+}
+
+namespace {
+
+// A directory in one spelling for comparisons: absolute when the working
+// directory is known, without "." parts, doubled or trailing slashes.
+std::string directoryKey(std::string_view workingDirectory, std::string_view path) {
+  std::string joined =
+      workingDirectory.empty() ? std::string(path) : absolutePath(workingDirectory, path);
+  std::string key;
+  size_t start = 0;
+  while (start <= joined.size()) {
+    size_t end = joined.find('/', start);
+    if (end == std::string::npos) end = joined.size();
+    std::string_view part = std::string_view(joined).substr(start, end - start);
+    if (start == 0 && part.empty()) {
+      key = "/";
+    } else if (!part.empty() && part != ".") {
+      if (!key.empty() && key.back() != '/') key.push_back('/');
+      key += part;
+    }
+    start = end + 1;
+  }
+  return key.empty() ? "." : key;
+}
+
+bool existsOrIsHere(FileSystem& fs, const std::string& path) {
+  return path == "." || path == "/" || fs.exists(path);
+}
+
+}  // namespace
+
+std::vector<std::string> watchedPrerequisites(FileSystem& fs,
+                                              const std::vector<std::string>& probed,
+                                              const std::vector<std::string>& writtenDirectories,
+                                              std::string_view workingDirectory) {
+  std::vector<std::string> written;
+  written.reserve(writtenDirectories.size());
+  for (const std::string& directory : writtenDirectories) {
+    written.push_back(directoryKey(workingDirectory, directory));
+  }
+  // Probed paths come once each; many missing files may share a directory.
+  std::vector<std::string> watched;
+  std::unordered_set<std::string> watchedDirectories;
+  for (const std::string& path : probed) {
+    if (existsOrIsHere(fs, path)) {
+      watched.push_back(path);
+      continue;
+    }
+    std::string directory = parentDirectory(path);
+    while (!existsOrIsHere(fs, directory)) directory = parentDirectory(directory);
+    std::string key = directoryKey(workingDirectory, directory);
+    bool isWritten = false;
+    for (const std::string& w : written) isWritten = isWritten || w == key;
+    if (!isWritten && watchedDirectories.insert(std::move(key)).second) {
+      watched.push_back(std::move(directory));
+    }
+  }
+  return watched;
+}
+
 void writeDependencyFile(const CompileOptions& options, Platform& platform,
                          const std::vector<std::string>& outputs, const ProbedFiles& probed) {
   std::vector<std::string> targets;
+  std::vector<std::string> writtenDirectories;
   for (const std::string& name : outputs) {
-    if (!name.empty()) targets.push_back(hostPath(name));
+    if (name.empty()) continue;
+    targets.push_back(hostPath(name));
+    writtenDirectories.push_back(parentDirectory(targets.back()));
   }
-  std::vector<std::string> prerequisites = probed.paths();
+  writtenDirectories.push_back(parentDirectory(hostPath(options.depfile)));
+  std::string workingDirectory = platform.environment.workingDirectory();
+  std::vector<std::string> prerequisites =
+      watchedPrerequisites(platform.fs, probed.paths(), writtenDirectories, workingDirectory);
   if (options.depfileAbsolute) {
-    std::string directory = platform.environment.workingDirectory();
-    if (directory.empty()) {
+    if (workingDirectory.empty()) {
       throw CKrvException(kErrorFileOpen,
                           "Working directory unknown, dependency file paths can not be made "
                           "absolute");
     }
-    for (std::string& path : targets) path = absolutePath(directory, path);
-    for (std::string& path : prerequisites) path = absolutePath(directory, path);
+    for (std::string& path : targets) path = absolutePath(workingDirectory, path);
+    for (std::string& path : prerequisites) path = absolutePath(workingDirectory, path);
   }
+  // A build tool may name the outputs otherwise (Ninja: relative to its build directory).
+  if (!options.depfileTargets.empty()) targets = options.depfileTargets;
   writeDepfile(platform.fs, options.depfile, composeDepfile(targets, prerequisites));
 }
 

@@ -1,7 +1,8 @@
 // The dependency file of --depfile: after a successful compile, one rule in
 // Make syntax whose targets are the outputs written and whose prerequisites
 // are the description, the extension list and every image and mask file the
-// compile looked for, missing ones too (adding one must rebuild the skin).
+// compile looked for; a missing one by the directory it would appear in
+// (adding it rebuilds the skin once, see watchedPrerequisites).
 // Each prerequisite also gets an empty rule of its own, so that Make does not
 // stop when one is deleted. Paths are written as the file system was asked
 // (backslashes used as "/"), relative ones relative to the working directory
@@ -32,6 +33,21 @@ std::string composeDepfile(const std::vector<std::string>& targets,
 // `path` joined to the absolute `directory` unless it is absolute already;
 // leading "./" parts are dropped.
 std::string absolutePath(std::string_view directory, std::string_view path);
+
+// The directory a path lies in: "." for a bare name, "/" for one at the root.
+std::string parentDirectory(std::string_view path);
+
+// The prerequisites that keep a build from rebuilding forever: a build tool
+// takes a missing prerequisite as out of date, so each missing file is named
+// by the nearest existing directory it would appear in (adding the file
+// changes that directory's time). A directory an output or the dependency
+// file is written into changes at every compile and is left out: a file
+// missing there is not seen. Directories are compared absolute from
+// `workingDirectory` when it is known.
+std::vector<std::string> watchedPrerequisites(FileSystem& fs,
+                                              const std::vector<std::string>& probed,
+                                              const std::vector<std::string>& writtenDirectories,
+                                              std::string_view workingDirectory);
 
 // Writes the file; raises CKrvException code 1 when it cannot be written.
 void writeDepfile(FileSystem& fs, const std::string& path, const std::string& text);

@@ -49,6 +49,7 @@ void compile(DepRun& r, const std::string& description, std::vector<std::string>
        {"gfx/bg.bmp", "gfx/BG.bmp", "gfx/bg_mask.bmp", "gfx/list$#1.bmp", "signal.svg"}) {
     fs.addFile(image, "image");
   }
+  fs.directories.insert("gfx");
   fs.directories.insert("out");
   fs.directories.insert("lists");
   options.push_back("my skin.txt");
@@ -56,10 +57,11 @@ void compile(DepRun& r, const std::string& description, std::vector<std::string>
   r.run = runInMemory(r.p, options);
 }
 
-// The prerequisites in the order they were looked for, as Make reads them.
+// The prerequisites in the order they were looked for, as Make reads them;
+// the missing gone.bmp by its directory.
 const char* const kPrerequisites[] = {
-    "my\\ skin.txt", "ids.txt",      "gfx/bg.bmp",         "gfx/bg_mask.bmp",
-    "gfx/BG.bmp",    "gfx/gone.bmp", "gfx/list$$\\#1.bmp", "signal.svg",
+    "my\\ skin.txt", "ids.txt", "gfx/bg.bmp",         "gfx/bg_mask.bmp",
+    "gfx/BG.bmp",    "gfx",     "gfx/list$$\\#1.bmp", "signal.svg",
 };
 
 std::string expectedDepfile(const std::string& targets) {
@@ -166,6 +168,108 @@ TEST(Depfile, NotWrittenAfterAnErrorAndItsOwnFailuresAreErrors) {
   EXPECT_EQ(lineEnd.run.code, 2);
   EXPECT_NE(lineEnd.run.err.find("dependency file: out<10>x/Skin.skn\n"), std::string::npos);
   EXPECT_FALSE(lineEnd.p.fs.has("skin.d"));
+}
+
+// The prerequisites of a depfile's rule as written (escaped).
+std::vector<std::string> prerequisitesOf(const std::string& text) {
+  std::string rule = text.substr(0, text.find("\n\n"));
+  std::vector<std::string> paths;
+  const std::string separator = " \\\n  ";
+  size_t at = rule.find(separator);
+  while (at != std::string::npos) {
+    size_t start = at + separator.size();
+    at = rule.find(separator, start);
+    paths.push_back(rule.substr(start, at == std::string::npos ? std::string::npos : at - start));
+  }
+  return paths;
+}
+
+TEST(Depfile, AMissingFileIsNamedByTheNearestDirectoryThatExists) {
+  const std::string skin =
+      "SKINTYPE scalable\nUID 0x2000ABCD\nNAME 1 \"Skin\"\n"
+      "BITMAPPATH gfx\n"
+      "BITMAP IID=QsnBgScreen c16 gone.bmp\n"
+      "BITMAP IID=QsnBgAreaMain c16 also_gone.bmp\n"
+      "BITMAP IID=QsnBgAreaStatus c16 bg.bmp MASK=gone_mask.bmp\n"
+      "BITMAPPATH gfx/new/deeper\n"
+      "BITMAP IID=QsnBgAreaControl c16 later.bmp\n"
+      "BITMAPPATH new/deeper\n"
+      "BITMAP IID=QgnIndiSignalStrength c16 later.svg\n";
+  DepRun r;
+  r.p.environment.directory = "/w";
+  r.p.fs.directories.insert("deps");
+  compile(r, skin, {"--depfile=deps/skin.d", "-tout", "-mlists"});
+  ASSERT_EQ(r.run.code, 0) << r.run.out;
+  // gfx once for its four missing files (one in a directory not made yet),
+  // the working directory for the file in its missing subdirectory.
+  EXPECT_EQ(prerequisitesOf(r.p.fs.content("deps/skin.d")),
+            (std::vector<std::string>{"my\\ skin.txt", "gfx", "gfx/bg.bmp", "."}));
+
+  DepRun absolute;
+  absolute.p.environment.directory = "/w";
+  absolute.p.fs.directories.insert("deps");
+  compile(absolute, skin, {"--depfile=deps/skin.d", "--depfile-absolute", "-tout", "-mlists"});
+  ASSERT_EQ(absolute.run.code, 0) << absolute.run.out;
+  EXPECT_EQ(prerequisitesOf(absolute.p.fs.content("deps/skin.d")),
+            (std::vector<std::string>{"/w/my\\ skin.txt", "/w/gfx", "/w/gfx/bg.bmp", "/w"}));
+}
+
+TEST(Depfile, ADirectoryTheCompileWritesIntoIsNotWatched) {
+  // Written into at every compile, it would always look newer than the outputs.
+  const std::string skin =
+      "SKINTYPE scalable\nUID 0x2000ABCD\nNAME 1 \"Skin\"\n"
+      "BITMAP IID=QsnBgScreen c16 here.bmp\n"
+      "BITMAPPATH out\n"
+      "BITMAP IID=QsnBgAreaMain c16 out.bmp\n"
+      "BITMAPPATH lists\\\n"
+      "BITMAP IID=QsnBgAreaStatus c16 list.bmp\n"
+      "BITMAPPATH gfx\n"
+      "BITMAP IID=QsnBgAreaControl c16 gone.bmp\n";
+  struct Case {
+    std::vector<std::string> options;
+    std::vector<std::string> watched;
+  };
+  // The same directories in other spellings: relative and absolute from the
+  // working directory, with "./" and doubled or trailing slashes.
+  const Case cases[] = {
+      {{"--depfile=skin.d", "-tout", "-mlists"}, {"gfx"}},
+      {{"--depfile=gfx/skin.d", "-tout", "-mlists"}, {"."}},
+      {{"--depfile=gfx/skin.d", "-t./out", "-m/w/lists"}, {"."}},
+      {{"--depfile=/w/gfx/skin.d", "--depfile-absolute", "-t/w/out", "-mlists"}, {"/w"}},
+      {{"--depfile=/w/gfx/skin.d", "--depfile-absolute", "-t/w/out", "-m/w"}, {"/w/lists"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options[0] + " " + c.options[1]);
+    DepRun r;
+    r.p.environment.directory = "/w";
+    for (const char* directory : {"/w", "/w/out", "/w/lists", "/w/gfx"}) {
+      r.p.fs.directories.insert(directory);
+    }
+    compile(r, skin, c.options);
+    ASSERT_EQ(r.run.code, 0) << r.run.out;
+    std::vector<std::string> watched = prerequisitesOf(r.p.fs.content(c.options[0].substr(10)));
+    ASSERT_FALSE(watched.empty());
+    EXPECT_EQ(std::vector<std::string>(watched.begin() + 1, watched.end()), c.watched);
+  }
+}
+
+TEST(Depfile, TargetsAsTheBuildToolNamesThem) {
+  DepRun r;
+  r.p.environment.directory = "/w";
+  compile(r, kSkin,
+          {"--depfile=skin.d", "--depfile-absolute", "--depfile-target=lists/Skin_MIFList.txt",
+           "--DEPFILE-TARGET=with space", "-tout", "-mlists"});
+  ASSERT_EQ(r.run.code, 0) << r.run.out;
+  std::string text = r.p.fs.content("skin.d");
+  EXPECT_EQ(text.substr(0, text.find(": \\\n")), "lists/Skin_MIFList.txt with\\ space");
+  EXPECT_NE(text.find("\n  /w/gfx/bg.bmp \\\n"), std::string::npos);
+
+  for (const char* bad : {"--depfile-target=", "--depfile-target=a\nb"}) {
+    DepRun b;
+    compile(b, kSkin, {"--depfile=skin.d", bad});
+    EXPECT_EQ(b.run.code, bad[17] == '\0' ? 1 : 2) << bad;
+    EXPECT_FALSE(b.p.fs.has("skin.d"));
+  }
 }
 
 TEST(StrictRun, AMissingImageIsAnErrorAtItsLine) {

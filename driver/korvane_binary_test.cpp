@@ -109,15 +109,21 @@ TEST(KorvaneBinary, SourceDateEpochFromTheEnvironment) {
 
 TEST(KorvaneBinary, AbsoluteDepfileStartsFromTheWorkingDirectory) {
   TempDir dir;
-  dir.write("skin.txt", "SKINTYPE scalable\nNAME 1 \"Skin\"\nBITMAP IID=QsnBgScreen c16 bg.bmp\n");
+  dir.write("skin.txt",
+            "SKINTYPE scalable\nNAME 1 \"Skin\"\nBITMAP IID=QsnBgScreen c16 bg.bmp\n"
+            "BITMAPPATH gfx\nBITMAP IID=QsnBgAreaMain c16 later.bmp\n");
+  dir.write("bg.bmp", "");
+  std::filesystem::create_directories(dir.path() / "gfx");
   ProcessResult result =
       runProcess(KORVANE_BINARY,
                  {"--quiet", "--depfile=skin.d", "--depfile-absolute", "skin.txt", "Skin"}, dir);
   EXPECT_EQ(result.exitCode, 0) << result.out;
+  // The missing later.bmp is named by its directory.
   std::string here = std::filesystem::canonical(dir.path()).string();
   EXPECT_EQ(dir.read("skin.d"), here + "/Skin_MIFList.txt " + here + "/Skin.skn " + here +
                                     "/Skin.pkg: \\\n  " + here + "/skin.txt \\\n  " + here +
-                                    "/bg.bmp\n\n" + here + "/skin.txt:\n\n" + here + "/bg.bmp:\n");
+                                    "/bg.bmp \\\n  " + here + "/gfx\n\n" + here + "/skin.txt:\n\n" +
+                                    here + "/bg.bmp:\n\n" + here + "/gfx:\n");
 }
 
 TEST(KorvaneDumpBinary, ADirectoryCannotBeOpened) {

@@ -193,7 +193,13 @@ void SknWriter::putCountedText(std::u16string_view text) {
   checkSknCount(text.size(), UINT16_MAX, "units in a text");
   grow(2 + 2 * static_cast<int64_t>(text.size()));
   put16(static_cast<uint32_t>(text.size()));
-  for (char16_t unit : text) put16(unit);
+  checkRoom(2 * text.size());
+  uint8_t* out = image_.get() + cursor_;
+  for (char16_t unit : text) {
+    *out++ = static_cast<uint8_t>(unit & 0xFF);
+    *out++ = static_cast<uint8_t>(unit >> 8);
+  }
+  cursor_ += 2 * text.size();
 }
 
 void SknWriter::putCountedName(std::string_view name) {

@@ -42,14 +42,15 @@ class SknWriter {
   // Builds and checks the image without saving it.
   std::vector<uint8_t> build(const SkinContent& content, const std::string& skinName);
 
-  // The buffer: `grow` appends n zero bytes (nothing for n <= 0); the puts
-  // write little-endian values into reserved bytes at the cursor and advance
-  // it. A put beyond the reserved bytes is an internal error.
+  // The buffer: `grow` reserves n more bytes (nothing for n <= 0), left
+  // unset: the puts write little-endian values into reserved bytes at the
+  // cursor and advance it, and a finished image must have its cursor at its
+  // size, so every byte has been put once. A put beyond the reserved bytes
+  // is an internal error.
   void grow(int64_t n) {
     if (n <= 0) return;
     auto count = static_cast<size_t>(n);
     if (capacity_ - size_ < count) growImage(count);
-    std::memset(image_.get() + size_, 0, count);
     size_ += count;
   }
   void put8(uint32_t value) {
