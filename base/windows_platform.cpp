@@ -78,6 +78,7 @@ class StdioOutputFile : public OutputFile {
     file_ = nullptr;
     return ok;
   }
+  bool isOpen() const { return file_ != nullptr; }
 
  private:
   std::FILE* file_;
@@ -108,8 +109,11 @@ class ReplacingOutputFile : public OutputFile {
   }
 
  private:
+  // Windows deletes no file that is still open: the temporary is closed
+  // first.
   void discard() {
     if (temporary_.empty()) return;
+    if (file_.isOpen()) file_.close();
     ::DeleteFileW(temporary_.c_str());
     temporary_.clear();
   }

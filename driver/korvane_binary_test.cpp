@@ -114,7 +114,7 @@ TEST(KorvaneBinary, AbsoluteDepfileStartsFromTheWorkingDirectory) {
       runProcess(KORVANE_BINARY,
                  {"--quiet", "--depfile=skin.d", "--depfile-absolute", "skin.txt", "Skin"}, dir);
   EXPECT_EQ(result.exitCode, 0) << result.out;
-  std::string here = std::filesystem::canonical(dir.path()).string();
+  std::string here = std::filesystem::canonical(dir.path()).generic_string();
   EXPECT_EQ(dir.read("skin.d"), here + "/Skin_MIFList.txt " + here + "/Skin.skn " + here +
                                     "/Skin.pkg: \\\n  " + here + "/skin.txt \\\n  " + here +
                                     "/bg.bmp\n\n" + here + "/skin.txt:\n\n" + here + "/bg.bmp:\n");
