@@ -3,6 +3,8 @@
 # every file they write; each korvane-dump reads the SKN files back alike.
 #   cmake -DWINE=... -DKORVANE=korvane.exe -DKORVANE_DUMP=korvane-dump.exe
 #         -DHOST_BUILD_DIR=... -DEXAMPLES=... -DWORK_DIR=... -P same_bytes_test.cmake
+get_filename_component(KORVANE "${KORVANE}" ABSOLUTE)
+get_filename_component(KORVANE_DUMP "${KORVANE_DUMP}" ABSOLUTE)
 set(host_korvane "${HOST_BUILD_DIR}/driver/korvane")
 set(host_dump "${HOST_BUILD_DIR}/inspect/korvane-dump")
 foreach(program "${host_korvane}" "${host_dump}")
@@ -54,10 +56,32 @@ endfunction()
 foreach(skin DemoSkin NormalSkin)
   run_both(${skin} ARGS korvane ${skin}.txt ${skin})
 endforeach()
-# A path with backslashes, as a Windows user writes it, and a dependency file.
-run_both(DemoSkinBackslash ARGS korvane "./DemoSkin.txt" "out\\DemoSkin" --depfile=DemoSkin.d)
+# Output directories with backslashes, as a Windows user writes them, and a
+# dependency file.
+foreach(side host windows)
+  file(MAKE_DIRECTORY "${WORK_DIR}/${side}/out/lists" "${WORK_DIR}/${side}/out/skn")
+endforeach()
+run_both(DemoSkinPaths ARGS korvane "-mout\\lists" "-tout\\skn\\" "--depfile=out\\DemoSkinB.d"
+         "./DemoSkin.txt" DemoSkinB)
+foreach(output out/lists/DemoSkinB_MIFList.txt out/skn/DemoSkinB.skn out/DemoSkinB.d)
+  if(NOT EXISTS "${WORK_DIR}/windows/${output}")
+    list(APPEND failures "korvane.exe wrote no ${output}")
+  endif()
+endforeach()
 
-# Every file on both sides (the compilers' outputs among the copied inputs).
+# Each side's korvane-dump reads its SKN files back; the Windows one also
+# reads the host's.
+run_both(DemoSkinDump ARGS korvane-dump --no-time --list DemoSkin_MIFList.txt DemoSkin.skn)
+run_both(NormalSkinDump ARGS korvane-dump --no-time --list NormalSkin_MBMList.txt NormalSkin.skn)
+run_both(DemoSkinSource ARGS korvane-dump --source DemoSkin.source.txt DemoSkin.skn)
+execute_process(COMMAND ${WINE} "${KORVANE_DUMP}" --no-time "${WORK_DIR}/host/NormalSkin.skn"
+                RESULT_VARIABLE status OUTPUT_QUIET)
+if(NOT status EQUAL 0)
+  list(APPEND failures "korvane-dump.exe ended with ${status} on the host's NormalSkin.skn")
+endif()
+
+# Every file on both sides: the compilers' outputs and the decompiled
+# description among the copied inputs.
 file(GLOB_RECURSE host_files RELATIVE "${WORK_DIR}/host" "${WORK_DIR}/host/*")
 file(GLOB_RECURSE windows_files RELATIVE "${WORK_DIR}/windows" "${WORK_DIR}/windows/*")
 list(SORT host_files)
@@ -82,17 +106,6 @@ foreach(output DemoSkin.skn DemoSkin.pkg DemoSkin_MIFList.txt NormalSkin.skn Nor
     list(APPEND failures "korvane.exe wrote no ${output}")
   endif()
 endforeach()
-
-# Each side's korvane-dump reads its SKN files back; the Windows one also
-# reads the host's.
-run_both(DemoSkinDump ARGS korvane-dump --no-time --list DemoSkin_MIFList.txt DemoSkin.skn)
-run_both(NormalSkinDump ARGS korvane-dump --no-time --list NormalSkin_MBMList.txt NormalSkin.skn)
-run_both(DemoSkinSource ARGS korvane-dump --source DemoSkin.skn)
-execute_process(COMMAND ${WINE} "${KORVANE_DUMP}" --no-time "${WORK_DIR}/host/NormalSkin.skn"
-                RESULT_VARIABLE status OUTPUT_QUIET)
-if(NOT status EQUAL 0)
-  list(APPEND failures "korvane-dump.exe ended with ${status} on the host's NormalSkin.skn")
-endif()
 
 if(failures)
   list(JOIN failures "\n" text)
