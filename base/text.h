@@ -50,7 +50,13 @@ std::u16string widenCopy(std::string_view text);
 // UTF-16 to UTF-8 (unpaired surrogates become U+FFFD).
 std::string toUtf8(std::u16string_view text);
 
+// mingw-w64 formats as C99 does (__USE_MINGW_ANSI_STDIO), which its
+// compiler checks as gnu_printf.
+#ifdef __MINGW32__
+std::string format(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
+#else
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+#endif
 
 // A hash for text folded in A to Z only, so that names equal but for the case
 // of those letters share a bucket (FNV-1a over the folded units). `append`

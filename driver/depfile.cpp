@@ -72,6 +72,10 @@ std::string composeDepfile(const std::vector<std::string>& targets,
 
 std::string absolutePath(std::string_view directory, std::string_view path) {
   if (!path.empty() && path[0] == '/') return std::string(path);
+#ifdef _WIN32
+  // A drive's path ("C:/skins/a.bmp") is absolute already.
+  if (path.size() >= 3 && path[1] == ':' && path[2] == '/') return std::string(path);
+#endif
   while (path.substr(0, 2) == "./") path.remove_prefix(2);
   if (path == ".") return std::string(directory);
   std::string joined(directory);

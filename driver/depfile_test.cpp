@@ -91,6 +91,11 @@ TEST(Depfile, AbsolutePathsJoinTheWorkingDirectory) {
   EXPECT_EQ(absolutePath("/", "a"), "/a");
   EXPECT_EQ(absolutePath("/w", "/abs/a"), "/abs/a");
   EXPECT_EQ(absolutePath("/w", "../a"), "/w/../a");
+#ifdef _WIN32
+  // The working directory of a Windows host, and a path on another drive.
+  EXPECT_EQ(absolutePath("C:/w", "a/b.bmp"), "C:/w/a/b.bmp");
+  EXPECT_EQ(absolutePath("C:/w", "D:/skins/a.bmp"), "D:/skins/a.bmp");
+#endif
 }
 
 TEST(Depfile, NamesTheOutputsAndEveryFileLookedForOnce) {

@@ -2,6 +2,8 @@
 // both standard streams, files on disk).
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "driver/compile_test_support.h"
@@ -119,11 +121,31 @@ TEST(KorvaneBinary, AbsoluteDepfileStartsFromTheWorkingDirectory) {
                  {"--quiet", "--depfile=skin.d", "--depfile-absolute", "skin.txt", "Skin"}, dir);
   EXPECT_EQ(result.exitCode, 0) << result.out;
   // The missing later.bmp is named by its directory.
-  std::string here = std::filesystem::canonical(dir.path()).string();
+  std::string here = std::filesystem::canonical(dir.path()).generic_string();
   EXPECT_EQ(dir.read("skin.d"), here + "/Skin_MIFList.txt " + here + "/Skin.skn " + here +
                                     "/Skin.pkg: \\\n  " + here + "/skin.txt \\\n  " + here +
                                     "/bg.bmp \\\n  " + here + "/gfx\n\n" + here + "/skin.txt:\n\n" +
                                     here + "/bg.bmp:\n\n" + here + "/gfx:\n");
+}
+
+// Names beyond ASCII (and beyond any Western code page) on the command line
+// and in the description reach the file system unchanged.
+TEST(KorvaneBinary, Utf8NamesOnTheCommandLineAndInTheDescription) {
+  TempDir dir;
+  const std::string name = "\xE6\x97\xA5\xE6\x9C\xAC";  // 日本 in UTF-8
+  std::filesystem::create_directories(dir.path() / std::filesystem::u8path(name));
+  std::ofstream(dir.path() / std::filesystem::u8path(name + ".txt"), std::ios::binary)
+      << "SKINTYPE scalable\nNAME 1 \"Skin\"\nBITMAP IID=QsnBgScreen c16 " << name << ".bmp\n";
+  std::ofstream(dir.path() / std::filesystem::u8path(name + ".bmp"), std::ios::binary) << "BM";
+  ProcessResult result = runProcess(
+      KORVANE_BINARY,
+      {"--quiet", "--strict", "-t" + name + "/", "--depfile=" + name + ".d", name + ".txt", name},
+      dir);
+  EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+  EXPECT_TRUE(
+      std::filesystem::exists(dir.path() / std::filesystem::u8path(name + "/" + name + ".skn")));
+  std::string depfile = readFile(dir.path() / std::filesystem::u8path(name + ".d"));
+  EXPECT_NE(depfile.find(name + ".bmp:"), std::string::npos) << depfile;
 }
 
 TEST(KorvaneDumpBinary, ADirectoryCannotBeOpened) {

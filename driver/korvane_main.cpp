@@ -3,6 +3,9 @@
 #include <cstdlib>
 
 #include "base/real_platform.h"
+#ifdef _WIN32
+#include "base/windows_platform.h"
+#endif
 #include "driver/compile_run.h"
 
 // A leak checker would report the model left to the exit.
@@ -18,9 +21,15 @@
 #endif
 
 int main(int argc, char* argv[]) {
+#ifdef _WIN32
+  // File names on the command line as UTF-8, whatever the ANSI code page.
+  korvane::Utf8Arguments utf8(argc, argv);
+#endif
   // Console writes are not checked: a reader that went away (a pipe into
   // head) must not end the compile before it has written its files.
+#ifdef SIGPIPE
   std::signal(SIGPIPE, SIG_IGN);
+#endif
   korvane::prepareHostHeap();
   korvane::RealFileSystem fs;
   korvane::SystemClock clock;

@@ -101,6 +101,12 @@ bool climbs(const fs::path& path) {
   return !path.empty() && *path.begin() == "..";
 }
 
+// Starts at a root: "/skins" is one on Windows too, where it is not absolute
+// (it lacks a drive) but names no place below the working directory either.
+bool rooted(const fs::path& path) {
+  return path.has_root_directory();
+}
+
 const char* kindSlug(uint16_t type, ImageTableKind tableKind) {
   switch (type) {
     case kSknBitmapItem:
@@ -856,13 +862,12 @@ RelatedPath relatePath(const std::string& baseFile, const std::string& file,
                        const std::string& pageFile, const std::string& workingDirectory) {
   fs::path named(hostPath(file));
   fs::path image =
-      normal(named.is_absolute() ? named : fs::path(hostPath(baseFile)).parent_path() / named);
+      normal(rooted(named) ? named : fs::path(hostPath(baseFile)).parent_path() / named);
   fs::path pageDirectory = normal(fs::path(hostPath(pageFile)).parent_path());
   RelatedPath related;
-  related.fromWorkingDirectory = image.empty() ? "." : image.string();
+  related.fromWorkingDirectory = image.empty() ? "." : image.generic_string();
   std::optional<fs::path> relative;
-  if (image.is_absolute() == pageDirectory.is_absolute() && !climbs(image) &&
-      !climbs(pageDirectory)) {
+  if (rooted(image) == rooted(pageDirectory) && !climbs(image) && !climbs(pageDirectory)) {
     relative = image.lexically_relative(pageDirectory);
   } else if (!workingDirectory.empty()) {
     fs::path cwd(workingDirectory);
