@@ -4,9 +4,10 @@
 #include "inspect/dump_command.h"
 
 int main(int argc, char* argv[]) {
-  // Console writes are not checked: a reader that went away (a pipe into
-  // head) must not end the run before it has written its files.
+  // A reader that went away (a pipe into head) or a file-size limit fails
+  // the write instead of killing the process: the dump reports it.
   std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
   korvane::RealFileSystem fs;
   korvane::SystemClock clock;
   korvane::StdConsole console;
