@@ -289,7 +289,7 @@ void Reader::readSkinInfo(const SknChunk& chunk) {
 void Reader::readSkinName(const SknChunk& chunk) {
   std::u16string name = chunk.text("name");
   const std::u16string suffix = u".mbm";
-  if (chunk.value("fileNumber") != 0 || name.size() <= suffix.size() ||
+  if (chunk.value("fileNumber") != 0 || name.size() < suffix.size() ||
       name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
     refuse("the MBM file name chunk does not hold a skin name followed by \".mbm\"");
   }
