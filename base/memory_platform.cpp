@@ -1,6 +1,7 @@
 #include "base/memory_platform.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -12,8 +13,17 @@ class MemoryInputFile : public InputFile {
  public:
   MemoryInputFile(std::string data, bool failRewind, bool stream)
       : data_(std::move(data)), failRewind_(failRewind), stream_(stream) {}
+  // Reads beyond `limit` fail for `reason`.
+  void failBeyond(size_t limit, std::string reason) {
+    readLimit_ = limit;
+    reason_ = std::move(reason);
+  }
   size_t read(void* buffer, size_t size) override {
     if (stream_) size = std::min(size, MemoryFileSystem::kStreamPiece);
+    if (pos_ + size > readLimit_) {
+      failed_ = true;
+      size = pos_ < readLimit_ ? readLimit_ - pos_ : 0;
+    }
     size_t n = std::min(size, data_.size() - pos_);
     if (n > 0) std::memcpy(buffer, data_.data() + pos_, n);
     pos_ += n;
@@ -25,9 +35,14 @@ class MemoryInputFile : public InputFile {
     return true;
   }
   int64_t size() override { return stream_ ? -1 : static_cast<int64_t>(data_.size()); }
+  bool readFailed() const override { return failed_; }
+  std::string readFailure() const override { return reason_; }
 
  private:
   std::string data_;
+  size_t readLimit_ = SIZE_MAX;
+  std::string reason_;
+  bool failed_ = false;
   size_t pos_ = 0;
   bool failRewind_;
   bool stream_;
@@ -117,8 +132,13 @@ std::unique_ptr<InputFile> MemoryFileSystem::doOpenRead(const std::string& path)
   std::string hostPath = key(path);
   auto it = files.find(hostPath);
   if (it == files.end() || failOpenRead.count(hostPath) != 0) return nullptr;
-  return std::make_unique<MemoryInputFile>(it->second, failRewind.count(hostPath) != 0,
-                                           streams.count(hostPath) != 0);
+  auto file = std::make_unique<MemoryInputFile>(it->second, failRewind.count(hostPath) != 0,
+                                                streams.count(hostPath) != 0);
+  auto failure = failReadBeyond.find(hostPath);
+  if (failure != failReadBeyond.end()) {
+    file->failBeyond(failure->second.first, failure->second.second);
+  }
+  return file;
 }
 
 bool MemoryFileSystem::canCreate(const std::string& hostPath) const {
@@ -148,6 +168,15 @@ std::unique_ptr<OutputFile> MemoryFileSystem::doOpenReplace(const std::string& p
 bool MemoryFileSystem::doExists(const std::string& path) {
   std::string hostPath = key(path);
   return files.count(hostPath) != 0 || directories.count(hostPath) != 0;
+}
+
+FileSystem::Presence MemoryFileSystem::doPresence(const std::string& path, std::string& reason) {
+  auto failure = failPresence.find(key(path));
+  if (failure != failPresence.end()) {
+    reason = failure->second;
+    return Presence::kUnknown;
+  }
+  return doExists(path) ? Presence::kPresent : Presence::kMissing;
 }
 
 bool MemoryFileSystem::doRemove(const std::string& path) {

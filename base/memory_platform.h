@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "base/platform.h"
 
@@ -37,6 +38,10 @@ class MemoryFileSystem : public FileSystem {
   std::set<std::string> failClose;
   // A write that would take the file beyond this many bytes fails (nothing of it is stored).
   std::map<std::string, size_t> failWriteBeyond;
+  // Reads past this many bytes fail with the reason given (as an I/O error would).
+  std::map<std::string, std::pair<size_t, std::string>> failReadBeyond;
+  // Paths whose presence the host cannot tell, with the system's reason.
+  std::map<std::string, std::string> failPresence;
 
   void addFile(const std::string& path, std::string content) {
     files[key(path)] = std::move(content);
@@ -54,6 +59,7 @@ class MemoryFileSystem : public FileSystem {
   std::unique_ptr<OutputFile> doOpenWrite(const std::string& hostPath) override;
   std::unique_ptr<OutputFile> doOpenReplace(const std::string& hostPath) override;
   bool doExists(const std::string& hostPath) override;
+  Presence doPresence(const std::string& hostPath, std::string& reason) override;
   bool doRemove(const std::string& hostPath) override;
   bool doSameFile(const std::string& hostA, const std::string& hostB) override;
 
@@ -73,9 +79,15 @@ class MemoryConsole : public Console {
     stderrText.append(text);
     both.append(text);
   }
+  bool closeOut() override {
+    outClosed = true;
+    return !failOut;
+  }
   std::string stdoutText;
   std::string stderrText;
-  std::string both;  // both streams interleaved in writing order
+  std::string both;      // both streams interleaved in writing order
+  bool failOut = false;  // closeOut reports a failed write (a full device)
+  bool outClosed = false;
 };
 
 class MemoryEnvironment : public Environment {

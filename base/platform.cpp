@@ -10,19 +10,34 @@ std::string hostPath(std::string_view path) {
   return out;
 }
 
+namespace {
+
+// The host's calls end a name at its first 0 byte: such a name would open
+// another, shorter one.
+bool namesNoFile(std::string_view path) {
+  return path.find('\0') != std::string_view::npos;
+}
+
+}  // namespace
+
 std::unique_ptr<InputFile> FileSystem::openRead(std::string_view path) {
+  if (namesNoFile(path)) return nullptr;
   return doOpenRead(hostPath(path));
 }
 std::unique_ptr<OutputFile> FileSystem::openWrite(std::string_view path) {
+  if (namesNoFile(path)) return nullptr;
   return doOpenWrite(hostPath(path));
 }
 std::unique_ptr<OutputFile> FileSystem::openReplace(std::string_view path) {
+  if (namesNoFile(path)) return nullptr;
   return doOpenReplace(hostPath(path));
 }
 bool FileSystem::sameFile(std::string_view a, std::string_view b) {
+  if (namesNoFile(a) || namesNoFile(b)) return false;
   return doSameFile(hostPath(a), hostPath(b));
 }
 bool FileSystem::exists(std::string_view path) {
+  if (namesNoFile(path)) return false;
   // Asked once per image file: the host path is made in a buffer kept for
   // the next question.
   thread_local std::string host;
@@ -32,7 +47,20 @@ bool FileSystem::exists(std::string_view path) {
   }
   return doExists(host);
 }
+FileSystem::Presence FileSystem::presence(std::string_view path, std::string& reason) {
+  if (namesNoFile(path)) return Presence::kMissing;
+  thread_local std::string host;
+  host.assign(path);
+  for (char& c : host) {
+    if (c == '\\') c = '/';
+  }
+  return doPresence(host, reason);
+}
+FileSystem::Presence FileSystem::doPresence(const std::string& hostPath, std::string&) {
+  return doExists(hostPath) ? Presence::kPresent : Presence::kMissing;
+}
 bool FileSystem::remove(std::string_view path) {
+  if (namesNoFile(path)) return false;
   return doRemove(hostPath(path));
 }
 

@@ -27,6 +27,9 @@ class InputFile {
   // True when a read failed for another reason than the end of the file
   // (a directory, an I/O error).
   virtual bool readFailed() const { return false; }
+  // The system's reason for the failed read ("Input/output error"), or a
+  // general one when the host gave none.
+  virtual std::string readFailure() const { return "read error"; }
 };
 
 // A file created or truncated for writing. Text outputs write their CR LF
@@ -56,8 +59,15 @@ class FileSystem {
   // it was. Fails (null) where openWrite would: a missing directory, a
   // directory or a read-only file as the target.
   std::unique_ptr<OutputFile> openReplace(std::string_view path);
-  // True when the path names an existing file or directory.
+  // True when the path names an existing file or directory. A path holding
+  // a 0 byte names no file.
   bool exists(std::string_view path);
+  // Whether the path names an existing file or directory, telling "there is
+  // none" (no such file, or a part of the path that is no directory) from
+  // "the host could not tell" (an I/O error, a directory that may not be
+  // searched); for the latter `reason` gets the system's reason.
+  enum class Presence { kPresent, kMissing, kUnknown };
+  Presence presence(std::string_view path, std::string& reason);
   bool remove(std::string_view path);
   // True when both paths name one existing file (for example a file and a
   // link to it); false when either does not exist.
@@ -68,6 +78,8 @@ class FileSystem {
   virtual std::unique_ptr<OutputFile> doOpenWrite(const std::string& hostPath) = 0;
   virtual std::unique_ptr<OutputFile> doOpenReplace(const std::string& hostPath) = 0;
   virtual bool doExists(const std::string& hostPath) = 0;
+  // By default a file system that cannot fail a question answers from doExists.
+  virtual Presence doPresence(const std::string& hostPath, std::string& reason);
   virtual bool doRemove(const std::string& hostPath) = 0;
   virtual bool doSameFile(const std::string& hostA, const std::string& hostB) = 0;
 };
@@ -95,6 +107,10 @@ class Console {
   virtual ~Console() = default;
   virtual void out(std::string_view text) = 0;
   virtual void err(std::string_view text) = 0;
+  // Flushes and closes standard output; false when a write to it or the
+  // close failed. Nothing is written to it afterwards. Programs whose output
+  // is their product (a dump) call it; the compiler's report stays unchecked.
+  virtual bool closeOut() { return true; }
 };
 
 // A console that drops everything: for reports nobody reads.

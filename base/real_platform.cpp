@@ -6,6 +6,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,8 +31,16 @@ class StdioInputFile : public InputFile {
  public:
   explicit StdioInputFile(std::FILE* file) : file_(file) {}
   ~StdioInputFile() override { std::fclose(file_); }
-  size_t read(void* buffer, size_t size) override { return std::fread(buffer, 1, size, file_); }
+  size_t read(void* buffer, size_t size) override {
+    errno = 0;
+    size_t n = std::fread(buffer, 1, size, file_);
+    if (n < size && std::ferror(file_) != 0 && error_ == 0) error_ = errno;
+    return n;
+  }
   bool readFailed() const override { return std::ferror(file_) != 0; }
+  std::string readFailure() const override {
+    return error_ != 0 ? std::strerror(error_) : "read error";
+  }
   bool rewind() override { return std::fseek(file_, 0, SEEK_SET) == 0; }
   int64_t size() override {
     struct stat info;
@@ -41,6 +50,7 @@ class StdioInputFile : public InputFile {
 
  private:
   std::FILE* file_;
+  int error_ = 0;  // the errno of the first failed read
 };
 
 class StdioOutputFile : public OutputFile {
@@ -107,6 +117,74 @@ class ReplacingOutputFile : public OutputFile {
   std::function<void()> changed_;
   bool writeFailed_ = false;
 };
+
+// Where a link leads, followed through links to links (at most 40, as the
+// host does), whether or not the last one exists yet. Empty for a loop.
+std::string linkTarget(const std::string& path) {
+  std::string current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info;
+    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+    std::vector<char> buffer(static_cast<size_t>(info.st_size > 0 ? info.st_size : 255) + 1);
+    ssize_t length = ::readlink(current.c_str(), buffer.data(), buffer.size());
+    if (length < 0 || static_cast<size_t>(length) >= buffer.size()) return std::string();
+    std::string next(buffer.data(), static_cast<size_t>(length));
+    size_t slash = current.rfind('/');
+    if (next.empty() || next[0] == '/' || slash == std::string::npos) {
+      current = next;
+    } else {
+      current = current.substr(0, slash + 1) + next;
+    }
+  }
+  return std::string();
+}
+
+// The temporaries of one target: "." NAME "." PID "." and six characters of
+// mkostemp, NAME cut to kTemporaryNameCut bytes.
+constexpr size_t kTemporaryNameCut = 200;
+
+std::string temporaryPrefix(const std::string& name) {
+  return "." + name.substr(0, kTemporaryNameCut) + ".";
+}
+
+// The process id a temporary of `prefix` was made by, or 0 when `entry` is
+// no such temporary.
+pid_t temporaryOwner(std::string_view entry, std::string_view prefix) {
+  if (entry.size() <= prefix.size() + 7 || entry.compare(0, prefix.size(), prefix) != 0) return 0;
+  std::string_view rest = entry.substr(prefix.size());
+  size_t dot = rest.size() - 7;
+  if (rest[dot] != '.' || dot == 0 || dot > 10) return 0;
+  uint64_t pid = 0;
+  for (size_t i = 0; i < dot; ++i) {
+    if (rest[i] < '0' || rest[i] > '9') return 0;
+    pid = pid * 10 + static_cast<uint64_t>(rest[i] - '0');
+  }
+  return pid == 0 || pid > 0x7FFFFFFF ? 0 : static_cast<pid_t>(pid);
+}
+
+// Removes the temporaries that runs killed while writing `name` in
+// `directory` left behind: regular files of this user whose process is gone.
+// A process id in use again keeps its file; the next run after it ends
+// removes it.
+void removeStaleTemporaries(const std::string& directory, const std::string& name) {
+  std::string prefix = temporaryPrefix(name);
+  DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+  if (dir == nullptr) return;
+  std::vector<std::string> stale;
+  while (const dirent* item = ::readdir(dir)) {
+    pid_t owner = temporaryOwner(item->d_name, prefix);
+    if (owner == 0 || owner == ::getpid()) continue;
+    if (::kill(owner, 0) == 0 || errno != ESRCH) continue;
+    stale.emplace_back(directory + item->d_name);
+  }
+  ::closedir(dir);
+  for (const std::string& path : stale) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::getuid()) {
+      ::unlink(path.c_str());
+    }
+  }
+}
 
 }  // namespace
 
@@ -262,12 +340,11 @@ std::unique_ptr<OutputFile> RealFileSystem::doOpenReplace(const std::string& hos
   std::string target = hostPath;
   struct stat info;
   bool exists = ::lstat(target.c_str(), &info) == 0;
-  // A link is written through, as openWrite would: its target is replaced.
+  // A link is written through, as openWrite would: its target is replaced,
+  // or made when it does not exist yet.
   if (exists && S_ISLNK(info.st_mode)) {
-    if (char* resolved = ::realpath(hostPath.c_str(), nullptr)) {
-      target = resolved;
-      std::free(resolved);
-    }
+    target = linkTarget(hostPath);
+    if (target.empty()) return nullptr;
     exists = ::stat(target.c_str(), &info) == 0;
   }
   mode_t mode;
@@ -285,9 +362,11 @@ std::unique_ptr<OutputFile> RealFileSystem::doOpenReplace(const std::string& hos
   size_t slash = target.rfind('/');
   std::string directory = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
   std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  removeStaleTemporaries(directory, name);
   // Cut so that the temporary's name stays within the host's name limit
   // wherever the target's does.
-  std::string temporary = directory + "." + name.substr(0, 200) + ".XXXXXX";
+  std::string temporary =
+      directory + temporaryPrefix(name) + std::to_string(::getpid()) + ".XXXXXX";
   int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) return nullptr;
   ::fchmod(fd, mode);
@@ -309,10 +388,18 @@ bool RealFileSystem::doSameFile(const std::string& a, const std::string& b) {
 }
 
 bool RealFileSystem::doExists(const std::string& hostPath) {
+  std::string reason;
+  return doPresence(hostPath, reason) == Presence::kPresent;
+}
+
+FileSystem::Presence RealFileSystem::doPresence(const std::string& hostPath, std::string& reason) {
   int listed = listings_->lookup(hostPath);
-  if (listed >= 0) return listed == 1;
+  if (listed >= 0) return listed == 1 ? Presence::kPresent : Presence::kMissing;
   struct stat info;
-  return ::stat(hostPath.c_str(), &info) == 0;
+  if (::stat(hostPath.c_str(), &info) == 0) return Presence::kPresent;
+  if (errno == ENOENT || errno == ENOTDIR) return Presence::kMissing;
+  reason = std::strerror(errno);
+  return Presence::kUnknown;
 }
 
 bool RealFileSystem::doRemove(const std::string& hostPath) {
@@ -361,7 +448,22 @@ uint64_t SystemClock::now() {
 }
 
 void StdConsole::out(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) noteOutFailure();
+}
+
+// A reader that went away (a pipe into head) took what it wanted: that is
+// no failure of the output. Anything else (a full device, an I/O error) is.
+void StdConsole::noteOutFailure() {
+  if (errno != EPIPE) outFailed_ = true;
+}
+
+bool StdConsole::closeOut() {
+  errno = 0;
+  if (std::fflush(stdout) != 0) noteOutFailure();
+  errno = 0;
+  if (std::fclose(stdout) != 0) noteOutFailure();
+  return !outFailed_;
 }
 
 void StdConsole::err(std::string_view text) {

@@ -15,8 +15,11 @@ namespace korvane {
 // the listing cannot vouch for (symbolic links, unknown types) still go to
 // stat. Writing or removing a file forgets every listing.
 //
-// openReplace names its temporary ".NAME.XXXXXX" beside the target NAME
-// (NAME cut to 200 bytes); a process killed while writing leaves it behind.
+// openReplace names its temporary ".NAME.PID.XXXXXX" beside the target NAME
+// (NAME cut to 200 bytes, PID the writing process). A process killed while
+// writing leaves it behind; the next openReplace of the same target removes
+// the temporaries whose process is gone. A link as the target is written
+// through, a dangling one too (its target is made).
 // A new file gets the mode 0666 less the umask, a replaced one keeps the
 // previous file's mode.
 class RealFileSystem : public FileSystem {
@@ -32,6 +35,7 @@ class RealFileSystem : public FileSystem {
   std::unique_ptr<OutputFile> doOpenWrite(const std::string& hostPath) override;
   std::unique_ptr<OutputFile> doOpenReplace(const std::string& hostPath) override;
   bool doExists(const std::string& hostPath) override;
+  Presence doPresence(const std::string& hostPath, std::string& reason) override;
   bool doRemove(const std::string& hostPath) override;
   bool doSameFile(const std::string& hostA, const std::string& hostB) override;
 
@@ -57,6 +61,12 @@ class StdConsole : public Console {
  public:
   void out(std::string_view text) override;
   void err(std::string_view text) override;
+  // A closed pipe (EPIPE) is not counted as a failure.
+  bool closeOut() override;
+
+ private:
+  void noteOutFailure();
+  bool outFailed_ = false;
 };
 
 class ProcessEnvironment : public Environment {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <dirent.h>
@@ -163,6 +164,75 @@ TEST_F(ReplaceTest, SameFileComparesDeviceAndInode) {
   EXPECT_FALSE(fs.sameFile(dir + "/skin.txt", dir + "/image.bmp"));
   EXPECT_FALSE(fs.sameFile(dir + "/skin.txt", dir + "/missing.txt"));
   EXPECT_FALSE(fs.sameFile(dir + "/missing.txt", dir + "/missing.txt"));
+}
+
+// Only "no such file" is missing; a question the host cannot answer says why.
+TEST_F(RealFileSystemTest, PresenceTellsMissingFromUnknown) {
+  ASSERT_EQ(::symlink("loop.bmp", (dir + "/loop.bmp").c_str()), 0);
+  std::string reason;
+  EXPECT_EQ(fs.presence(dir + "/image.bmp", reason), FileSystem::Presence::kPresent);
+  EXPECT_EQ(fs.presence(dir + "/missing.bmp", reason), FileSystem::Presence::kMissing);
+  EXPECT_EQ(fs.presence(dir + "/dangling.bmp", reason), FileSystem::Presence::kMissing);
+  EXPECT_EQ(fs.presence(dir + "/image.bmp/x.bmp", reason), FileSystem::Presence::kMissing);
+  EXPECT_EQ(reason, "");
+  EXPECT_EQ(fs.presence(dir + "/loop.bmp", reason), FileSystem::Presence::kUnknown);
+  EXPECT_EQ(reason, "Too many levels of symbolic links");
+  EXPECT_FALSE(fs.exists(dir + "/loop.bmp"));
+}
+
+// The host would stop at the 0 byte and answer for "image.bmp".
+TEST_F(RealFileSystemTest, APathHoldingAZeroByteNamesNoFile) {
+  const std::string path = dir + "/image.bmp" + std::string(1, '\0') + "x";
+  std::string reason;
+  EXPECT_FALSE(fs.exists(path));
+  EXPECT_EQ(fs.presence(path, reason), FileSystem::Presence::kMissing);
+  EXPECT_EQ(fs.openRead(path), nullptr);
+  EXPECT_EQ(fs.openWrite(path), nullptr);
+  EXPECT_EQ(fs.openReplace(path), nullptr);
+  EXPECT_FALSE(fs.remove(path));
+  EXPECT_TRUE(fs.exists(dir + "/image.bmp"));
+}
+
+TEST_F(ReplaceTest, ADanglingLinkIsWrittenThrough) {
+  auto file = fs.openReplace(dir + "/dangling.bmp");
+  ASSERT_NE(file, nullptr);
+  EXPECT_TRUE(file->write("made through the link"));
+  EXPECT_TRUE(file->close());
+  EXPECT_EQ(get("missing.bmp"), "made through the link");
+  struct stat info;
+  ASSERT_EQ(::lstat((dir + "/dangling.bmp").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  // A link into a directory that does not exist fails like a missing directory.
+  ASSERT_EQ(::symlink("nowhere/new.skn", (dir + "/far.skn").c_str()), 0);
+  EXPECT_EQ(fs.openReplace(dir + "/far.skn"), nullptr);
+}
+
+// The temporary carries the writer's process id; temporaries of the same
+// target whose process is gone are removed, those of live processes and of
+// other targets stay.
+TEST_F(ReplaceTest, StaleTemporariesOfTheTargetAreRemoved) {
+  pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ASSERT_GT(gone, 0);
+  ::waitpid(gone, nullptr, 0);
+  const std::string stale = ".skin.skn." + std::to_string(gone) + ".a1b2c3";
+  const std::string live = ".skin.skn." + std::to_string(::getppid()) + ".d4e5f6";
+  const std::string other = ".other.skn." + std::to_string(gone) + ".a1b2c3";
+  const std::string notOurs = ".skin.skn.x" + std::to_string(gone) + ".a1b2c3";
+  for (const std::string& name : {stale, live, other, notOurs}) put(name, "left behind");
+
+  auto file = fs.openReplace(dir + "/skin.skn");
+  ASSERT_NE(file, nullptr);
+  std::set<std::string> during = names();
+  EXPECT_EQ(during.count(stale), 0u);
+  const std::string mine = ".skin.skn." + std::to_string(::getpid()) + ".";
+  bool found = false;
+  for (const std::string& name : during) found = found || name.rfind(mine, 0) == 0;
+  EXPECT_TRUE(found);
+  EXPECT_TRUE(file->close());
+  std::set<std::string> after = names();
+  EXPECT_EQ(after.count(stale), 0u);
+  for (const std::string& name : {live, other, notOurs}) EXPECT_EQ(after.count(name), 1u) << name;
 }
 
 }  // namespace

@@ -167,8 +167,17 @@ void runPhases(const CompileOptions& options, Platform& platform, Console& diagn
   }
 
   OutputNames names = composeOutputNames(options, content.isScalable());
-  refuseOutputsOverInputs(platform.fs, {&names.list, &names.skn, &names.pkg, &names.drm},
+  refuseOutputsOverInputs(platform.fs,
+                          {&names.list, &names.skn, &names.pkg, &names.drm, &options.depfile},
                           options.inputFile, options.extensionListFile);
+  const auto refuseDepfileClash = [&] {
+    refuseDepfileOverOutputs(platform.fs, options.depfile,
+                             {{&names.list, "the MBM/MIF list"},
+                              {&names.skn, "the SKN file"},
+                              {&names.pkg, "the PKG file"},
+                              {&names.drm, "the DRM definition file"}});
+  };
+  refuseDepfileClash();
   console.out("\nPhase 2: Output for MBM/MIF generation.\n");
   console.out("  Writing MBM/MIF list for " + options.skinName + " to " + names.list + " ...\n");
   MbmListWriter(platform.fs).write(content, options.skinName, names.list);
@@ -191,6 +200,7 @@ void runPhases(const CompileOptions& options, Platform& platform, Console& diagn
 
   if (probed) {
     console.out("  Writing dependency file to " + options.depfile + " ...\n");
+    refuseDepfileClash();  // the outputs exist now: links to them are known
     writeDependencyFile(options, platform, {names.list, names.skn, names.pkg, names.drm}, *probed);
     console.out("  Completed.\n");
   }

@@ -3,6 +3,7 @@
 // description, and an output that is the description by another name.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -175,6 +176,78 @@ TEST(DataSafety, AnOutputLinkedToTheDescriptionIsRefused) {
   EXPECT_EQ(dir.read("skin.txt"), skin);
   EXPECT_FALSE(dir.exists("Skin_MIFList.txt"));
   EXPECT_FALSE(dir.exists("Skin.skn"));
+}
+
+// Runs `binary` in `dir` under a file-size limit of `limit` bytes, as a CI
+// sandbox's ulimit -f would; its streams go nowhere.
+int runUnderFileSizeLimit(const std::string& binary, const std::vector<std::string>& args,
+                          const TempDir& dir, rlim_t limit) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    ::alarm(120);
+    rlimit fileSize{limit, limit};
+    if (::setrlimit(RLIMIT_FSIZE, &fileSize) != 0 || ::chdir(dir.path().c_str()) != 0) ::_exit(127);
+    int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, STDOUT_FILENO);
+    ::dup2(null, STDERR_FILENO);
+    ::signal(SIGXFSZ, SIG_DFL);
+    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    ::execv(binary.c_str(), argv.data());
+    ::_exit(127);
+  }
+  return finish(pid);
+}
+
+bool anyTemporary(const TempDir& dir) {
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    if (entry.path().filename().string()[0] == '.') return true;
+  }
+  return false;
+}
+
+// A file-size limit ends the compile like a full disk: an error, the list
+// removed when it is the file cut short, the previous SKN file kept, and no
+// temporary left.
+TEST(DataSafety, AFileSizeLimitIsReportedLikeAFullDisk) {
+  TempDir lists;
+  std::string ids;
+  std::string skin = "SKINTYPE scalable\nUID 0x2000ABCD\nNAME 1 \"Many\"\n";
+  for (int i = 0; i < 400; ++i) {
+    std::string name = "Many" + std::to_string(i);
+    ids += "IID \"KTavsIID" + name + "\" 0x10005A26 " + std::to_string(0x10000 + i) + "\n";
+    skin += "BITMAP IID=" + name + " c16 image_with_a_long_name_" + std::to_string(i) + ".bmp\n";
+    lists.write("image_with_a_long_name_" + std::to_string(i) + ".bmp", "");
+  }
+  lists.write("ids.txt", ids);
+  lists.write("many.txt", skin);
+  EXPECT_EQ(runUnderFileSizeLimit(KORVANE_BINARY, {"-iids.txt", "many.txt", "Many"}, lists, 4096),
+            2);
+  EXPECT_FALSE(lists.exists("Many_MIFList.txt"));
+  EXPECT_FALSE(anyTemporary(lists));
+
+  TempDir large;
+  writeLargeSkin(large, 200, 60);
+  large.write("Large.skn", "the previous skin");
+  EXPECT_EQ(
+      runUnderFileSizeLimit(KORVANE_BINARY, {"-iids.txt", "large.txt", "Large"}, large, 65536), 2);
+  EXPECT_EQ(large.read("Large.skn"), "the previous skin");
+  EXPECT_TRUE(large.exists("Large_MIFList.txt"));
+  EXPECT_FALSE(anyTemporary(large));
+}
+
+// A dangling link as the target is written through like a live one.
+TEST(DataSafety, ADanglingLinkAsTheTargetIsWrittenThrough) {
+  TempDir dir;
+  dir.write("skin.txt", "SKINTYPE scalable\nUID 0x2000ABCD\nNAME 1 \"Skin\"\n");
+  std::filesystem::create_directory(dir.path() / "o");
+  std::filesystem::create_directory(dir.path() / "else");
+  std::filesystem::create_symlink("../else/new.skn", dir.path() / "o" / "Skin.skn");
+  ProcessResult result = runProcess(KORVANE_BINARY, {"-to", "skin.txt", "Skin"}, dir);
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "o" / "Skin.skn"));
+  EXPECT_TRUE(dir.exists("else/new.skn"));
 }
 
 }  // namespace

@@ -176,5 +176,25 @@ TEST(DecompileRoundTrip, NormalSkinsWithGeneratedIdentifiersAndTheirOptions) {
   EXPECT_NE(text.find("SKINTYPE normal language=AH"), std::string::npos) << text;
 }
 
+// Files the compiler makes from odd but valid command lines and extension
+// lists: an empty skin name, and an item whose only name holds "%" (which
+// only an item prefix can give, so the decompiled description gives one,
+// leaving a RESTRICTION element's run for it).
+TEST(DecompileRoundTrip, AnEmptySkinNameAndANameHoldingPercentComeBack) {
+  MemoryPlatform p;
+  p.fs.addFile("skin.txt", "SKINTYPE scalable\nUID 0x2000ABCD\nNAME 1 \"Skin\"\n");
+  EXPECT_EQ(runInMemory(p, {"skin.txt", ""}).code, 0);
+  EXPECT_TRUE(p.fs.has(".skn"));
+
+  const std::string ids = "IID \"KTavsIIDA%b\" 0x20003333 1\nIID \"KTavsIIDC\" 0x20003333 2\n";
+  std::string text = decompiled(
+      "SKINTYPE scalable\nUID 0x2000ABCD\nNAME 1 \"Skin\"\n"
+      "STRING IID=LAY_W%C \"c\"\nSTRING IID=LAY_W%A%b \"x\"\n"
+      "STRING IID=Orv_3_0%A%b \"y\"\nSTRING IID=Orv_3_0%C \"again\"\n",
+      {}, {}, true, ids);
+  EXPECT_EQ(count(text, "IID=LAY_W%A%b"), 1u) << text;
+  EXPECT_EQ(count(text, "IID=Orv_3_0%A%b"), 1u) << text;
+}
+
 }  // namespace
 }  // namespace korvane

@@ -1,6 +1,7 @@
 #include "driver/input_guard.h"
 
 #include <utility>
+#include <vector>
 
 #include "base/error.h"
 
@@ -16,6 +17,49 @@ void refuseOutputsOverInputs(FileSystem& fs, std::initializer_list<const std::st
       if (!input->empty() && fs.sameFile(*output, *input)) {
         throw CKrvException(kErrorFileOpen, "Output file " + *output + " is " + role);
       }
+    }
+  }
+}
+
+namespace {
+
+// The host path with "." parts, repeated slashes and "dir/.." pairs taken out.
+std::string lexicalPath(const std::string& path) {
+  std::string host = hostPath(path);
+  bool absolute = !host.empty() && host[0] == '/';
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= host.size()) {
+    size_t end = host.find('/', start);
+    if (end == std::string::npos) end = host.size();
+    std::string part = host.substr(start, end - start);
+    if (part == ".." && !parts.empty() && parts.back() != "..") {
+      parts.pop_back();
+    } else if (part == ".." && !absolute) {
+      parts.push_back(part);
+    } else if (!part.empty() && part != "." && part != "..") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string out = absolute ? "/" : "";
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += '/';
+    out += parts[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+void refuseDepfileOverOutputs(FileSystem& fs, const std::string& depfile,
+                              std::initializer_list<NamedOutput> outputs) {
+  if (depfile.empty()) return;
+  const std::string depfilePath = lexicalPath(depfile);
+  for (const NamedOutput& output : outputs) {
+    if (output.name->empty()) continue;
+    if (lexicalPath(*output.name) == depfilePath || fs.sameFile(depfile, *output.name)) {
+      throw CKrvException(kErrorFileOpen, "Dependency file " + depfile + " is " + output.role);
     }
   }
 }

@@ -72,5 +72,58 @@ TEST(InputGuard, OutputsNamingAnInputAreRefusedBeforeAnyWrite) {
   }
 }
 
+// The dependency file is one more output: over an input it is refused like
+// the others, and it may not be one of the outputs written before it either.
+TEST(InputGuard, TheDependencyFileIsCheckedLikeEveryOutput) {
+  const Clash clashes[] = {
+      {"description",
+       {"--depfile=s.txt", "s.txt", "S"},
+       "s.txt",
+       "Output file s.txt is the input file"},
+      {"description by another path",
+       {"--depfile=./sub/../s.txt", "s.txt", "S"},
+       "s.txt",
+       "Output file ./sub/../s.txt is the input file"},
+      {"description through a link",
+       {"--depfile=link.d", "s.txt", "S"},
+       "s.txt",
+       "Output file link.d is the input file"},
+      {"extension list",
+       {"--depfile=ids.txt", "-iids.txt", "s.txt", "S"},
+       "ids.txt",
+       "Output file ids.txt is the item ID extension list"},
+      {"skn not written yet",
+       {"--depfile=out/../S.skn", "s.txt", "S"},
+       "s.txt",
+       "Dependency file out/../S.skn is the SKN file"},
+      {"pkg through a link",
+       {"--depfile=pkg.d", "s.txt", "S"},
+       "S.pkg",
+       "Dependency file pkg.d is the PKG file"},
+      {"generation list",
+       {"--depfile=S_MIFList.txt", "s.txt", "S"},
+       "s.txt",
+       "Dependency file S_MIFList.txt is the MBM/MIF list"},
+  };
+  for (const Clash& clash : clashes) {
+    SCOPED_TRACE(clash.name);
+    MemoryPlatform p;
+    p.fs.directories = {"sub", "out"};
+    p.fs.addFile("s.txt", kScalable);
+    p.fs.addFile("ids.txt", kIds);
+    p.fs.addFile("S.pkg", "the previous package");
+    p.fs.aliases["link.d"] = "s.txt";
+    p.fs.aliases["pkg.d"] = "S.pkg";
+    std::map<std::string, std::string> before = p.fs.files;
+
+    RunResult run = runInMemory(p, clash.args);
+    EXPECT_EQ(run.code, 2);
+    EXPECT_EQ(run.err, std::string("An exception occured:\n  Error while opening a file\n  ") +
+                           clash.message + "\n");
+    EXPECT_EQ(run.out.find("Phase 2"), std::string::npos);
+    EXPECT_EQ(p.fs.files, before);
+  }
+}
+
 }  // namespace
 }  // namespace korvane

@@ -155,6 +155,7 @@ class Reader {
   std::unordered_set<ClaimKey, ClaimKeyHash> claimed_;
   // The item list of each language's first wrapper.
   std::unordered_map<Restriction, const SknChunk*> firstLanguageList_;
+  std::unordered_map<Restriction, size_t> groupIndex_;  // skin_.groups by restriction
   size_t appIconCount_ = 0;
 };
 
@@ -204,8 +205,8 @@ void Reader::readFile(const SknChunk& root) {
       refuse("the MIF file name does not match the MBM file name");
     }
   }
-
   skin_.groups.emplace_back();
+  groupIndex_.emplace(0, 0);
   readItemList(expect(kSknItemList, "the item list"), skin_.groups[0]);
   if (!skin_.scalable()) {
     readAppIconList(expect(kSknItemList, "the application icon list"), skin_.groups[0]);
@@ -289,7 +290,7 @@ void Reader::readSkinInfo(const SknChunk& chunk) {
 void Reader::readSkinName(const SknChunk& chunk) {
   std::u16string name = chunk.text("name");
   const std::u16string suffix = u".mbm";
-  if (chunk.value("fileNumber") != 0 || name.size() <= suffix.size() ||
+  if (chunk.value("fileNumber") != 0 || name.size() < suffix.size() ||
       name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
     refuse("the MBM file name chunk does not hold a skin name followed by \".mbm\"");
   }
@@ -300,10 +301,10 @@ void Reader::readSkinName(const SknChunk& chunk) {
   skin_.skinName = narrowCopy(name);
 }
 
+// One lookup per wrapper: a skin of many languages has one wrapper each.
 ItemGroup& Reader::groupFor(Restriction restriction) {
-  for (ItemGroup& group : skin_.groups) {
-    if (group.restriction == restriction) return group;
-  }
+  auto known = groupIndex_.emplace(restriction, skin_.groups.size());
+  if (!known.second) return skin_.groups[known.first->second];
   ItemGroup& group = skin_.groups.emplace_back();
   group.restriction = restriction;
   return group;

@@ -66,7 +66,16 @@ std::u16string Writer::write(const std::vector<OrderStep>& steps) {
     const Element& element = in_.elements[step.value];
     Restriction restriction = in_.skin.groups[element.group].restriction;
     std::u16string prefix;
-    if (restriction != current) {
+    if (in_.needsPrefix(element) && element.kind != Kind::kAppIcon && restriction != 0 &&
+        restriction < kFirstLanguageRestriction) {
+      // A name holding "%" reads right only behind a prefix, and a prefix
+      // only where no RESTRICTION element applies.
+      if (current != 0) {
+        line(u"RESTRICTION NONE");
+        current = 0;
+      }
+      prefix = restrictionText(restriction) + u'%';
+    } else if (restriction != current) {
       // A lone release or layout item takes a prefix; a run of them, an
       // application icon (which takes none) or a change from another
       // restriction takes a RESTRICTION element.
@@ -91,7 +100,7 @@ std::u16string Writer::write(const std::vector<OrderStep>& steps) {
 }
 
 std::u16string Writer::itemToken(const ItemId& id, const std::u16string& prefix, const char* what) {
-  return u"IID=" + prefix + in_.nameOf(id, what);
+  return u"IID=" + prefix + in_.nameOf(id, what, !prefix.empty());
 }
 
 std::u16string Writer::attributesText(const ImageAttributesRecord& a) const {
@@ -137,7 +146,9 @@ void Writer::writeHeader() {
   bool printable =
       std::all_of(skinName.begin(), skinName.end(), [](char c) { return c > 0x20 && c < 0x7F; });
   line(u"/ Written by korvane-dump --source from a compiled skin: compiled with the skin name");
-  std::u16string name = printable ? widenCopy(skinName) : u"of the SKN file";
+  std::u16string name = skinName.empty() ? u"\"\""
+                        : printable      ? widenCopy(skinName)
+                                         : u"of the SKN file";
   if (in_.listed || in_.images.images().empty()) {
     line(u"/ " + name + u" and the same image files, it gives the same SKN file (but for its time");
     line(u"/ stamp) and the same generation list.");
@@ -223,7 +234,7 @@ void Writer::writeCompound(const Element& element, const std::u16string& prefix)
     }
     switch (part.form) {
       case Part::Form::kNamed:
-        text += u"IID=" + in_.nameOf(part.id, std::string("an image of a ") + what);
+        text += u"IID=" + in_.nameOf(part.id, std::string("an image of a ") + what, false);
         break;
       case Part::Form::kInline:
         text += inlineImage(group.bitmaps[part.bitmap]);
@@ -283,7 +294,8 @@ void Writer::writeEffect(const char16_t* keyword, const EffectRecord& effect,
 void Writer::writeScalable(const ScalableRecord& item, const std::u16string& prefix) {
   std::u16string header = u"SCALABLEITEM " + itemToken(item.id, prefix, "a scalable item");
   if (item.reference) {
-    line(header + u" REFIID=" + in_.nameOf(item.refId, "the item a scalable item stands for"));
+    line(header + u" REFIID=" +
+         in_.nameOf(item.refId, "the item a scalable item stands for", false));
     return;
   }
   line(header + u" INPUT=" + layerText(item.input) + u" OUTPUT=" + layerText(item.output));

@@ -21,8 +21,13 @@ struct WriterInput {
   // Also hands out the names of files that must not exist.
   ImagePlan& images;
   bool listed = false;  // the image files are those of the generation list
-  // The name an IID= writes for the item; raises when the registry has none.
-  std::function<const std::u16string&(const ItemId&, const std::string& what)> nameOf;
+  // The name an IID= writes for the item; raises when the registry has none,
+  // or when the only name holds "%" and the IID= has no item prefix.
+  std::function<const std::u16string&(const ItemId&, const std::string& what, bool prefixed)>
+      nameOf;
+  // True when the element's own item is named only by a name holding "%":
+  // it must be written with an item prefix.
+  std::function<bool(const Element&)> needsPrefix;
 };
 
 // The opening, then the elements and language sections in the order of `steps`.

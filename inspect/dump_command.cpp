@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "base/error.h"
 #include "base/text.h"
@@ -56,6 +57,25 @@ std::optional<std::string_view> optionValue(std::string_view arg, std::string_vi
     rest.remove_prefix(1);
   }
   return rest;
+}
+
+// The page or description must not be written over a file the dump reads:
+// false, after naming the clash, when the output is one of them by any path
+// or link (same device and inode).
+bool refuseOutputOverInputs(FileSystem& fs, const DumpCommand& command, Console& console) {
+  if (command.outputFile.empty()) return true;
+  const std::pair<const std::string*, const char*> inputs[] = {
+      {&command.sknFile, "the SKN file"},
+      {&command.listFile, "the generation list"},
+      {&command.extensionList, "the item ID extension list"}};
+  for (const auto& [input, role] : inputs) {
+    if (!input->empty() && fs.sameFile(command.outputFile, *input)) {
+      console.err("error: output file " + command.outputFile + " is " + role + " " + *input +
+                  ", not written\n");
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -155,6 +175,8 @@ int runDump(int argc, const char* const argv[], Platform& platform) {
     return kDumpValid;
   }
 
+  if (!refuseOutputOverInputs(platform.fs, command, console)) return kDumpUsageOrOpen;
+
   std::string bytes;
   if (!readWholeFile(platform.fs, command.sknFile, bytes)) {
     console.err("error: cannot open " + command.sknFile + "\n");
@@ -202,6 +224,11 @@ int runDump(int argc, const char* const argv[], Platform& platform) {
       options.list = listed;
       console.out(command.mode == DumpCommand::Mode::kJson ? renderSknJson(result.root, options)
                                                            : renderSknText(result.root, options));
+      // A full device or a closed pipe must not pass for a whole dump.
+      if (!console.closeOut()) {
+        console.err("error: cannot write standard output\n");
+        return kDumpUsageOrOpen;
+      }
       return kDumpValid;
     }
     case DumpCommand::Mode::kHtml: {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
 #include <vector>
 
 #include "inspect/dump_test_support.h"
@@ -108,6 +110,54 @@ TEST(DumpCommand, UnreadableInputsExitWithOneAndABadExtensionListWithThree) {
   EXPECT_EQ(badExtension.err.rfind("error: item ID extension list ext.txt is invalid: ", 0), 0u)
       << badExtension.err;
   EXPECT_EQ(badExtension.out, "");
+}
+
+// The page or description never goes over a file the dump reads, by any
+// name or link; the clash is named and nothing is written.
+TEST(DumpCommand, AnOutputThatIsAnInputIsRefused) {
+  const std::string skn = testing::minimalNormalSkin();
+  const struct {
+    std::vector<const char*> args;
+    const char* err;
+  } cases[] = {
+      {{"--source", "skin.skn", "skin.skn"},
+       "error: output file skin.skn is the SKN file skin.skn, not written\n"},
+      {{"--html", "./sub/../skin.skn", "skin.skn"},
+       "error: output file ./sub/../skin.skn is the SKN file skin.skn, not written\n"},
+      {{"--source", "link.txt", "--list", "list.txt", "skin.skn"},
+       "error: output file link.txt is the generation list list.txt, not written\n"},
+      {{"--source", "ids.txt", "-iids.txt", "skin.skn"},
+       "error: output file ids.txt is the item ID extension list ids.txt, not written\n"},
+  };
+  for (const auto& c : cases) {
+    MemoryPlatform memory;
+    memory.fs.addFile("skin.skn", skn);
+    memory.fs.addFile("list.txt", "Skin.mbm\r\n");
+    memory.fs.addFile("ids.txt", "");
+    memory.fs.aliases["link.txt"] = "list.txt";
+    std::map<std::string, std::string> before = memory.fs.files;
+    DumpRun result = runDumpOn(memory, c.args);
+    EXPECT_EQ(result.code, kDumpUsageOrOpen) << c.err;
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(memory.fs.files, before) << c.err;
+  }
+}
+
+// A dump onto a full device must not pass for a whole one.
+TEST(DumpCommand, AFailedWriteOfStandardOutputExitsWithOne) {
+  for (const char* mode : {"--json", "--no-time"}) {
+    MemoryPlatform memory;
+    memory.fs.addFile("skin.skn", testing::minimalNormalSkin());
+    memory.console.failOut = true;
+    DumpRun result = runDumpOn(memory, {mode, "skin.skn"});
+    EXPECT_EQ(result.code, kDumpUsageOrOpen) << mode;
+    EXPECT_EQ(result.err, "error: cannot write standard output\n");
+    EXPECT_TRUE(memory.console.outClosed);
+  }
+  MemoryPlatform memory;
+  memory.fs.addFile("skin.skn", testing::minimalNormalSkin());
+  EXPECT_EQ(runDumpOn(memory, {"skin.skn"}).code, kDumpValid);
+  EXPECT_TRUE(memory.console.outClosed);
 }
 
 }  // namespace

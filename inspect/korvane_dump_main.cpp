@@ -11,10 +11,13 @@ int main(int argc, char* argv[]) {
   // File names on the command line as UTF-8, whatever the ANSI code page.
   korvane::Utf8Arguments utf8(argc, argv);
 #endif
-  // Console writes are not checked: a reader that went away (a pipe into
-  // head) must not end the run before it has written its files.
+  // A reader that went away (a pipe into head) or a file-size limit fails
+  // the write instead of killing the process: the dump reports it.
 #ifdef SIGPIPE
   std::signal(SIGPIPE, SIG_IGN);
+#endif
+#ifdef SIGXFSZ
+  std::signal(SIGXFSZ, SIG_IGN);
 #endif
   korvane::RealFileSystem fs;
   korvane::SystemClock clock;

@@ -119,7 +119,7 @@ class Decompiler {
 
  private:
   const std::u16string* findName(const ItemId& id);
-  const std::u16string& nameOf(const ItemId& id, const std::string& what);
+  const std::u16string& nameOf(const ItemId& id, const std::string& what, bool prefixed = false);
 
   void collectCompounds();
   void chooseGenerators();
@@ -176,26 +176,37 @@ const std::u16string* Decompiler::findName(const ItemId& id) {
   if (cached != nameCache_.end()) return cached->second ? &*cached->second : nullptr;
   std::optional<std::u16string>& name = nameCache_[id];
   // A row of the pair whose name, looked up as IID= looks it up, finds the
-  // pair again: the first row of equal names wins, and "%" would split.
-  for (const ItemIdEntry* row : names_.rows(id.major, id.minor)) {
-    if (!startsWithNoCase(row->name, kItemNamePrefix)) continue;
-    std::u16string rest(row->name.substr(kItemNamePrefix.size()));
-    if (rest.find(u'%') != std::u16string::npos || (!rest.empty() && !isTokenText(rest))) continue;
-    const ItemIdEntry* found = names_.registry().findByPrefixedName(kItemNamePrefix, rest);
-    if (found != nullptr && found->id() == id) {
-      name = std::move(rest);
-      break;
+  // pair again: the first row of equal names wins. A name holding "%" only
+  // works behind an item prefix (the first "%" splits), so one without is
+  // preferred.
+  for (bool withPercent : {false, true}) {
+    for (const ItemIdEntry* row : names_.rows(id.major, id.minor)) {
+      if (!startsWithNoCase(row->name, kItemNamePrefix)) continue;
+      std::u16string rest(row->name.substr(kItemNamePrefix.size()));
+      if ((rest.find(u'%') != std::u16string::npos) != withPercent) continue;
+      if (!rest.empty() && !isTokenText(rest)) continue;
+      const ItemIdEntry* found = names_.registry().findByPrefixedName(kItemNamePrefix, rest);
+      if (found != nullptr && found->id() == id) {
+        name = std::move(rest);
+        return &*name;
+      }
     }
   }
-  return name ? &*name : nullptr;
+  return nullptr;
 }
 
-const std::u16string& Decompiler::nameOf(const ItemId& id, const std::string& what) {
+const std::u16string& Decompiler::nameOf(const ItemId& id, const std::string& what, bool prefixed) {
   const std::u16string* name = findName(id);
   if (name == nullptr) {
     refuse(
         format("the item %s (%s) has no name in the registry that finds it; give the item ID "
                "extension list the skin was compiled with (-i)",
+               pairText(id).c_str(), what.c_str()));
+  }
+  if (!prefixed && name->find(u'%') != std::u16string::npos) {
+    refuse(
+        format("the item %s (%s) is named only by a name holding \"%%\", which only an item "
+               "with a release or layout prefix can give",
                pairText(id).c_str(), what.c_str()));
   }
   return *name;
@@ -878,14 +889,20 @@ std::string Decompiler::run() {
   buildElements();
   planImages();
   order();
-  WriterInput input{skin_,
-                    compounds_,
-                    elements_,
-                    plan_,
-                    list_ != nullptr,
-                    [this](const ItemId& id, const std::string& what) -> const std::u16string& {
-                      return nameOf(id, what);
-                    }};
+  WriterInput input{
+      skin_,
+      compounds_,
+      elements_,
+      plan_,
+      list_ != nullptr,
+      [this](const ItemId& id, const std::string& what, bool prefixed) -> const std::u16string& {
+        return nameOf(id, what, prefixed);
+      },
+      [this](const Element& element) {
+        const std::u16string* name =
+            findName(itemIdOf(skin_.groups[element.group], element.kind, element.record));
+        return name != nullptr && name->find(u'%') != std::u16string::npos;
+      }};
   return encodeDescription(writeDescription(input, steps_));
 }
 

@@ -134,14 +134,24 @@ bool SkinContent::sourceFileExists(const std::u16string& directory,
     throw CKrvException(kErrorParse, "Bitmap source file name longer than 511 characters");
   }
   if (probedFiles_ != nullptr) probedFiles_->add(path);
-  return fs_.exists(path);
+  return imageFileExists(path);
+}
+
+// Only "no such file" is missing: a file the host cannot tell about is an error.
+bool SkinContent::imageFileExists(const std::string& path) const {
+  std::string reason;
+  FileSystem::Presence presence = fs_.presence(path, reason);
+  if (presence == FileSystem::Presence::kUnknown) {
+    throw CKrvException(kErrorFileOpen, "Cannot look for image file " + path + ": " + reason);
+  }
+  return presence == FileSystem::Presence::kPresent;
 }
 
 void SkinContent::lookForMaskFile(const BitmapSource& source) {
   if ((!strictFiles_ && probedFiles_ == nullptr) || source.maskFileName.empty()) return;
   const std::string& path = joinedPath(source.path, source.maskFileName);
   if (probedFiles_ != nullptr) probedFiles_->add(path);
-  if (strictFiles_ && !fs_.exists(path)) {
+  if (strictFiles_ && !imageFileExists(path)) {
     throw CKrvException(kErrorFileOpen, "Mask file " + path + " not found");
   }
 }

@@ -252,6 +252,7 @@ class SkinContent {
   BitmapSource* registerBitmapSource(uint32_t colorDepth, const std::u16string& fileName,
                                      uint8_t svgAnim);
   bool sourceFileExists(const std::u16string& directory, const std::u16string& fileName) const;
+  bool imageFileExists(const std::string& path) const;
   // Called when a named mask is set on `source`: the mask file lies in the
   // source's directory. It is only looked for in a strict run or while the
   // files looked for are recorded.

@@ -50,13 +50,15 @@ void appendScalableLine(std::string& line, const BitmapSource& source) {
   appendListLine(line, "", source, source.fileName);
 }
 
-// The list is written in place, so that the lines before a content error
-// stay for the author to see. A failed write or close, which can cut a line
-// in half, removes the file instead.
+// The list goes through a temporary beside it, so that a reader (or a
+// second compile writing the same list) sees one run's whole file. The lines
+// before a content error stay for the author to see: the temporary is put in
+// place up to them. A failed write or close, which can cut a line in half,
+// removes the list instead.
 class ListFile {
  public:
   ListFile(FileSystem& fs, const std::string& name)
-      : fs_(fs), name_(name), file_(fs.openWrite(name)) {
+      : fs_(fs), name_(name), file_(fs.openReplace(name)) {
     if (file_ == nullptr) {
       throw CKrvException(kErrorFileOpen, "Text output file for bmconv can not be opened");
     }
@@ -80,6 +82,25 @@ class ListFile {
   std::string name_;
   std::unique_ptr<OutputFile> file_;
 };
+
+void writeLines(const SkinContent& content, const std::string& skinName, ListFile& file) {
+  bool scalable = content.isScalable();
+  file.write(scalable ? std::string("/E") + kLineEnd : skinName + ".mbm" + kLineEnd);
+  std::string line;  // one buffer for every line of a scalable skin
+  for (const BitmapSource& source : content.bitmapSources()) {
+    if (scalable) {
+      line.clear();
+      appendScalableLine(line, source);
+      file.write(line);
+      continue;
+    }
+    if (source.index >= kFirstBitmapIndex) {
+      throw CKrvException(kErrorContent, "SVG icons require scalable skin");
+    }
+    file.write(MbmListWriter::bitmapLine(source));
+    file.write(MbmListWriter::maskLine(source));
+  }
+}
 
 }  // namespace
 
@@ -108,21 +129,12 @@ std::string MbmListWriter::maskLine(const BitmapSource& source) {
 void MbmListWriter::write(const SkinContent& content, const std::string& skinName,
                           const std::string& listFileName) {
   ListFile file(fs_, listFileName);
-  bool scalable = content.isScalable();
-  file.write(scalable ? std::string("/E") + kLineEnd : skinName + ".mbm" + kLineEnd);
-  std::string line;  // one buffer for every line of a scalable skin
-  for (const BitmapSource& source : content.bitmapSources()) {
-    if (scalable) {
-      line.clear();
-      appendScalableLine(line, source);
-      file.write(line);
-      continue;
-    }
-    if (source.index >= kFirstBitmapIndex) {
-      throw CKrvException(kErrorContent, "SVG icons require scalable skin");
-    }
-    file.write(bitmapLine(source));
-    file.write(maskLine(source));
+  try {
+    writeLines(content, skinName, file);
+  } catch (const CKrvException& e) {
+    if (e.code == kErrorFileOpen) throw;  // the list is gone already
+    file.close();
+    throw;
   }
   file.close();
 }

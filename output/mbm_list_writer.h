@@ -16,8 +16,9 @@ class MbmListWriter {
   explicit MbmListWriter(FileSystem& fs);
   virtual ~MbmListWriter() = default;
 
-  // Lines written before a content error stay in the file; a failed write or
-  // close removes the file and raises an error.
+  // The list replaces the previous one whole. Lines written before a content
+  // error stay in the file; a failed write or close removes the file and
+  // raises an error.
   void write(const SkinContent& content, const std::string& skinName,
              const std::string& listFileName);
 

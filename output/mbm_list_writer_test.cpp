@@ -1,9 +1,17 @@
 #include "output/mbm_list_writer.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "base/error.h"
 #include "base/memory_platform.h"
+#include "base/real_platform.h"
 
 namespace korvane {
 namespace {
@@ -118,6 +126,45 @@ TEST_F(MbmListWriterTest, FileFaults) {
     }
     p.fs = MemoryFileSystem();
   }
+}
+
+// On disk the list replaces the previous file in one step, also when a
+// content error ends it early: a file sharing the old list's bytes (a hard
+// link, a reader holding it open) keeps them, and no temporary is left.
+TEST(MbmListWriterOnDisk, TheListReplacesThePreviousFileWhole) {
+  char pattern[] = "/tmp/korvane_list_XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::string dir = pattern;
+  RealFileSystem fs;
+  NullConsole console;
+  const std::string list = dir + "/Skin_MBMList.txt";
+  for (bool contentError : {false, true}) {
+    SCOPED_TRACE(contentError ? "content error" : "complete");
+    std::ofstream(dir + "/kept.txt", std::ios::binary) << "the previous list";
+    ::unlink(list.c_str());
+    ASSERT_EQ(::link((dir + "/kept.txt").c_str(), list.c_str()), 0);
+    std::ofstream(dir + "/a.svg", std::ios::binary) << "";
+    SkinContent content(fs, console);
+    content.setBitmapPath(u"");
+    if (contentError) {
+      std::u16string path(dir.begin(), dir.end());
+      content.setBitmapPath(path + u"/");
+      content.registerBitmapSource(8, u"a.svg", 0);
+      EXPECT_THROW(MbmListWriter(fs).write(content, "Skin", list), CKrvException);
+    } else {
+      MbmListWriter(fs).write(content, "Skin", list);
+    }
+    std::ifstream in(list, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "Skin.mbm\r\n");
+    std::ifstream kept(dir + "/kept.txt", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "the previous list");
+    DIR* listing = ::opendir(dir.c_str());
+    while (const dirent* entry = ::readdir(listing)) {
+      EXPECT_NE(std::string(entry->d_name).rfind(".Skin_MBMList.txt.", 0), 0u) << entry->d_name;
+    }
+    ::closedir(listing);
+  }
+  EXPECT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0);
 }
 
 }  // namespace

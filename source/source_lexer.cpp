@@ -35,8 +35,11 @@ void SourceLexer::open(FileSystem& fs, std::string_view path) {
 
   std::unique_ptr<InputFile> file = fs.openRead(path);
   if (!file) throw CKrvException(kErrorFileOpen, "Cannot open input file");
+  path_.assign(path);
   unsigned char mark[2];
-  if (file->read(mark, 2) != 2) throw CKrvException(kErrorPrematureEnd, "Unicode detection failed");
+  size_t markRead = file->read(mark, 2);
+  if (file->readFailed()) raiseReadFailure(*file);
+  if (markRead != 2) throw CKrvException(kErrorPrematureEnd, "Unicode detection failed");
   if (mark[0] == 0xFF && mark[1] == 0xFE) {
     unicode = true;
     encoding_ = Encoding::kUtf16;
@@ -71,11 +74,17 @@ size_t SourceLexer::readPiece(size_t size) {
   size_t have = data_.size();
   data_.resize(have + size);
   size_t n = file_->read(&data_[have], size);
+  // A read error is no end of the input.
+  if (file_->readFailed()) raiseReadFailure(*file_);
   data_.resize(have + n);
   bytesRead_ += n;
   if (bytesRead_ > inputLimit) raiseLongInput();
   if (n == 0) file_.reset();
   return n;
+}
+
+void SourceLexer::raiseReadFailure(const InputFile& file) const {
+  throw CKrvException(kErrorFileOpen, "Cannot read " + path_ + ": " + file.readFailure());
 }
 
 bool SourceLexer::readOn(size_t need) {

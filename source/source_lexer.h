@@ -124,6 +124,7 @@ class SourceLexer {
   // input ends first.
   bool readOn(size_t need);
   size_t readPiece(size_t size);
+  [[noreturn]] void raiseReadFailure(const InputFile& file) const;
   void stopReading();
   bool readEightBitToken(const CharacterSet& skip, const CharacterSet& stop);
   [[noreturn]] static void raiseLongToken();
@@ -135,6 +136,7 @@ class SourceLexer {
   // mark test, or the unread part of the last piece of a stream.
   std::string data_;
   size_t pos_ = 0;
+  std::string path_;                 // the file being read, for its errors
   std::unique_ptr<InputFile> file_;  // open while more can be read
   uint64_t bytesRead_ = 0;
   char16_t pendingLow_ = 0;  // the second half of a surrogate pair from UTF-8
