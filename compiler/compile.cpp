@@ -56,8 +56,9 @@ class CollectingObserver : public CompilationObserver {
 };
 
 void run(const CompileRequest& request, CompileResult& result) {
-  RealFileSystem disk;
-  FileSystem& given = request.fileSystem != nullptr ? *request.fileSystem : disk;
+  std::optional<RealFileSystem> disk;
+  if (request.fileSystem == nullptr) disk.emplace();
+  FileSystem& given = request.fileSystem != nullptr ? *request.fileSystem : *disk;
   std::optional<RootedFileSystem> rooted;
   if (!request.baseDirectory.empty()) rooted.emplace(given, request.baseDirectory);
   FileSystem& inputs = rooted ? static_cast<FileSystem&>(*rooted) : given;
