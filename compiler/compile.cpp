@@ -30,7 +30,7 @@ class CollectingObserver : public CompilationObserver {
 
   void diagnostic(const DiagnosticEvent& event) override {
     Diagnostic& d = out_.emplace_back();
-    const DiagnosticCodeInfo& info = diagnosticCodeInfo(event.code);
+    const DiagnosticCodeInfo info = diagnosticCodeInfo(event.code);
     d.severity = severityOf(info.kind);
     d.code = info.name;
     d.message = event.message;
@@ -88,6 +88,17 @@ void run(const CompileRequest& request, CompileResult& result) {
 }
 
 }  // namespace
+
+std::vector<DiagnosticRule> diagnosticRules() {
+  std::vector<DiagnosticRule> rules;
+  rules.reserve(diagnosticCodeCount());
+  for (size_t i = 1; i <= diagnosticCodeCount(); ++i) {
+    DiagnosticCodeInfo info = diagnosticCodeInfo(static_cast<DiagnosticCode>(i));
+    rules.push_back(DiagnosticRule{std::string(info.name), severityOf(info.kind),
+                                   std::string(info.description)});
+  }
+  return rules;
+}
 
 CompileResult compile(const CompileRequest& request) {
   CompileResult result;

@@ -1,7 +1,6 @@
 #include "compiler/output_files.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace korvane {
@@ -86,13 +85,6 @@ bool RootedFileSystem::doRemove(const std::string& hostPath) {
 }
 bool RootedFileSystem::doSameFile(const std::string& hostA, const std::string& hostB) {
   return inner_.sameFile(rooted(hostA), rooted(hostB));
-}
-
-size_t BytesInputFile::read(void* buffer, size_t size) {
-  size_t n = std::min(size, bytes_.size() - at_);
-  if (n > 0) std::memcpy(buffer, bytes_.data() + at_, n);
-  at_ += n;
-  return n;
 }
 
 }  // namespace korvane
