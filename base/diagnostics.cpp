@@ -228,14 +228,18 @@ void reportAt(DiagnosticSink& sink, DiagnosticCode code, std::string_view text, 
 // that the thousands of notes of a big skin allocate nothing.
 void printDiagnosticLine(Console& console, const DiagnosticEvent& event, bool quiet) {
   DiagnosticKind kind = event.kind();
-  if (kind == K::kError) return;
-  if (quiet && kind != K::kWarning) return;
+  if (kind == K::kError || (quiet && kind != K::kWarning)) return;
+  printDiagnosticLine(console, kind, event.message, event.reportLine);
+}
+
+void printDiagnosticLine(Console& console, DiagnosticKind kind, std::string_view text,
+                         int32_t lineNumber) {
   thread_local std::string line;
   line.assign(prefix(kind));
-  line.append(event.message);
-  if (event.reportLine >= 0) {
+  line.append(text);
+  if (lineNumber >= 0) {
     char number[16];
-    auto end = std::to_chars(number, number + sizeof number, event.reportLine).ptr;
+    auto end = std::to_chars(number, number + sizeof number, lineNumber).ptr;
     line.append(" (line ");
     line.append(number, end);
     line.push_back(')');

@@ -141,6 +141,9 @@ void reportAt(DiagnosticSink& sink, DiagnosticCode code, std::string_view text, 
 // drops the NOTE, INFO and DEBUG lines. Errors are not lines: they are left
 // to the error report (nothing is printed for them).
 void printDiagnosticLine(Console& console, const DiagnosticEvent& event, bool quiet);
+// The line of a note, warning, INFO or DEBUG line (`line` negative: no suffix).
+void printDiagnosticLine(Console& console, DiagnosticKind kind, std::string_view text,
+                         int32_t line);
 
 // A sink that prints the report's diagnostic lines (console_diagnostics.cpp).
 class ConsoleDiagnostics : public DiagnosticSink {

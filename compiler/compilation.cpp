@@ -60,7 +60,8 @@ void checkOutputNames(const CompileRequest& request) {
 }  // namespace
 
 void Compilation::PlacingSink::diagnostic(const DiagnosticEvent& event) {
-  if (!owner_.parsing_ || event.span.known() || owner_.lexer_.tokenLine <= 0) {
+  if (!owner_.observer_.wantsPlaces || !owner_.parsing_ || event.span.known() ||
+      owner_.lexer_.tokenLine <= 0) {
     owner_.observer_.diagnostic(event);
     return;
   }

@@ -35,6 +35,10 @@ struct OutputNames {
 
 class CompilationObserver : public DiagnosticSink {
  public:
+  // False for observers that use no places (the report): the compilation
+  // then spends nothing on them.
+  bool wantsPlaces = true;
+
   // A piece of the report's progress text: the parameter summary, the
   // phases' lines and the dashed frame around an error report.
   virtual void progress(std::string_view text) { (void)text; }

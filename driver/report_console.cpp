@@ -6,10 +6,11 @@
 namespace korvane {
 
 void ReportConsole::diagnostic(const DiagnosticEvent& event) {
-  if (event.kind() == DiagnosticKind::kError) {
+  DiagnosticKind kind = event.kind();
+  if (kind == DiagnosticKind::kError) {
     printErrorReport(platform_.console, event.errorClass, event.message, event.reportLine);
-  } else {
-    printDiagnosticLine(platform_.console, event, options_.quiet);
+  } else if (!options_.quiet || kind == DiagnosticKind::kWarning) {
+    printDiagnosticLine(platform_.console, kind, event.message, event.reportLine);
   }
 }
 

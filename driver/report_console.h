@@ -20,7 +20,9 @@ class ReportConsole : public CompilationObserver {
  public:
   // `options` and `platform` must outlive the report.
   ReportConsole(const CompileOptions& options, Platform& platform)
-      : options_(options), platform_(platform) {}
+      : options_(options), platform_(platform) {
+    wantsPlaces = false;
+  }
 
   void progress(std::string_view text) override {
     if (!options_.quiet) platform_.console.out(text);

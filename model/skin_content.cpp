@@ -49,7 +49,7 @@ Span SkinContent::definitionPlace(uint32_t key) const {
 
 void SkinContent::raiseAlreadyDefined(uint32_t firstKey) const {
   CKrvException error(kErrorContent, "Item already defined", DiagnosticCode::kItemAlreadyDefined);
-  error.span = definitionPlace_;
+  error.span = *definitionPlace_;
   error.related = definitionPlace(firstKey);
   if (error.related.known()) error.relatedMessage = "first defined here";
   throw error;
@@ -65,11 +65,13 @@ void SkinContent::claimItem(const ItemId& id, Restriction restriction) {
   firstKeys_.findOrInsert(
       hashOf(id), [&](uint32_t k) { return itemKeys_[k].id == id; }, record);
   itemKeys_.push_back(ItemKey{id, restriction});
-  if (definitionPlace_.known()) {
+  if (const Span& place = *definitionPlace_; place.known()) {
     auto held = [](int32_t value) { return static_cast<uint16_t>(std::clamp(value, 0, 0xFFFF)); };
-    itemPlaces_.resize(itemKeys_.size(), ItemPlace{0, 0, 0});
-    itemPlaces_.back() = ItemPlace{definitionPlace_.line, held(definitionPlace_.column),
-                                   held(definitionPlace_.endColumn - definitionPlace_.column)};
+    if (itemPlaces_.size() + 1 < itemKeys_.size()) {
+      itemPlaces_.resize(itemKeys_.size() - 1, ItemPlace{0, 0, 0});
+    }
+    itemPlaces_.push_back(
+        ItemPlace{place.line, held(place.column), held(place.endColumn - place.column)});
   }
 }
 
@@ -207,7 +209,7 @@ void SkinContent::addFrame(FrameItem&& item) {
   if (item.parts.size() != 9) {
     CKrvException error(kErrorContent, "Frame must have 9 elements",
                         DiagnosticCode::kFrameElements);
-    error.span = definitionPlace_;
+    error.span = *definitionPlace_;
     throw error;
   }
   claimItem(item.id, item.restriction);

@@ -245,8 +245,12 @@ class SkinContent {
   // Where the element being added is defined: the parser sets it before each
   // add, and each item keeps it (for "Item already defined" and its first
   // definition). Not known: nothing is kept.
-  void setDefinitionPlace(const Span& place) { definitionPlace_ = place; }
-  const Span& definitionPlace() const { return definitionPlace_; }
+  // The place is read where `place` points (the parser's element place, set
+  // once); null: not known.
+  void setDefinitionPlace(const Span* place) {
+    definitionPlace_ = place != nullptr ? place : &kNoPlace;
+  }
+  const Span& definitionPlace() const { return *definitionPlace_; }
 
   void addLanguageName(uint32_t languageId, const std::u16string& name);
   void addTargetDevice(const std::u16string& device);
@@ -355,7 +359,8 @@ class SkinContent {
     uint16_t width;
   };
   std::vector<ItemPlace> itemPlaces_;
-  Span definitionPlace_;
+  static constexpr Span kNoPlace{};
+  const Span* definitionPlace_ = &kNoPlace;
   RecordIndex definedKeys_;
   RecordIndex firstKeys_;
   // The first bitmap of each identifier.

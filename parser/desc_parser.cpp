@@ -57,12 +57,17 @@ const ElementKeyword* findElement(std::u16string_view keyword) {
 
 DescParser::DescParser(SkinContent& content, SourceLexer& lexer, const ItemIdRegistry& registry,
                        DiagnosticSink& sink)
-    : content_(content), lexer_(lexer), registry_(registry), sink_(sink) {}
+    : content_(content), lexer_(lexer), registry_(registry), sink_(sink) {
+  content_.setDefinitionPlace(&elementPlace_);
+}
+
+DescParser::~DescParser() {
+  content_.setDefinitionPlace(nullptr);
+}
 
 // The element that starts at the last token.
 void DescParser::startElement() {
   elementPlace_ = lexer_.tokenSpan();
-  content_.setDefinitionPlace(elementPlace_);
 }
 
 void DescParser::parse() {

@@ -22,7 +22,8 @@ class DescParser {
   // Reads from `lexer`, looks names up in `registry`; diagnostics go to `sink`.
   DescParser(SkinContent& content, SourceLexer& lexer, const ItemIdRegistry& registry,
              DiagnosticSink& sink);
-  virtual ~DescParser() = default;
+  // The content reads the element place while the parser lives.
+  virtual ~DescParser();
   DescParser(const DescParser&) = delete;
   DescParser& operator=(const DescParser&) = delete;
 

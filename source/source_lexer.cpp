@@ -27,7 +27,9 @@ void SourceLexer::open(FileSystem& fs, std::string_view path) {
 
 void SourceLexer::open(std::unique_ptr<InputFile> file) {
   currentLine = 1;
-  currentColumn = 0;
+  consumed_ = 0;
+  unitCount_ = 0;
+  lineStart_ = 0;
   tokenLine = 0;
   tokenColumn = 0;
   tokenEndColumn = 0;
@@ -90,6 +92,7 @@ bool SourceLexer::readOn(size_t need) {
   while (data_.size() - pos_ < need) {
     if (!file_) return false;
     data_.erase(0, pos_);
+    consumed_ += pos_;
     pos_ = 0;
     readPiece(kPiece);
   }
@@ -106,6 +109,7 @@ void SourceLexer::readUnicodeUnit() {
     current = static_cast<char16_t>(static_cast<unsigned char>(data_[pos_]) |
                                     (static_cast<unsigned char>(data_[pos_ + 1]) << 8));
     pos_ += 2;
+    ++unitCount_;
   } else {
     current = kEndOfInput;
   }
@@ -120,6 +124,7 @@ void SourceLexer::readUtf8Unit() {
   if (pendingLow_ != 0) {
     current = pendingLow_;
     pendingLow_ = 0;
+    ++unitCount_;
     return;
   }
   if (pos_ == data_.size() && !readOn(1)) {
@@ -130,6 +135,7 @@ void SourceLexer::readUtf8Unit() {
   if (lead < 0x80) {
     current = lead;
     ++pos_;
+    ++unitCount_;
     return;
   }
   size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
@@ -148,6 +154,7 @@ void SourceLexer::readUtf8Unit() {
     raiseBadUtf8();
   }
   pos_ += length;
+  ++unitCount_;
   if (code >= 0x10000) {
     code -= 0x10000;
     current = static_cast<char16_t>(0xD800 + (code >> 10));
@@ -176,6 +183,7 @@ void SourceLexer::raiseLongToken() {
 // output phases.
 bool SourceLexer::endOfInput() {
   std::string().swap(data_);
+  consumed_ += pos_;
   pos_ = 0;
   file_.reset();
   return false;
@@ -219,13 +227,13 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
       uint32_t sum = 0;
       for (; end < size && skip.continuesSkipRun(bytes[end]); ++end) sum += bytes[end];
       characterSum += sum;
-      currentColumn += static_cast<int32_t>(end - pos_);
       pos_ = end;
     }
     nextChar();
   }
   if (current == kEndOfInput) return endOfInput();
-  markTokenStart();
+  tokenLine = trueLine();
+  tokenColumn = static_cast<int32_t>(consumed_ + pos_ - lineStart_);
   while (current != kEndOfInput && !stop.contains(current)) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
     const size_t size = data_.size();
@@ -241,7 +249,6 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
     for (size_t i = 0; i < length; ++i) wide[i] = bytes[start + i];
     token.append(wide, length);
     characterSum += sum;
-    currentColumn += static_cast<int32_t>(end - pos_);
     pos_ = end;
     nextChar();
   }
@@ -271,7 +278,6 @@ bool SourceLexer::appendRun(const CharacterSet& stop, std::u16string& text, size
     length += piece;
   }
   characterSum += sum;
-  currentColumn += static_cast<int32_t>(end - pos_);
   pos_ = end;
   nextChar();
   return true;

@@ -88,15 +88,14 @@ class SourceLexer {
   // Reads the next character, skipping comment lines and counting lines.
   bool nextChar() {
     getRawChar();
-    ++currentColumn;
     if (atLineStart) {
       atLineStart = false;
-      currentColumn = 1;
       if (current == u'/') skipCommentLine();
     }
     if (current == u'\n') {
       ++currentLine;
       atLineStart = true;
+      lineStart_ = delivered();
     }
     return current != kEndOfInput;
   }
@@ -114,7 +113,13 @@ class SourceLexer {
   // marks included).
   Span tokenSpan() const { return Span{tokenLine, tokenColumn, tokenLine, tokenEndColumn}; }
   // Where `current` is: the place just after the last character at the end of the input.
-  Span currentPlace() const { return Span{trueLine(), currentColumn, trueLine(), currentColumn}; }
+  Span currentPlace() const {
+    int32_t at = column() + (current == kEndOfInput ? 1 : 0);
+    return Span{trueLine(), at, trueLine(), at};
+  }
+  // The column of `current`. Counted from where the reader is, not kept up
+  // per character: 8-bit text has one unit a byte, other text counts its units.
+  int32_t column() const { return static_cast<int32_t>(delivered() - lineStart_); }
   // The line `current` stands on: currentLine counts a line feed as soon as
   // it is read.
   int32_t trueLine() const { return current == u'\n' ? currentLine - 1 : currentLine; }
@@ -122,12 +127,11 @@ class SourceLexer {
   // The last token starts at `current` (and, until its end is known, is that character).
   void markTokenStart() {
     tokenLine = trueLine();
-    tokenColumn = currentColumn;
-    tokenEndColumn = currentColumn + 1;
+    tokenColumn = column();
+    tokenEndColumn = tokenColumn + 1;
   }
 
   int32_t currentLine = -1;
-  int32_t currentColumn = 0;  // of `current`
   int32_t tokenLine = 0;
   int32_t tokenColumn = 0;
   int32_t tokenEndColumn = 0;
@@ -165,6 +169,15 @@ class SourceLexer {
   std::unique_ptr<InputFile> file_;  // open while more can be read
   uint64_t bytesRead_ = 0;
   char16_t pendingLow_ = 0;  // the second half of a surrogate pair from UTF-8
+  // Units delivered so far: for 8-bit text the bytes let go of and those
+  // read of data_, for other text a count; and that number where the line
+  // of `current` starts.
+  uint64_t delivered() const {
+    return encoding_ == Encoding::kEightBit ? consumed_ + pos_ : unitCount_;
+  }
+  uint64_t consumed_ = 0;
+  uint64_t unitCount_ = 0;
+  uint64_t lineStart_ = 0;
 };
 
 }  // namespace korvane

@@ -76,7 +76,7 @@ bool readString(SourceLexer& lexer) {
     lexer.nextChar();
   }
   if (escaping) parseError("Unterminated escape in string");
-  if (lexer.trueLine() == lexer.tokenLine) lexer.tokenEndColumn = lexer.currentColumn + 1;
+  if (lexer.trueLine() == lexer.tokenLine) lexer.tokenEndColumn = lexer.column() + 1;
   lexer.nextChar();
   return !token.empty();
 }
@@ -109,7 +109,7 @@ size_t readRawData(SourceLexer& lexer) {
       item.push_back(c);
     }
     if (c == u']') {
-      lexer.tokenEndColumn = lexer.currentColumn + 1;
+      lexer.tokenEndColumn = lexer.column() + 1;
       lexer.nextChar();
       return count;
     }
