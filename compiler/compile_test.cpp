@@ -93,6 +93,23 @@ TEST_F(CompileTest, NotesCarryTheirCodePlaceAndReportLine) {
   EXPECT_EQ(cleared->reportLine, -1);
 }
 
+TEST_F(CompileTest, ADiagnosticAfterTheLastTokenOfALinePointsAtItsEnd) {
+  fs.addFile("a.bmp", "image");
+  fs.addFile("b.bmp", "image");
+  CompileResult result = run(std::string(kOpening) +
+                             "BMPANIM IID=QsnBgAreaMain\n c16 a.bmp MASK=b.bmp TILE\nEND\n");
+  ASSERT_EQ(result.exitCode, 0);
+  const Diagnostic* tile = nullptr;
+  for (const Diagnostic& d : result.diagnostics) {
+    if (d.code == "warning.tile-with-mask") tile = &d;
+  }
+  ASSERT_NE(tile, nullptr);
+  EXPECT_EQ(tile->line, 5);
+  EXPECT_EQ(tile->column, 27);
+  EXPECT_EQ(tile->endColumn, 27);
+  EXPECT_EQ(tile->reportLine, 6);
+}
+
 TEST_F(CompileTest, ErrorsPointAtWhatTheyAreAbout) {
   // A wrong item name: the name after "IID=", on its true line (the report
   // names the read-ahead line).

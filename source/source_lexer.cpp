@@ -30,6 +30,7 @@ void SourceLexer::open(std::unique_ptr<InputFile> file) {
   consumed_ = 0;
   unitCount_ = 0;
   lineStart_ = 0;
+  previousLineStart_ = 0;
   tokenLine = 0;
   tokenColumn = 0;
   tokenEndColumn = 0;
@@ -233,7 +234,7 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
   }
   if (current == kEndOfInput) return endOfInput();
   tokenLine = trueLine();
-  tokenColumn = static_cast<int32_t>(consumed_ + pos_ - lineStart_);
+  tokenColumn = static_cast<int32_t>(consumed_ + pos_ - lineStartOfCurrent());
   while (current != kEndOfInput && !stop.contains(current)) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
     const size_t size = data_.size();

@@ -95,6 +95,7 @@ class SourceLexer {
     if (current == u'\n') {
       ++currentLine;
       atLineStart = true;
+      previousLineStart_ = lineStart_;
       lineStart_ = delivered();
     }
     return current != kEndOfInput;
@@ -119,7 +120,7 @@ class SourceLexer {
   }
   // The column of `current`. Counted from where the reader is, not kept up
   // per character: 8-bit text has one unit a byte, other text counts its units.
-  int32_t column() const { return static_cast<int32_t>(delivered() - lineStart_); }
+  int32_t column() const { return static_cast<int32_t>(delivered() - lineStartOfCurrent()); }
   // The line `current` stands on: currentLine counts a line feed as soon as
   // it is read.
   int32_t trueLine() const { return current == u'\n' ? currentLine - 1 : currentLine; }
@@ -178,6 +179,9 @@ class SourceLexer {
   uint64_t consumed_ = 0;
   uint64_t unitCount_ = 0;
   uint64_t lineStart_ = 0;
+  uint64_t previousLineStart_ = 0;
+  // A line feed belongs to the line it ends.
+  uint64_t lineStartOfCurrent() const { return current == u'\n' ? previousLineStart_ : lineStart_; }
 };
 
 }  // namespace korvane
