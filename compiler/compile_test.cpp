@@ -158,6 +158,14 @@ TEST_F(CompileTest, ErrorsPointAtWhatTheyAreAbout) {
   EXPECT_EQ(unknown.diagnostics[1].endColumn, 4);
 }
 
+TEST_F(CompileTest, ATokenTooLongIsARangeAtItsStart) {
+  Diagnostic e = error(run(std::string(kOpening) + "  " + std::string(600, 'x') + "\n"));
+  EXPECT_EQ(e.message, "Token longer than 511 characters");
+  EXPECT_EQ(e.line, 4);
+  EXPECT_EQ(e.column, 3);
+  EXPECT_EQ(e.endColumn, 4);
+}
+
 TEST_F(CompileTest, ColumnsCountUtf16UnitsInEveryEncoding) {
   // U+1F600 takes two units, "é" one.
   std::string utf8 = "\xEF\xBB\xBF" + std::string(kOpening) +

@@ -235,6 +235,7 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
   if (current == kEndOfInput) return endOfInput();
   tokenLine = trueLine();
   tokenColumn = static_cast<int32_t>(consumed_ + pos_ - lineStartOfCurrent());
+  tokenEndColumn = tokenColumn + 1;
   while (current != kEndOfInput && !stop.contains(current)) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
     const size_t size = data_.size();
