@@ -96,8 +96,8 @@ TEST_F(CompileTest, NotesCarryTheirCodePlaceAndReportLine) {
 TEST_F(CompileTest, ADiagnosticAfterTheLastTokenOfALinePointsAtItsEnd) {
   fs.addFile("a.bmp", "image");
   fs.addFile("b.bmp", "image");
-  CompileResult result = run(std::string(kOpening) +
-                             "BMPANIM IID=QsnBgAreaMain\n c16 a.bmp MASK=b.bmp TILE\nEND\n");
+  CompileResult result =
+      run(std::string(kOpening) + "BMPANIM IID=QsnBgAreaMain\n c16 a.bmp MASK=b.bmp TILE\nEND\n");
   ASSERT_EQ(result.exitCode, 0);
   const Diagnostic* tile = nullptr;
   for (const Diagnostic& d : result.diagnostics) {

@@ -5,10 +5,10 @@
 #include <map>
 
 #include "driver/compile_run.h"
-#include "korvane/compile.h"
 #include "driver/round_trip_test_support.h"
 #include "inspect/skn_dump.h"
 #include "inspect/skn_reader.h"
+#include "korvane/compile.h"
 
 namespace korvane::fuzz {
 
