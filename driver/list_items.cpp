@@ -103,15 +103,16 @@ int runListItems(const CompileOptions& options, Platform& platform) {
     printUsage(platform.console);
     return kExitUsage;
   }
-  NullConsole notes;
+  ItemIdRegistry registry;
+  NullDiagnosticSink notes;
   try {
-    loadItemIds(platform.fs, notes, options.extensionListFile);
+    loadItemIds(registry, platform.fs, notes, options.extensionListFile);
   } catch (const CKrvException& e) {
-    e.reportError(platform.console, gSourceLexer.currentLine);
+    e.reportError(platform.console, -1);  // the list's errors name no line
     platform.console.out("\nItem ID extension list is invalid, INITIALIZATION FAILED!\n");
     return kExitInvalidExtensionList;
   }
-  listItems(gItemIdRegistry, options.listItemsPattern, platform.console);
+  listItems(registry, options.listItemsPattern, platform.console);
   return kExitSuccess;
 }
 

@@ -7,8 +7,6 @@
 
 namespace korvane {
 
-SourceLexer gSourceLexer;
-
 SourceLexer::SourceLexer() = default;
 SourceLexer::~SourceLexer() = default;
 
@@ -21,6 +19,22 @@ constexpr size_t kPiece = 65536;
 
 void SourceLexer::open(FileSystem& fs, std::string_view path) {
   currentLine = 1;
+  std::unique_ptr<InputFile> file = fs.openRead(path);
+  if (!file)
+    throw CKrvException(kErrorFileOpen, "Cannot open input file", DiagnosticCode::kFileOpen);
+  path_.assign(path);
+  open(std::move(file));
+}
+
+void SourceLexer::open(std::unique_ptr<InputFile> file) {
+  currentLine = 1;
+  consumed_ = 0;
+  unitCount_ = 0;
+  lineStart_ = 0;
+  previousLineStart_ = 0;
+  tokenLine = 0;
+  tokenColumn = 0;
+  tokenEndColumn = 0;
   unicode = false;
   atLineStart = false;
   current = kEndOfInput;
@@ -33,9 +47,6 @@ void SourceLexer::open(FileSystem& fs, std::string_view path) {
   bytesRead_ = 0;
   pendingLow_ = 0;
 
-  std::unique_ptr<InputFile> file = fs.openRead(path);
-  if (!file) throw CKrvException(kErrorFileOpen, "Cannot open input file");
-  path_.assign(path);
   unsigned char mark[2];
   size_t markRead = file->read(mark, 2);
   if (file->readFailed()) raiseReadFailure(*file);
@@ -91,6 +102,7 @@ bool SourceLexer::readOn(size_t need) {
   while (data_.size() - pos_ < need) {
     if (!file_) return false;
     data_.erase(0, pos_);
+    consumed_ += pos_;
     pos_ = 0;
     readPiece(kPiece);
   }
@@ -107,6 +119,7 @@ void SourceLexer::readUnicodeUnit() {
     current = static_cast<char16_t>(static_cast<unsigned char>(data_[pos_]) |
                                     (static_cast<unsigned char>(data_[pos_ + 1]) << 8));
     pos_ += 2;
+    ++unitCount_;
   } else {
     current = kEndOfInput;
   }
@@ -121,6 +134,7 @@ void SourceLexer::readUtf8Unit() {
   if (pendingLow_ != 0) {
     current = pendingLow_;
     pendingLow_ = 0;
+    ++unitCount_;
     return;
   }
   if (pos_ == data_.size() && !readOn(1)) {
@@ -131,6 +145,7 @@ void SourceLexer::readUtf8Unit() {
   if (lead < 0x80) {
     current = lead;
     ++pos_;
+    ++unitCount_;
     return;
   }
   size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
@@ -149,6 +164,7 @@ void SourceLexer::readUtf8Unit() {
     raiseBadUtf8();
   }
   pos_ += length;
+  ++unitCount_;
   if (code >= 0x10000) {
     code -= 0x10000;
     current = static_cast<char16_t>(0xD800 + (code >> 10));
@@ -177,6 +193,7 @@ void SourceLexer::raiseLongToken() {
 // output phases.
 bool SourceLexer::endOfInput() {
   std::string().swap(data_);
+  consumed_ += pos_;
   pos_ = 0;
   file_.reset();
   return false;
@@ -195,11 +212,13 @@ bool SourceLexer::readToken(const CharacterSet& skip, const CharacterSet& stop) 
   if (encoding_ == Encoding::kEightBit) return readEightBitToken(skip, stop);
   while (current != kEndOfInput && skip.contains(current)) nextChar();
   if (current == kEndOfInput) return endOfInput();
+  markTokenStart();
   while (current != kEndOfInput && !stop.contains(current)) {
     if (token.size() == kMaxToken) raiseLongToken();
     token.push_back(current);
     nextChar();
   }
+  tokenEndColumn = tokenColumn + static_cast<int32_t>(token.size());
   return !token.empty();
 }
 
@@ -223,6 +242,9 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
     nextChar();
   }
   if (current == kEndOfInput) return endOfInput();
+  tokenLine = trueLine();
+  tokenColumn = static_cast<int32_t>(consumed_ + pos_ - lineStartOfCurrent());
+  tokenEndColumn = tokenColumn + 1;
   while (current != kEndOfInput && !stop.contains(current)) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
     const size_t size = data_.size();
@@ -241,6 +263,7 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
     pos_ = end;
     nextChar();
   }
+  tokenEndColumn = tokenColumn + static_cast<int32_t>(token.size());
   return !token.empty();
 }
 

@@ -3,7 +3,9 @@
 // FF FE) or UTF-8 text (byte-order mark EF BB BF), delivers every character
 // as a 16-bit value (UTF-8 decoded to what the UTF-16 text of the same
 // characters holds, surrogate pairs included), skips comment lines, counts
-// lines and sums the values it delivers.
+// lines and sums the values it delivers. It knows the column of every
+// character (from 1, in UTF-16 units of the line) and where the last token
+// starts and ends.
 //
 // A regular file is read whole at open, for speed. Anything else (a device,
 // a file of unknown size) is read a piece at a time as the parser asks for
@@ -17,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/diagnostics.h"
 #include "base/platform.h"
 
 namespace korvane {
@@ -68,6 +71,8 @@ class SourceLexer {
   // Opens and prepares the file; afterwards `current` holds the first character.
   // Resets every field, so one reader can read several files in turn.
   void open(FileSystem& fs, std::string_view path);
+  // The same for a file already open.
+  void open(std::unique_ptr<InputFile> file);
   // Reads the next unit into `current` and adds it to `characterSum`.
   void getRawChar() {
     if (encoding_ == Encoding::kEightBit) {
@@ -90,6 +95,8 @@ class SourceLexer {
     if (current == u'\n') {
       ++currentLine;
       atLineStart = true;
+      previousLineStart_ = lineStart_;
+      lineStart_ = delivered();
     }
     return current != kEndOfInput;
   }
@@ -103,7 +110,32 @@ class SourceLexer {
   // read, when `text` is full already.
   bool appendRun(const CharacterSet& stop, std::u16string& text, size_t maxSize);
 
+  // Where the last token read starts and ends (readString: its quotation
+  // marks included).
+  Span tokenSpan() const { return Span{tokenLine, tokenColumn, tokenLine, tokenEndColumn}; }
+  // Where `current` is: the place just after the last character at the end of the input.
+  Span currentPlace() const {
+    int32_t at = column() + (current == kEndOfInput ? 1 : 0);
+    return Span{trueLine(), at, trueLine(), at};
+  }
+  // The column of `current`. Counted from where the reader is, not kept up
+  // per character: 8-bit text has one unit a byte, other text counts its units.
+  int32_t column() const { return static_cast<int32_t>(delivered() - lineStartOfCurrent()); }
+  // The line `current` stands on: currentLine counts a line feed as soon as
+  // it is read.
+  int32_t trueLine() const { return current == u'\n' ? currentLine - 1 : currentLine; }
+
+  // The last token starts at `current` (and, until its end is known, is that character).
+  void markTokenStart() {
+    tokenLine = trueLine();
+    tokenColumn = column();
+    tokenEndColumn = tokenColumn + 1;
+  }
+
   int32_t currentLine = -1;
+  int32_t tokenLine = 0;
+  int32_t tokenColumn = 0;
+  int32_t tokenEndColumn = 0;
   bool unicode = false;  // UTF-16 text
   bool atLineStart = false;
   char16_t current = kEndOfInput;
@@ -140,11 +172,19 @@ class SourceLexer {
   std::unique_ptr<InputFile> file_;  // open while more can be read
   uint64_t bytesRead_ = 0;
   char16_t pendingLow_ = 0;  // the second half of a surrogate pair from UTF-8
+  // Units delivered so far: for 8-bit text the bytes let go of and those
+  // read of data_, for other text a count; and that number where the line
+  // of `current` starts.
+  uint64_t delivered() const {
+    return encoding_ == Encoding::kEightBit ? consumed_ + pos_ : unitCount_;
+  }
+  uint64_t consumed_ = 0;
+  uint64_t unitCount_ = 0;
+  uint64_t lineStart_ = 0;
+  uint64_t previousLineStart_ = 0;
+  // A line feed belongs to the line it ends.
+  uint64_t lineStartOfCurrent() const { return current == u'\n' ? previousLineStart_ : lineStart_; }
 };
-
-// The process-wide reader of the skin description; its `currentLine` is the
-// line every diagnostic and error report shows.
-extern SourceLexer gSourceLexer;
 
 }  // namespace korvane
 

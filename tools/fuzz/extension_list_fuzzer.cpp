@@ -31,8 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform->fs.addFile(kDescriptionFile, kDescription);
 
   bool loaded = false;
+  ItemIdRegistry registry;
+  ConsoleDiagnostics sink(platform->console);
   try {
-    loadItemIds(platform->fs, platform->console, kExtensionListFile);
+    loadItemIds(registry, platform->fs, sink, kExtensionListFile);
     loaded = true;
   } catch (const CKrvException& e) {
     if (e.code < kErrorFileOpen || e.code > kErrorParse || e.message.empty()) {
@@ -44,20 +46,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (loaded) {
     // Every extension row is found by its own name, as itself or as an
     // earlier row of the same name.
-    const ItemIdRows rows = gItemIdRegistry.rows();
+    const ItemIdRows rows = registry.rows();
     for (size_t i = builtinItemIds().size(); i < rows.size(); ++i) {
-      const ItemIdEntry* found = findItemIdByFullName(rows[i].name);
+      const ItemIdEntry* found = findItemIdByFullName(registry, rows[i].name);
       if (found == nullptr || found > &rows[i] || !equalsNoCase(found->name, rows[i].name)) {
         fail("an extension row is not found by its name", *platform);
       }
     }
-    newItemKnown = findItemId(u"NewItem") != nullptr;
+    newItemKnown = findItemId(registry, u"NewItem") != nullptr;
     // The catalogue over the same rows, its glob taken from the list's own
     // bytes, so patterns meet names they almost match.
     NullConsole listing;
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    listItems(gItemIdRegistry, bytes.substr(0, 64), listing);
-    if (listItems(gItemIdRegistry, "*", listing) > rows.size()) {
+    listItems(registry, bytes.substr(0, 64), listing);
+    if (listItems(registry, "*", listing) > rows.size()) {
       fail("the catalogue lists more rows than the registry holds", *platform);
     }
   }

@@ -3,8 +3,8 @@
 // item-ID extension list (the same file, by any path or link) is refused
 // before anything is written. The dependency file is checked like every
 // other output, and against those outputs as well.
-#ifndef KORVANE_DRIVER_INPUT_GUARD_H
-#define KORVANE_DRIVER_INPUT_GUARD_H
+#ifndef KORVANE_COMPILER_INPUT_GUARD_H
+#define KORVANE_COMPILER_INPUT_GUARD_H
 
 #include <initializer_list>
 #include <string>
