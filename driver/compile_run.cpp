@@ -262,6 +262,7 @@ int runCompile(int argc, const char* const argv[], Platform& platform) {
     return kExitSuccess;
   }
   if (!complete) {
+    if (!options.error.empty()) console.err(options.error + "\n");
     printUsage(console);
     return kExitUsage;
   }
