@@ -6,10 +6,12 @@
 #define KORVANE_COMPILER_COMPILATION_H
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/diagnostics.h"
 #include "base/error.h"
@@ -88,6 +90,9 @@ class Compilation {
   void printParameterSummary();
   void reportError(const CKrvException& error, bool fromExtensionList);
   void note(DiagnosticCode code, std::string_view text);
+  // "Did you mean" for an event of the description (empty: none), from the
+  // text of its span in the reader's last token.
+  std::string suggestionFor(const DiagnosticEvent& event);
 
   const CompileRequest& request_;
   FileSystem& inputs_;
@@ -97,6 +102,10 @@ class Compilation {
   PlacingSink sink_;
   bool recordProbed_ = false;
   bool parsing_ = false;
+  // Errors of elements the parse went on after (request_.allErrors).
+  int parseErrors_ = 0;
+  // The image files of each bitmap directory, listed once, for suggestions.
+  std::map<std::string, std::vector<std::string>> imageListings_;
 
   SourceLexer lexer_;
   ItemIdRegistry registry_;

@@ -48,6 +48,7 @@ class CollectingObserver : public CompilationObserver {
                                 event.related.endLine, event.related.endColumn};
       place.message = event.relatedMessage;
     }
+    if (!event.suggestion.empty()) d.suggestions.emplace_back(event.suggestion);
     d.reportCode = event.errorClass;
     d.reportLine = event.reportLine;
   }

@@ -53,6 +53,8 @@ CompileRequest requestOf(const CompileOptions& options) {
   request.listDirectory = options.listPath;
   request.targetDirectory = options.targetPath;
   request.systemPath = options.systemPath;
+  // The report shows neither suggestions nor more than the first error.
+  request.suggest = false;
   return request;
 }
 

@@ -90,7 +90,7 @@ void DescParser::parse() {
   if (!equalsNoCase(token, u"NAME")) raiseExpectedToken(token, u"NAME");
   parseName();
 
-  while (nextWord(lexer_)) {
+  auto parseElement = [&] {
     startElement();
     const ElementKeyword* element = findElement(token);
     if (element == nullptr) {
@@ -102,7 +102,36 @@ void DescParser::parse() {
       throw CKrvException(kErrorContent, element->scalableOnly, DiagnosticCode::kScalableOnly);
     }
     (this->*(element->parse))();
+  };
+  bool more = nextWord(lexer_);
+  while (more) {
+    if (!errorHandler_) {
+      parseElement();
+      more = nextWord(lexer_);
+      continue;
+    }
+    try {
+      parseElement();
+      more = nextWord(lexer_);
+    } catch (const CKrvException& error) {
+      errorHandler_(error);
+      more = skipToNextElement();
+    }
   }
+}
+
+bool DescParser::skipToNextElement() {
+  int32_t line = lexer_.tokenLine;
+  try {
+    while (nextWord(lexer_)) {
+      if (lexer_.tokenLine != line && findElement(lexer_.token) != nullptr) return true;
+      line = lexer_.tokenLine;
+    }
+  } catch (const CKrvException&) {
+    // A token the reader cannot read (too long, malformed text) inside what
+    // is skipped: the rest of the input is not trusted.
+  }
+  return false;
 }
 
 }  // namespace korvane
