@@ -50,6 +50,17 @@ class CompilationObserver : public DiagnosticSink {
   }
 };
 
+// Keeps every diagnostic as a public value; the progress text is dropped
+// (compile() and the command line's diagnostic formats).
+class CollectingObserver : public CompilationObserver {
+ public:
+  explicit CollectingObserver(std::vector<Diagnostic>& out) : out_(out) {}
+  void diagnostic(const DiagnosticEvent& event) override;
+
+ private:
+  std::vector<Diagnostic>& out_;
+};
+
 class Compilation {
  public:
   // Images, masks, the extension list (and the description, with

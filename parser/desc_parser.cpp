@@ -5,6 +5,7 @@
 #include "base/diagnostics.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "parser/vocabulary.h"
 #include "source/source_lexer.h"
 #include "source/tokens.h"
 
@@ -51,6 +52,22 @@ const ElementKeyword* findElement(std::u16string_view keyword) {
     if (equalsNoCase(keyword, element.keyword)) return &element;
   }
   return nullptr;
+}
+
+// A word at the start of a line that the element loop takes: an element
+// keyword, or a word of letters that no block holds (a misspelt keyword, which
+// the loop then reports).
+bool mayStartElement(std::u16string_view token) {
+  if (findElement(token) != nullptr) return true;
+  for (char16_t c : token) {
+    bool letter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
+    if (!letter) return false;
+  }
+  if (token.empty() || equalsNoCase(token, kEndKeyword)) return false;
+  for (const ElementWords& words : elementVocabulary()) {
+    if (words.placement == Placement::kInside && equalsNoCase(token, words.keyword)) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -124,7 +141,7 @@ bool DescParser::skipToNextElement() {
   int32_t line = lexer_.tokenLine;
   try {
     while (nextWord(lexer_)) {
-      if (lexer_.tokenLine != line && findElement(lexer_.token) != nullptr) return true;
+      if (lexer_.tokenLine != line && mayStartElement(lexer_.token)) return true;
       line = lexer_.tokenLine;
     }
   } catch (const CKrvException&) {
