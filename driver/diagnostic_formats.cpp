@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "base/diagnostics.h"
 #include "base/text.h"
 
 namespace korvane {
@@ -319,10 +320,21 @@ std::string fileUri(std::string_view path) {
 
 std::string_view describeCode(std::string_view code) {
   static const std::pair<std::string_view, std::string_view> kDescriptions[] = {
+      {"value.cut", "A number wider than the field it goes into, cut to fit"},
+      {"encoding.utf8-without-mark", "An 8-bit file that holds UTF-8 text"},
+      {"encoding.utf16-without-mark", "A UTF-16 file without its byte-order mark"},
+      {"encoding.utf16-big-endian", "A UTF-16 big-endian file, read as 8-bit text"},
+      {"source.not-a-comment", "A line that looks like a comment but is read as elements"},
+      {"source.mixed-separators", "A path that mixes / and \\"},
       {"driver.max-errors", "More errors than --max-errors allows"},
   };
   for (const auto& [known, description] : kDescriptions) {
     if (known == code) return description;
+  }
+  size_t count = 0;
+  const DiagnosticCodeInfo* table = diagnosticCodeTable(count);
+  for (size_t i = 0; i < count; ++i) {
+    if (table[i].name == code) return table[i].description;
   }
   return {};
 }

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/diagnostic_formats.h"
 #include "driver/test_process.h"
 
 namespace korvane {
@@ -49,38 +48,27 @@ std::vector<std::string> vimQuickfix(const std::string& errors) {
 
 TEST(EditorQuickfix, VimReadsTheGccFormWithItsDefaultErrorformat) {
   if (findOnPath("vim").empty()) GTEST_SKIP() << "vim is not installed";
-  const std::string source =
-      "SKINTYPE scalable\nNAME 1 \"Skin\"\nBITMAP IID=QsnBgScren c16 bg.bmp\n"
-      "COLOURTABLE IID=QsnOtherColors\n";
-  Diagnostic item;
-  item.code = "parse.no-item-match";
-  item.message = "No match found for item ID \"QsnBgScren\"";
-  item.file = "skins/skin.txt";
-  item.line = 3;
-  item.column = 12;
-  item.endLine = 3;
-  item.endColumn = 22;
-  item.suggestions = {"QsnBgScreen"};
-  item.related.push_back({{"skins/skin.txt", 2, 1, 2, 5}, "the skin's name"});
-  Diagnostic element = item;
-  element.code = "parse.unknown-element";
-  element.message = "Unknown token encountered or syntax error";
-  element.line = 4;
-  element.column = 1;
-  element.endColumn = 12;
-  element.suggestions = {"COLORTABLE"};
-  element.related.clear();
-  SourceFiles files;
-  files.emplace("skins/skin.txt", SourceLines(source));
+  TempDir dir;
+  dir.write("skins/skin.txt",
+            "SKINTYPE scalable\nNAME 1 \"Skin\"\nBITMAP IID=QsnBgScren c16 bg.bmp\n"
+            "COLOURTABLE IID=QsnOtherColors\n  RGB=0xFF\nEND\n"
+            "COLORTABLE IID=QsnTextColors\n  RGB=0x1000000\nEND\n");
+  dir.write("bg.bmp", "image");
+  ProcessResult run =
+      runProcess(KORVANE_BINARY, {"--diagnostics-format=gcc", "skins/skin.txt", "Skin"}, dir);
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.out, "");
 
-  std::vector<std::string> entries = vimQuickfix(renderGcc({item, element}, files));
+  std::vector<std::string> entries = vimQuickfix(run.err);
   EXPECT_EQ(entries,
             (std::vector<std::string>{
                 "skins/skin.txt|3|12| error: No match found for item ID \"QsnBgScren\"; did you "
                 "mean 'QsnBgScreen'? [parse.no-item-match]",
-                "skins/skin.txt|2|1| note: the skin's name",
                 "skins/skin.txt|4|1| error: Unknown token encountered or syntax error; did you "
-                "mean 'COLORTABLE'? [parse.unknown-element]"}));
+                "mean 'COLORTABLE'? [parse.unknown-element]",
+                "skins/skin.txt|8|3| warning: RGB=0x1000000 is wider than 24 bits: value cut to "
+                "0x000000 [value.cut]"}))
+      << run.err;
 }
 
 }  // namespace
