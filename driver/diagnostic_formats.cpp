@@ -11,7 +11,7 @@ namespace korvane {
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 const char* severityWord(Severity severity) {
   switch (severity) {
