@@ -24,8 +24,9 @@ Severity severityOf(DiagnosticKind kind) {
 }
 
 void run(const CompileRequest& request, CompileResult& result) {
-  RealFileSystem disk;
-  FileSystem& given = request.fileSystem != nullptr ? *request.fileSystem : disk;
+  std::optional<RealFileSystem> disk;
+  if (request.fileSystem == nullptr) disk.emplace();
+  FileSystem& given = request.fileSystem != nullptr ? *request.fileSystem : *disk;
   std::optional<RootedFileSystem> rooted;
   if (!request.baseDirectory.empty()) rooted.emplace(given, request.baseDirectory);
   FileSystem& inputs = rooted ? static_cast<FileSystem&>(*rooted) : given;

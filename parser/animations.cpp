@@ -20,12 +20,12 @@ constexpr uint32_t kSizeBoundWidth = 1;
 constexpr uint32_t kSizeBoundHeight = 2;
 constexpr uint32_t kSizeBoundBoth = 3;
 
-uint32_t readKeyedNumber(SourceLexer& lexer_, std::u16string_view key, const char* missingMessage) {
-  return static_cast<uint32_t>(parseNumber(readKeyedParam(lexer_, key, missingMessage)));
+uint32_t readKeyedNumber(SourceLexer& lexer, std::u16string_view key, const char* missingMessage) {
+  return static_cast<uint32_t>(parseNumber(readKeyedParam(lexer, key, missingMessage)));
 }
 
-bool isKeyword(SourceLexer& lexer_, std::u16string_view keyword) {
-  return equalsNoCase(lexer_.token, keyword);
+bool isKeyword(SourceLexer& lexer, std::u16string_view keyword) {
+  return equalsNoCase(lexer.token, keyword);
 }
 
 uint32_t parseSizeBoundFlags(std::u16string_view token) {

@@ -32,9 +32,9 @@ constexpr Alignment kAlignments[] = {
     {u"CR", 0x14}, {u"BL", 0x0A}, {u"BC", 0x22}, {u"BR", 0x12},
 };
 
-std::u16string readFileName(SourceLexer& lexer_) {
-  nextParam(lexer_);
-  return lexer_.token;
+std::u16string readFileName(SourceLexer& lexer) {
+  nextParam(lexer);
+  return lexer.token;
 }
 
 // An empty name would make the bitmap path itself pass for an image file.

@@ -19,11 +19,11 @@ constexpr size_t kMaxCountedEntries = 0xFFFF;
 // Reads the next token of the line, which must begin with `key`, and returns
 // the text after the key (valid until the next read); `missingMessage`
 // otherwise.
-inline std::u16string_view readKeyedParam(SourceLexer& lexer_, std::u16string_view key,
+inline std::u16string_view readKeyedParam(SourceLexer& lexer, std::u16string_view key,
                                           const char* missingMessage) {
-  nextParam(lexer_);
-  if (!startsWithNoCase(lexer_.token, key)) throw CKrvException(kErrorParse, missingMessage);
-  return std::u16string_view(lexer_.token).substr(key.size());
+  nextParam(lexer);
+  if (!startsWithNoCase(lexer.token, key)) throw CKrvException(kErrorParse, missingMessage);
+  return std::u16string_view(lexer.token).substr(key.size());
 }
 
 // Appends a fresh entry, refusing one more than a 16-bit count can hold.

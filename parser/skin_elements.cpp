@@ -14,26 +14,26 @@ namespace korvane {
 
 namespace {
 
-uint32_t readNumberParam(SourceLexer& lexer_) {
-  nextParam(lexer_);
-  return static_cast<uint32_t>(parseNumber(lexer_.token));
+uint32_t readNumberParam(SourceLexer& lexer) {
+  nextParam(lexer);
+  return static_cast<uint32_t>(parseNumber(lexer.token));
 }
 
 // One number is the low word; two are the high word and then the low word.
-void readOneOrTwoWords(SourceLexer& lexer_, uint32_t& high, uint32_t& low) {
-  uint32_t first = readNumberParam(lexer_);
-  if (nextParam(lexer_)) {
+void readOneOrTwoWords(SourceLexer& lexer, uint32_t& high, uint32_t& low) {
+  uint32_t first = readNumberParam(lexer);
+  if (nextParam(lexer)) {
     high = first;
-    low = static_cast<uint32_t>(parseNumber(lexer_.token));
+    low = static_cast<uint32_t>(parseNumber(lexer.token));
   } else {
     high = 0;
     low = first;
   }
 }
 
-const std::u16string& readStringParam(SourceLexer& lexer_) {
-  readString(lexer_);
-  return lexer_.token;
+const std::u16string& readStringParam(SourceLexer& lexer) {
+  readString(lexer);
+  return lexer.token;
 }
 
 }  // namespace
