@@ -65,6 +65,10 @@ std::vector<Diagnostic> diagnosticsForFormats(const std::vector<Diagnostic>& com
     if (d.severity == Severity::kNote && !isWarningNote(d.code)) continue;
     Diagnostic& kept = shown.emplace_back(d);
     if (isWarningNote(d.code)) kept.severity = Severity::kWarning;
+    // A description that cannot be opened or read is named, without a place.
+    if (kept.file.empty() && (kept.code == "file.open" || kept.code.rfind("source.", 0) == 0)) {
+      kept.file = sourceName;
+    }
   }
   SourceLines lines(sourceBytes);
   for (SourceWarning& w : checkSourceText(sourceBytes, lines).warnings) {

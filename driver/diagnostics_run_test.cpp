@@ -179,6 +179,14 @@ TEST(DiagnosticsFormats, TheReportStillStopsAtTheFirstErrorWithoutSuggestions) {
   EXPECT_EQ(result.out.find("value cut"), std::string::npos);
 }
 
+TEST(DiagnosticsFormats, ADescriptionThatCannotBeReadIsNamed) {
+  MemoryPlatform p;
+  RunResult result = runInMemory(p, {"--diagnostics-format=gcc", "missing.txt", "Ocean"});
+  EXPECT_EQ(result.code, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "missing.txt: error: Cannot open input file [file.open]\n");
+}
+
 TEST(DiagnosticsFormats, LimitsWarningsAsErrorsAndSilentSuccess) {
   MemoryPlatform limited;
   RunResult result = run(limited, {"--diagnostics-format=gcc", "--max-errors=2"});
