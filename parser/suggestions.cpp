@@ -228,7 +228,12 @@ std::vector<std::string> suggestReplacements(std::string_view message, std::u16s
   } else if ((startsWith(message, "item ") &&
               endsWith(message, " not add beacuse file not exist!!")) ||
              (startsWith(message, "Image file ") && endsWith(message, " not found"))) {
-    best = suggestImage(token, sources);
+    // Only when the range is the file the message names.
+    size_t slash = token.find_last_of(u"/\\");
+    std::u16string_view name = slash == std::u16string_view::npos ? token : token.substr(slash + 1);
+    if (!name.empty() && message.find(narrowCopy(name)) != std::string_view::npos) {
+      best = suggestImage(token, sources);
+    }
   } else {
     best = suggestExpectedKey(message, token);
   }

@@ -95,6 +95,8 @@ TEST_F(SuggestionsTest, MissingImagesFromTheBitmapDirectory) {
   EXPECT_EQ(suggest("Image file gfx\\list_tll.bmp not found", "sub/list_tll.bmp"),
             "sub/list_tl.bmp");
   EXPECT_EQ(suggest(note, "unrelated.png"), "");
+  // A range elsewhere (the element's keyword) gets no file name.
+  EXPECT_EQ(suggest("Image file gfx\\list_tll.bmp not found", "BITMAP"), "");
   sources.imageFiles = nullptr;
   EXPECT_EQ(suggest(note, "backgrund.bmp"), "");
 }
