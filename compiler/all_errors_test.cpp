@@ -23,7 +23,8 @@ struct Seen {
 
 class AllErrorsTest : public ::testing::Test {
  protected:
-  CompileResult run(const std::string& description, bool allErrors = true, bool suggest = true) {
+  CompileResult run(const std::string& description, bool allErrors = true, bool suggest = true,
+                    int errorLimit = 0) {
     CompileRequest r;
     r.sourceName = "skin.txt";
     r.sourceBytes = std::string(kOpening) + description;
@@ -33,6 +34,7 @@ class AllErrorsTest : public ::testing::Test {
     r.fileSystem = &fs;
     r.allErrors = allErrors;
     r.suggest = suggest;
+    r.errorLimit = errorLimit;
     return compile(r);
   }
 
@@ -94,6 +96,9 @@ TEST_F(AllErrorsTest, WithoutAllErrorsTheFirstErrorEndsTheCompile) {
   expectErrors(errors(run(twoMistakes, true)), {{3, 1, "parse.unknown-element", "COLORTABLE"},
                                                 {5, 1, "parse.unknown-element", "BITMAP"}});
   expectErrors(errors(run(twoMistakes, false, false)), {{3, 1, "parse.unknown-element", ""}});
+  // The limit ends the parse after its last error.
+  expectErrors(errors(run(twoMistakes, true, true, 1)),
+               {{3, 1, "parse.unknown-element", "COLORTABLE"}});
 }
 
 TEST_F(AllErrorsTest, MissingImagesSuggestTheFilesOfTheirBitmapDirectory) {

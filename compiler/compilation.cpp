@@ -159,6 +159,7 @@ void Compilation::parseSource() {
       parser.goOnAfterErrors([this](const CKrvException& error) {
         reportError(error, false);
         ++parseErrors_;
+        return request_.errorLimit <= 0 || parseErrors_ < request_.errorLimit;
       });
     }
     parser.parse();

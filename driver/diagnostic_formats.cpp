@@ -163,15 +163,11 @@ std::vector<Diagnostic> limitDiagnostics(std::vector<Diagnostic> diagnostics, in
   int errors = 0;
   for (size_t i = 0; i < diagnostics.size(); ++i) {
     if (diagnostics[i].severity != Severity::kError || ++errors <= maxErrors) continue;
-    size_t more = static_cast<size_t>(
-        std::count_if(diagnostics.begin() + static_cast<std::ptrdiff_t>(i), diagnostics.end(),
-                      [](const Diagnostic& d) { return d.severity == Severity::kError; }));
     diagnostics.resize(i);
     Diagnostic note;
     note.severity = Severity::kNote;
     note.code = "driver.max-errors";
-    note.message = std::to_string(more) + (more == 1 ? " more error" : " more errors") +
-                   " left out (--max-errors=" + std::to_string(maxErrors) + ")";
+    note.message = "more errors left out (--max-errors=" + std::to_string(maxErrors) + ")";
     diagnostics.push_back(std::move(note));
     break;
   }

@@ -96,6 +96,8 @@ int runWithDiagnosticsFormat(const CompileOptions& options, Platform& platform, 
                              CompileRequest request) {
   request.allErrors = true;
   request.suggest = true;
+  // One error more than is shown tells that some were left out.
+  request.errorLimit = options.maxErrors > 0 ? options.maxErrors + 1 : 0;
   std::string sourceBytes;
   readWhole(platform.fs, options.inputFile, sourceBytes);
 

@@ -191,7 +191,7 @@ TEST(DiagnosticsFormats, LimitsWarningsAsErrorsAndSilentSuccess) {
   MemoryPlatform limited;
   RunResult result = run(limited, {"--diagnostics-format=gcc", "--max-errors=2"});
   EXPECT_EQ(result.code, 2);
-  EXPECT_NE(result.err.find("korvane: note: 2 more errors left out (--max-errors=2)"),
+  EXPECT_NE(result.err.find("korvane: note: more errors left out (--max-errors=2)"),
             std::string::npos)
       << result.err;
   EXPECT_EQ(result.err.find("skin.txt:11:"), std::string::npos);

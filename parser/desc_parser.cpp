@@ -131,8 +131,7 @@ void DescParser::parse() {
       parseElement();
       more = nextWord(lexer_);
     } catch (const CKrvException& error) {
-      errorHandler_(error);
-      more = skipToNextElement();
+      more = errorHandler_(error) && skipToNextElement();
     }
   }
 }

@@ -35,8 +35,9 @@ class DescParser {
   // Makes the parse go on after an error of an element (for editors and the
   // diagnostic formats): `handler` gets the error, while the reader still
   // stands at its token, and the parse resumes at the next line that starts
-  // an element. Errors of the opening still end the parse.
-  void goOnAfterErrors(std::function<void(const CKrvException&)> handler) {
+  // an element, unless the handler returns false. Errors of the opening
+  // still end the parse.
+  void goOnAfterErrors(std::function<bool(const CKrvException&)> handler) {
     errorHandler_ = std::move(handler);
   }
 
@@ -118,7 +119,7 @@ class DescParser {
   const ItemIdRegistry& registry_;
   DiagnosticSink& sink_;
   Span elementPlace_;
-  std::function<void(const CKrvException&)> errorHandler_;
+  std::function<bool(const CKrvException&)> errorHandler_;
 };
 
 }  // namespace korvane

@@ -117,6 +117,8 @@ struct CompileRequest {
   // broken block is skipped). Errors of the opening (SKINTYPE, UID or PID,
   // the first NAME) still end it. Nothing is written after an error.
   bool allErrors = false;
+  // With allErrors: the parse ends after this many errors (0: no limit).
+  int errorLimit = 0;
   // "Did you mean" replacements in `Diagnostic::suggestions` (misspelt item
   // names, keywords, parameter keys, enumerated values, missing image files).
   bool suggest = true;
