@@ -16,7 +16,8 @@ namespace korvane {
 
 enum class DiagnosticKind : uint8_t { kNote, kWarning, kInfo, kDebug, kError };
 
-// Every kind of diagnostic; kDiagnosticCodes holds their names in this order.
+// Every kind of diagnostic; the table of diagnostics.cpp holds their names in
+// this order.
 enum class DiagnosticCode : uint16_t {
   kNone,
   // Errors of one error class with no code of their own.
@@ -80,10 +81,11 @@ struct DiagnosticCodeInfo {
   std::string_view description;
 };
 
-// The table of every diagnostic code, in the order of DiagnosticCode (kNone
-// left out). Defined once, in diagnostics.cpp.
-const DiagnosticCodeInfo* diagnosticCodeTable(size_t& count);
-const DiagnosticCodeInfo& diagnosticCodeInfo(DiagnosticCode code);
+// The table of every diagnostic code (defined once, in diagnostics.cpp):
+// codes 1 to diagnosticCodeCount() in the order of DiagnosticCode.
+size_t diagnosticCodeCount();
+DiagnosticCodeInfo diagnosticCodeInfo(DiagnosticCode code);
+DiagnosticKind diagnosticKind(DiagnosticCode code);
 // The code of an error without a code of its own, by its error class.
 DiagnosticCode defaultErrorCode(int32_t errorClass);
 
@@ -116,7 +118,7 @@ struct DiagnosticEvent {
   // A replacement text for the span ("did you mean"); empty: none.
   std::string_view suggestion;
 
-  DiagnosticKind kind() const { return diagnosticCodeInfo(code).kind; }
+  DiagnosticKind kind() const { return diagnosticKind(code); }
 };
 
 class DiagnosticSink {
@@ -136,10 +138,13 @@ void report(DiagnosticSink& sink, DiagnosticCode code, std::string_view text);
 // The same with the " (line N)" suffix of `line`.
 void reportAt(DiagnosticSink& sink, DiagnosticCode code, std::string_view text, int32_t line);
 
-// The report's diagnostic lines on a console: prefix + text (+ " (line N)")
-// + "\n" on standard output, each line written in one piece. Quiet drops the
-// NOTE, INFO and DEBUG lines. Errors are not lines: they are left to the
-// error report (this sink ignores them).
+// The report's diagnostic line of `event` on a console: prefix + text
+// (+ " (line N)") + "\n" on standard output, written in one piece. Quiet
+// drops the NOTE, INFO and DEBUG lines. Errors are not lines: they are left
+// to the error report (nothing is printed for them).
+void printDiagnosticLine(Console& console, const DiagnosticEvent& event, bool quiet);
+
+// A sink that prints the report's diagnostic lines (console_diagnostics.cpp).
 class ConsoleDiagnostics : public DiagnosticSink {
  public:
   explicit ConsoleDiagnostics(Console& console, bool quiet = false)

@@ -7,8 +7,8 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "compiler/bytes_input_file.h"
 #include "compiler/input_guard.h"
-#include "compiler/output_files.h"
 #include "output/mbm_list_writer.h"
 #include "output/pkg_writer.h"
 #include "output/skn_writer.h"
@@ -19,7 +19,10 @@ namespace korvane {
 
 namespace {
 
-const std::string kDashLine(70, '-');
+// The frame of an error report: a line of 70 "-" after an empty line; the
+// closing one is the same without the empty line.
+constexpr std::string_view kDashFrame =
+    "\n----------------------------------------------------------------------\n";
 
 // 2003-01-01 00:00:00 UTC as 100-nanosecond intervals since 1601.
 constexpr uint64_t kPackageIdEpoch = 126858528000000000ull;
@@ -130,16 +133,16 @@ void Compilation::reportError(const CKrvException& error, bool fromExtensionList
 
 void Compilation::printParameterSummary() {
   const CompileRequest& r = request_;
-  std::string text = "Phase 0: Parameter summary.\n";
-  text += "  Source file: " + r.sourceName + "\n";
-  text += "  Skin name: " + r.skinName + "\n";
-  if (!r.listDirectory.empty()) text += "  MBM/MIF list path: " + r.listDirectory + "\n";
-  if (!r.targetDirectory.empty()) text += "  SKN output path: " + r.targetDirectory + "\n";
-  if (!r.systemPath.empty()) text += "  System skin output path: " + r.systemPath + "\n";
-  if (r.forceSystem) text += "  Forcing skin type to be SYSTEM\n";
-  if (r.forceNormal) text += "  Forcing skin type to be NORMAL\n";
-  if (r.drmMode) text += "  DRM compatibility mode, PKG generation will be altered\n";
-  observer_.progress(text);
+  CompilationObserver& out = observer_;
+  out.progress("Phase 0: Parameter summary.\n");
+  out.progress("  Source file: " + r.sourceName + "\n");
+  out.progress("  Skin name: " + r.skinName + "\n");
+  if (!r.listDirectory.empty()) out.progress("  MBM/MIF list path: " + r.listDirectory + "\n");
+  if (!r.targetDirectory.empty()) out.progress("  SKN output path: " + r.targetDirectory + "\n");
+  if (!r.systemPath.empty()) out.progress("  System skin output path: " + r.systemPath + "\n");
+  if (r.forceSystem) out.progress("  Forcing skin type to be SYSTEM\n");
+  if (r.forceNormal) out.progress("  Forcing skin type to be NORMAL\n");
+  if (r.drmMode) out.progress("  DRM compatibility mode, PKG generation will be altered\n");
 }
 
 void Compilation::parseSource() {
@@ -284,9 +287,9 @@ int Compilation::run() {
   bool errorSeen = false;
   content_ = std::make_unique<SkinContent>(inputs_, sink_);
   auto frameError = [&](const CKrvException& e) {
-    observer_.progress("\n" + kDashLine + "\n");
+    observer_.progress(kDashFrame);
     reportError(e, false);
-    observer_.progress(kDashLine + "\n");
+    observer_.progress(kDashFrame.substr(1));
     errorSeen = true;
   };
   try {

@@ -59,7 +59,7 @@ void run(const CompileRequest& request, CompileResult& result) {
 
 void CollectingObserver::diagnostic(const DiagnosticEvent& event) {
   Diagnostic& d = out_.emplace_back();
-  const DiagnosticCodeInfo& info = diagnosticCodeInfo(event.code);
+  const DiagnosticCodeInfo info = diagnosticCodeInfo(event.code);
   d.severity = severityOf(info.kind);
   d.code = info.name;
   d.message = event.message;
@@ -80,6 +80,17 @@ void CollectingObserver::diagnostic(const DiagnosticEvent& event) {
   if (!event.suggestion.empty()) d.suggestions.emplace_back(event.suggestion);
   d.reportCode = event.errorClass;
   d.reportLine = event.reportLine;
+}
+
+std::vector<DiagnosticRule> diagnosticRules() {
+  std::vector<DiagnosticRule> rules;
+  rules.reserve(diagnosticCodeCount());
+  for (size_t i = 1; i <= diagnosticCodeCount(); ++i) {
+    DiagnosticCodeInfo info = diagnosticCodeInfo(static_cast<DiagnosticCode>(i));
+    rules.push_back(DiagnosticRule{std::string(info.name), severityOf(info.kind),
+                                   std::string(info.description)});
+  }
+  return rules;
 }
 
 CompileResult compile(const CompileRequest& request) {

@@ -187,15 +187,23 @@ TEST_F(CompileTest, FailuresOutsideTheSourceHaveNoPlace) {
 }
 
 TEST(DiagnosticCodes, EveryCodeHasOneStableNameAndADescription) {
-  size_t count = 0;
-  const DiagnosticCodeInfo* table = diagnosticCodeTable(count);
+  size_t count = diagnosticCodeCount();
   std::set<std::string_view> names;
-  for (size_t i = 0; i < count; ++i) {
-    EXPECT_TRUE(names.insert(table[i].name).second) << table[i].name;
-    EXPECT_FALSE(table[i].description.empty()) << table[i].name;
-    EXPECT_NE(table[i].name.find('.'), std::string_view::npos) << table[i].name;
-    EXPECT_EQ(&diagnosticCodeInfo(table[i].id), &table[i]);
+  for (size_t i = 1; i <= count; ++i) {
+    DiagnosticCodeInfo info = diagnosticCodeInfo(static_cast<DiagnosticCode>(i));
+    EXPECT_EQ(static_cast<size_t>(info.id), i);
+    EXPECT_TRUE(names.insert(info.name).second) << info.name;
+    EXPECT_FALSE(info.description.empty()) << info.name;
+    EXPECT_EQ(info.name.find_first_of(" \n"), std::string_view::npos) << info.name;
+    EXPECT_NE(info.name.find('.'), std::string_view::npos) << info.name;
   }
+  EXPECT_EQ(diagnosticCodeInfo(DiagnosticCode::kMissingEnd).name, "parse.missing-end");
+  EXPECT_EQ(diagnosticCodeInfo(DiagnosticCode::kSystemPathUnused).description,
+            "The system skin output path is not used");
+  std::vector<DiagnosticRule> rules = diagnosticRules();
+  ASSERT_EQ(rules.size(), count);
+  EXPECT_EQ(rules.front().code, "internal.error");
+  EXPECT_EQ(rules.front().severity, Severity::kError);
 }
 
 TEST(SourceDateEpoch, SecondsBecomeClockTimeWithinItsRange) {

@@ -1,7 +1,6 @@
 #include "compiler/output_files.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace korvane {
@@ -89,13 +88,6 @@ bool RootedFileSystem::doSameFile(const std::string& hostA, const std::string& h
 }
 std::vector<std::string> RootedFileSystem::doListFiles(const std::string& hostPath) {
   return inner_.listFiles(hostPath == "." ? base_ : rooted(hostPath));
-}
-
-size_t BytesInputFile::read(void* buffer, size_t size) {
-  size_t n = std::min(size, bytes_.size() - at_);
-  if (n > 0) std::memcpy(buffer, bytes_.data() + at_, n);
-  at_ += n;
-  return n;
 }
 
 }  // namespace korvane

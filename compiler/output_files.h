@@ -1,6 +1,6 @@
-// The file systems a compilation runs on besides the caller's: outputs kept
-// in memory (the result's bytes) or dropped (a check only), and a file
-// system whose relative paths start from a base directory.
+// The file systems compile() runs a compilation on besides the caller's:
+// outputs kept in memory (the result's bytes) or dropped (a check only), and
+// a file system whose relative paths start from a base directory.
 #ifndef KORVANE_COMPILER_OUTPUT_FILES_H
 #define KORVANE_COMPILER_OUTPUT_FILES_H
 
@@ -54,22 +54,6 @@ class RootedFileSystem : public FileSystem {
 
   FileSystem& inner_;
   std::string base_;
-};
-
-// A file read from bytes in memory (borrowed: they must outlive it).
-class BytesInputFile : public InputFile {
- public:
-  explicit BytesInputFile(std::string_view bytes) : bytes_(bytes) {}
-  size_t read(void* buffer, size_t size) override;
-  bool rewind() override {
-    at_ = 0;
-    return true;
-  }
-  int64_t size() override { return static_cast<int64_t>(bytes_.size()); }
-
- private:
-  std::string_view bytes_;
-  size_t at_ = 0;
 };
 
 }  // namespace korvane

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "base/text.h"
 #include "base/version.h"
@@ -16,13 +17,15 @@ namespace korvane {
 
 namespace {
 
-const std::string kEqualsLine(70, '=');
+// A line of 70 "=" after an empty line.
+constexpr std::string_view kEqualsFrame =
+    "\n======================================================================\n";
 
 void printBanner(Console& console) {
-  console.out(kEqualsLine + "\n");
+  console.out(kEqualsFrame.substr(1));
   console.out(format("Korvane v%i.%i.%i (%s) for Orv Platform.\n", kVersionMajor, kVersionMinor,
                      kVersionPatch, __DATE__));
-  console.out(kEqualsLine + "\n");
+  console.out(kEqualsFrame.substr(1));
   console.out("\n");
 }
 
@@ -33,27 +36,29 @@ void printResult(Console& console, bool errorSeen, bool quiet) {
     console.out(result);
     return;
   }
-  console.out("\n" + kEqualsLine + "\n");
+  console.out(kEqualsFrame);
   console.out(std::string("\n") + result);
-  console.out("\n" + kEqualsLine + "\n");
+  console.out(kEqualsFrame);
 }
 
 // The command line's options as the request of one compilation that reads
-// the description file and writes its outputs.
-CompileRequest requestOf(const CompileOptions& options) {
+// the description file and writes its outputs. The file names and paths
+// move into the request (the report needs only the switches and the
+// dependency file's options).
+CompileRequest requestOf(CompileOptions& options) {
   CompileRequest request;
-  request.sourceName = options.inputFile;
+  request.sourceName = std::move(options.inputFile);
   request.readSourceFile = true;
-  request.skinName = options.skinName;
-  request.extensionListFile = options.extensionListFile;
+  request.skinName = std::move(options.skinName);
+  request.extensionListFile = std::move(options.extensionListFile);
   request.outputs = Outputs::kFiles;
   request.drmMode = options.drmMode;
   request.forceSystem = options.forceSystem;
   request.forceNormal = options.forceNormal;
   request.strict = options.strict;
-  request.listDirectory = options.listPath;
-  request.targetDirectory = options.targetPath;
-  request.systemPath = options.systemPath;
+  request.listDirectory = std::move(options.listPath);
+  request.targetDirectory = std::move(options.targetPath);
+  request.systemPath = std::move(options.systemPath);
   // The report shows neither suggestions nor more than the first error.
   request.suggest = false;
   return request;
@@ -91,15 +96,7 @@ int runCompile(int argc, const char* const argv[], Platform& platform) {
   if (!reportFormat) return runWithDiagnosticsFormat(options, platform, clock, requestOf(options));
 
   // A quiet run keeps warnings, the error report and the result only.
-  ReportConsole report(console, options.quiet);
-  if (!options.depfile.empty()) {
-    report.onOutputsWritten = [&](const OutputNames& names, const ProbedFiles* probed) {
-      report.progress("  Writing dependency file to " + options.depfile + " ...\n");
-      writeDependencyFile(options, platform, {names.list, names.skn, names.pkg, names.drm},
-                          *probed);
-      report.progress("  Completed.\n");
-    };
-  }
+  ReportConsole report(options, platform);
 
   CompileRequest request = requestOf(options);
   Compilation compilation(request, platform.fs, platform.fs, clock, report);

@@ -327,10 +327,9 @@ std::string_view describeCode(std::string_view code) {
   for (const auto& [known, description] : kDescriptions) {
     if (known == code) return description;
   }
-  size_t count = 0;
-  const DiagnosticCodeInfo* table = diagnosticCodeTable(count);
-  for (size_t i = 0; i < count; ++i) {
-    if (table[i].name == code) return table[i].description;
+  for (size_t i = 1; i <= diagnosticCodeCount(); ++i) {
+    DiagnosticCodeInfo info = diagnosticCodeInfo(static_cast<DiagnosticCode>(i));
+    if (info.name == code) return info.description;
   }
   return {};
 }

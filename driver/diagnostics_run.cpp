@@ -99,7 +99,7 @@ int runWithDiagnosticsFormat(const CompileOptions& options, Platform& platform, 
   // One error more than is shown tells that some were left out.
   request.errorLimit = options.maxErrors > 0 ? options.maxErrors + 1 : 0;
   std::string sourceBytes;
-  readWhole(platform.fs, options.inputFile, sourceBytes);
+  readWhole(platform.fs, request.sourceName, sourceBytes);
 
   // One compilation, as the report's run has it, whose observer keeps the
   // diagnostics; the dependency file follows the outputs.
@@ -119,7 +119,7 @@ int runWithDiagnosticsFormat(const CompileOptions& options, Platform& platform, 
   // a check first, then the compile that writes.
   if (options.warningsAsErrors) {
     exitCode = compileOnce(Outputs::kNone, compiled);
-    bool warned = hasWarning(diagnosticsForFormats(compiled, options.inputFile, sourceBytes));
+    bool warned = hasWarning(diagnosticsForFormats(compiled, request.sourceName, sourceBytes));
     if (exitCode == 0 && warned) exitCode = 2;
     if (exitCode == 0) {
       compiled.clear();
@@ -129,14 +129,14 @@ int runWithDiagnosticsFormat(const CompileOptions& options, Platform& platform, 
     exitCode = compileOnce(Outputs::kFiles, compiled);
   }
   std::vector<Diagnostic> shown =
-      limitDiagnostics(diagnosticsForFormats(compiled, options.inputFile, sourceBytes),
+      limitDiagnostics(diagnosticsForFormats(compiled, request.sourceName, sourceBytes),
                        options.maxErrors, options.warningsAsErrors);
 
   std::string text;
   switch (options.diagnosticsFormat) {
     case Format::kGcc: {
       SourceFiles files;
-      files.emplace(options.inputFile, SourceLines(sourceBytes));
+      files.emplace(request.sourceName, SourceLines(sourceBytes));
       text = renderGcc(shown, files);
       break;
     }

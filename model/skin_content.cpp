@@ -1,5 +1,7 @@
 #include "model/skin_content.h"
 
+#include <algorithm>
+
 #include "base/diagnostics.h"
 #include "base/error.h"
 
@@ -21,9 +23,6 @@ const std::string& joinedPath(const std::u16string& directory, const std::u16str
 
 SkinContent::SkinContent(FileSystem& fs, DiagnosticSink& sink) : fs_(fs), sink_(sink) {}
 
-SkinContent::SkinContent(FileSystem& fs, Console& console)
-    : fs_(fs), consoleSink_(std::make_unique<ConsoleDiagnostics>(console)), sink_(*consoleSink_) {}
-
 uint32_t SkinContent::firstKey(const ItemId& id) const {
   return firstKeys_.find(hashOf(id), [&](uint32_t k) { return itemKeys_[k].id == id; });
 }
@@ -43,7 +42,9 @@ uint32_t SkinContent::definedKey(const ItemId& id, Restriction restriction) cons
 }
 
 Span SkinContent::definitionPlace(uint32_t key) const {
-  return key < itemPlaces_.size() ? itemPlaces_[key] : Span{};
+  if (key >= itemPlaces_.size()) return Span{};
+  const ItemPlace& place = itemPlaces_[key];
+  return Span{place.line, place.column, place.line, place.column + place.width};
 }
 
 void SkinContent::raiseAlreadyDefined(uint32_t firstKey) const {
@@ -65,8 +66,10 @@ void SkinContent::claimItem(const ItemId& id, Restriction restriction) {
       hashOf(id), [&](uint32_t k) { return itemKeys_[k].id == id; }, record);
   itemKeys_.push_back(ItemKey{id, restriction});
   if (definitionPlace_.known()) {
-    itemPlaces_.resize(itemKeys_.size());
-    itemPlaces_.back() = definitionPlace_;
+    auto held = [](int32_t value) { return static_cast<uint16_t>(std::clamp(value, 0, 0xFFFF)); };
+    itemPlaces_.resize(itemKeys_.size(), ItemPlace{0, 0, 0});
+    itemPlaces_.back() = ItemPlace{definitionPlace_.line, held(definitionPlace_.column),
+                                   held(definitionPlace_.endColumn - definitionPlace_.column)};
   }
 }
 

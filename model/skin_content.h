@@ -346,8 +346,15 @@ class SkinContent {
   // so no walk over an identifier's keys) and by the first key of each
   // identifier.
   std::vector<ItemKey> itemKeys_;
-  // Where each key's item was defined (shorter when places are not known).
-  std::vector<Span> itemPlaces_;
+  // Where each key's item was defined, in 8 bytes (a big skin has hundreds
+  // of thousands): the line, the column and the width of its keyword, held
+  // to 65535. Shorter than itemKeys_ when places are not known.
+  struct ItemPlace {
+    int32_t line;
+    uint16_t column;
+    uint16_t width;
+  };
+  std::vector<ItemPlace> itemPlaces_;
   Span definitionPlace_;
   RecordIndex definedKeys_;
   RecordIndex firstKeys_;

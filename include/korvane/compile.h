@@ -148,6 +148,17 @@ struct CompileResult {
   std::string drmName;
 };
 
+// Added: one kind of diagnostic, as rule lists (SARIF, editor settings)
+// name it.
+struct DiagnosticRule {
+  std::string code;  // "parse.no-item-match", as in Diagnostic::code
+  Severity severity = Severity::kError;
+  std::string description;  // one line
+};
+
+// Added: every code a compilation can give, errors first, in a fixed order.
+std::vector<DiagnosticRule> diagnosticRules();
+
 // Runs one compilation. Never throws for bad input (it ends in diagnostics
 // and an exit code); std::bad_alloc is reported as an error too.
 CompileResult compile(const CompileRequest& request);

@@ -9,6 +9,7 @@
 #include "driver/round_trip_test_support.h"
 #include "inspect/skn_dump.h"
 #include "inspect/skn_reader.h"
+#include "korvane/compile.h"
 
 namespace korvane::fuzz {
 
@@ -82,6 +83,50 @@ void fail(std::string_view what, const MemoryPlatform& platform) {
   std::abort();
 }
 
+namespace {
+
+// The same compile through the library, with the description in memory:
+// the same exit code, the same bytes as the files the run wrote, one error
+// exactly when the run failed, and places that are ranges of the source.
+void checkLibraryRun(const std::string& description, bool withExtensionList, bool toOutputDir,
+                     int code, const MemoryPlatform& run) {
+  std::unique_ptr<MemoryPlatform> inputs = makePlatform();
+  korvane::CompileRequest request;
+  request.sourceName = kDescriptionFile;
+  request.sourceBytes = description;
+  request.skinName = kSkinName;
+  request.sourceDateEpoch = static_cast<int64_t>((kFixedTime - 116444736000000000ull) / 10000000);
+  request.fileSystem = &inputs->fs;
+  if (withExtensionList) request.extensionListFile = kExtensionListFile;
+  if (toOutputDir) {
+    request.listDirectory = std::string(kOutputDir) + "\\";
+    request.targetDirectory = request.listDirectory;
+    request.drmMode = true;
+  }
+  korvane::CompileResult result = korvane::compile(request);
+  if (result.exitCode != code) fail("the library's exit code differs from the run's", run);
+  size_t errors = 0;
+  for (const korvane::Diagnostic& d : result.diagnostics) {
+    if (d.severity == korvane::Severity::kError) ++errors;
+    if (d.code.empty()) fail("a diagnostic without a code", run);
+    if (d.line != 0 && (d.line < 1 || d.column < 1 || d.endLine < d.line ||
+                        (d.endLine == d.line && d.endColumn < d.column) || d.file.empty())) {
+      fail("a diagnostic place that is not a range", run);
+    }
+  }
+  if (errors != (code == kExitSuccess ? 0u : 1u)) fail("not one error for a failed run", run);
+  if (code != kExitSuccess) return;
+  const MemoryFileSystem& fs = run.fs;
+  if (result.skn != fs.content(hostPath(result.sknName)) ||
+      result.generationList != fs.content(hostPath(result.generationListName)) ||
+      result.pkg != fs.content(hostPath(result.pkgName)) ||
+      (toOutputDir && result.drm != fs.content(hostPath(result.drmName)))) {
+    fail("the library's bytes differ from the run's files", run);
+  }
+}
+
+}  // namespace
+
 void checkDiagnosticFormats(const std::string& description, int reportCode) {
   for (const char* format : {"gcc", "json", "sarif"}) {
     std::unique_ptr<MemoryPlatform> platform = makePlatform();
@@ -117,6 +162,7 @@ CompileResult compileAndCheck(const std::string& description, bool withExtension
   args.push_back(kSkinName);
 
   int code = compile(*platform, args);
+  checkLibraryRun(description, withExtensionList, toOutputDir, code, *platform);
   if (code == kExitErrors) {
     if (platform->console.stderrText.find("An exception occured") == std::string::npos) {
       fail("exit code 2 without an error report", *platform);
