@@ -38,6 +38,7 @@ class RealFileSystem : public FileSystem {
   Presence doPresence(const std::string& hostPath, std::string& reason) override;
   bool doRemove(const std::string& hostPath) override;
   bool doSameFile(const std::string& hostA, const std::string& hostB) override;
+  std::vector<std::string> doListFiles(const std::string& hostPath) override;
 
  private:
   class Listings;

@@ -86,5 +86,8 @@ bool RootedFileSystem::doRemove(const std::string& hostPath) {
 bool RootedFileSystem::doSameFile(const std::string& hostA, const std::string& hostB) {
   return inner_.sameFile(rooted(hostA), rooted(hostB));
 }
+std::vector<std::string> RootedFileSystem::doListFiles(const std::string& hostPath) {
+  return inner_.listFiles(hostPath == "." ? base_ : rooted(hostPath));
+}
 
 }  // namespace korvane

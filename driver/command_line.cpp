@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "base/suggest.h"
 #include "base/text.h"
 #include "base/version.h"
 
@@ -9,6 +10,79 @@ namespace korvane {
 
 void appendTrailingBackslash(std::string& path) {
   if (!path.empty() && path.back() != '\\') path.push_back('\\');
+}
+
+namespace {
+
+using Format = CompileOptions::DiagnosticsFormat;
+
+struct FormatName {
+  std::string_view name;
+  Format format;
+};
+constexpr FormatName kFormats[] = {
+    {"report", Format::kReport},
+    {"gcc", Format::kGcc},
+    {"json", Format::kJson},
+    {"sarif", Format::kSarif},
+};
+
+bool readFormat(std::string_view value, CompileOptions& options) {
+  for (const FormatName& entry : kFormats) {
+    if (equalsNoCase(value, entry.name)) {
+      options.diagnosticsFormat = entry.format;
+      return true;
+    }
+  }
+  SuggestionSearch search(value);
+  for (const FormatName& entry : kFormats) search.consider(entry.name);
+  options.error = "Unknown diagnostics format " + std::string(value);
+  if (search.found()) options.error += " (did you mean " + search.bestNarrow() + "?)";
+  return false;
+}
+
+// A count of decimal digits that fits an int.
+bool readCount(std::string_view value, int& count) {
+  if (value.empty() || value.size() > 9) return false;
+  int result = 0;
+  for (char c : value) {
+    if (c < '0' || c > '9') return false;
+    result = result * 10 + (c - '0');
+  }
+  count = result;
+  return true;
+}
+
+}  // namespace
+
+const std::vector<std::string_view>& longOptionNames() {
+  static const std::vector<std::string_view> kNames = {
+      "--help",
+      "--version",
+      "--quiet",
+      "--strict",
+      "--depfile",
+      "--depfile-absolute",
+      "--depfile-target",
+      "--list-items",
+      "--drm",
+      "--forcesystem",
+      "--forcenormal",
+      "--diagnostics-format",
+      "--diagnostics-file",
+      "--max-errors",
+      "--warnings-as-errors",
+  };
+  return kNames;
+}
+
+std::string unknownOptionMessage(std::string_view arg, const std::vector<std::string_view>& known) {
+  std::string_view name = arg.substr(0, arg.find('='));
+  SuggestionSearch search(name);
+  for (std::string_view option : known) search.consider(option);
+  std::string message = "Unknown option " + std::string(arg);
+  if (search.found()) message += " (did you mean " + search.bestNarrow() + "?)";
+  return message;
 }
 
 bool parseCommandLine(int argc, const char* const argv[], CompileOptions& options) {
@@ -23,9 +97,46 @@ bool parseCommandLine(int argc, const char* const argv[], CompileOptions& option
   auto request = [&options](CompileOptions::Request wanted) {
     if (options.request == CompileOptions::Request::kCompile) options.request = wanted;
   };
-  for (int i = 1; i < argc; ++i) {
+  // A long option's value: "--name=VALUE", or "--name VALUE" (the next
+  // argument, which is then no positional). True when `arg` is the option;
+  // an empty or missing value is noted.
+  int i = 1;
+  auto valued = [&](std::string_view arg, std::string_view name, std::string& value,
+                    bool sayWhy = true) {
+    if (startsWithNoCase(arg, name) && arg.size() > name.size() && arg[name.size()] == '=') {
+      store(value, arg.substr(name.size() + 1));
+    } else if (equalsNoCase(arg, name)) {
+      if (i + 1 < argc && argv[i + 1][0] != '\0') {
+        store(value, argv[++i]);
+      } else {
+        value.clear();
+      }
+    } else {
+      return false;
+    }
+    if (value.empty()) {
+      valueMissing = true;
+      if (sayWhy && options.error.empty()) options.error = std::string(name) + " needs a value";
+    }
+    return true;
+  };
+  auto positional = [&](std::string_view arg) {
+    if (positionals == 0) {
+      store(options.inputFile, arg);
+    } else if (positionals == 1) {
+      store(options.skinName, arg);
+    } else {
+      return;  // a third one is ignored
+    }
+    ++positionals;
+  };
+  bool optionsEnded = false;
+  std::string value;
+  for (; i < argc; ++i) {
     std::string_view arg(argv[i]);
-    if (equalsNoCase(arg, "--help")) {
+    if (optionsEnded) {
+      positional(arg);  // after "--" every argument is one
+    } else if (equalsNoCase(arg, "--help")) {
       request(CompileOptions::Request::kHelp);
     } else if (equalsNoCase(arg, "--version")) {
       request(CompileOptions::Request::kVersion);
@@ -42,26 +153,31 @@ bool parseCommandLine(int argc, const char* const argv[], CompileOptions& option
       options.strict = true;
     } else if (equalsNoCase(arg, "--depfile-absolute")) {
       options.depfileAbsolute = true;
-    } else if (startsWithNoCase(arg, "--depfile-target=")) {
-      options.depfileTargets.emplace_back();
-      store(options.depfileTargets.back(), arg.substr(17));
-      if (options.depfileTargets.back().empty()) valueMissing = true;
-    } else if (startsWithNoCase(arg, "--depfile=")) {
-      store(options.depfile, arg.substr(10));
-      if (options.depfile.empty()) valueMissing = true;
-    } else if (equalsNoCase(arg, "--depfile")) {
-      // The value may also be the next argument, which is then no positional.
-      if (i + 1 < argc && argv[i + 1][0] != '\0') {
-        store(options.depfile, argv[++i]);
-      } else {
-        valueMissing = true;
+    } else if (valued(arg, "--depfile-target", value)) {
+      if (!value.empty()) options.depfileTargets.push_back(value);
+    } else if (valued(arg, "--depfile", options.depfile, false)) {
+    } else if (valued(arg, "--diagnostics-file", options.diagnosticsFile)) {
+    } else if (valued(arg, "--diagnostics-format", value)) {
+      if (!value.empty() && !readFormat(value, options)) return false;
+    } else if (valued(arg, "--max-errors", value)) {
+      if (!value.empty() && !readCount(value, options.maxErrors)) {
+        options.error = "--max-errors needs a number, not " + value;
+        return false;
       }
+    } else if (equalsNoCase(arg, "--warnings-as-errors")) {
+      options.warningsAsErrors = true;
     } else if (equalsNoCase(arg, "--drm")) {
       options.drmMode = true;
     } else if (equalsNoCase(arg, "--forcesystem")) {
       options.forceSystem = true;
     } else if (equalsNoCase(arg, "--forcenormal")) {
       options.forceNormal = true;
+    } else if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg.size() > 2 && arg[0] == '-' && arg[1] == '-') {
+      // No option of the program: a typo must not build something else.
+      options.error = unknownOptionMessage(arg, longOptionNames());
+      return false;
     } else if (startsWithNoCase(arg, "-m")) {
       store(options.listPath, arg.substr(2));
       appendTrailingBackslash(options.listPath);
@@ -73,12 +189,8 @@ bool parseCommandLine(int argc, const char* const argv[], CompileOptions& option
       appendTrailingBackslash(options.systemPath);
     } else if (startsWithNoCase(arg, "-i")) {
       store(options.extensionListFile, arg.substr(2));
-    } else if (positionals == 0) {
-      store(options.inputFile, arg);
-      ++positionals;
-    } else if (positionals == 1) {
-      store(options.skinName, arg);
-      ++positionals;
+    } else {
+      positional(arg);
     }
   }
   // A path of 511 characters has no room for its trailing backslash.
@@ -112,6 +224,8 @@ void printUsage(Console& console) {
 void printLongOptions(Console& console) {
   static const char* const kLines[] = {
       "\nLong options for builds:\n",
+      "        --forcesystem, --forcenormal\n",
+      "                   Force a non-scalable skin's type to system or normal.\n",
       "        --quiet    Print only warnings, errors and the result.\n",
       "        --strict   Missing image and mask files are errors, not notes.\n",
       "        --depfile=file\n",
@@ -126,6 +240,17 @@ void printLongOptions(Console& console) {
       "        --depfile-target=name\n",
       "                   Target of the dependency file's rule instead of the\n",
       "                   outputs (repeatable), as the build tool names it.\n",
+      "        --diagnostics-format=report|gcc|json|sarif\n",
+      "                   Show diagnostics as the report (the default), as compiler\n",
+      "                   lines editors read, as JSON or as a SARIF log; every error\n",
+      "                   of the description is shown, on standard error.\n",
+      "        --diagnostics-file=file\n",
+      "                   Write the diagnostics to this file instead.\n",
+      "        --max-errors=n\n",
+      "                   Stop after n errors (default 20; 0: no limit).\n",
+      "        --warnings-as-errors\n",
+      "                   Warnings fail the compile (with a diagnostics format).\n",
+      "        --         Every argument after it is a file or skin name.\n",
       "        --help     Print this text.\n",
       "        --version  Print the version.\n",
       "Environment SOURCE_DATE_EPOCH=seconds\n",

@@ -5,6 +5,7 @@
 #define KORVANE_DRIVER_COMMAND_LINE_H
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/platform.h"
@@ -36,7 +37,26 @@ struct CompileOptions {
   std::string listItemsPattern;  // --list-items=PATTERN (empty: every item)
   // --depfile-target=NAME, each in turn: the rule's targets, taken as given.
   std::vector<std::string> depfileTargets;
+
+  // How diagnostics are shown: the report (banner, phases and the framed
+  // error report), or one of the formats tools read, on standard error or
+  // in the --diagnostics-file.
+  enum class DiagnosticsFormat { kReport, kGcc, kJson, kSarif };
+  DiagnosticsFormat diagnosticsFormat = DiagnosticsFormat::kReport;
+  std::string diagnosticsFile;    // --diagnostics-file=FILE
+  int maxErrors = 20;             // --max-errors=N; 0 is no limit
+  bool warningsAsErrors = false;  // --warnings-as-errors
+
+  // Why the command line is refused besides missing arguments, as one line
+  // ("Unknown option --dmr (did you mean --drm?)"); empty when nothing is wrong.
+  std::string error;
 };
+
+// The long options of the program, for suggestions (with "--").
+const std::vector<std::string_view>& longOptionNames();
+// "Unknown option ARG", with " (did you mean --X?)" when one of `known` is
+// near enough; a value after "=" is left out of the comparison.
+std::string unknownOptionMessage(std::string_view arg, const std::vector<std::string_view>& known);
 
 // Fills `options`; true when an input file and a skin name were given, no
 // text exceeds its limit and every long option that takes a value has one.

@@ -8,6 +8,7 @@
 #include "base/version.h"
 #include "driver/command_line.h"
 #include "driver/depfile.h"
+#include "driver/diagnostics_run.h"
 #include "driver/list_items.h"
 #include "driver/report_console.h"
 #include "driver/source_date_epoch.h"
@@ -59,6 +60,8 @@ CompileRequest requestOf(CompileOptions& options) {
   request.listDirectory = std::move(options.listPath);
   request.targetDirectory = std::move(options.targetPath);
   request.systemPath = std::move(options.systemPath);
+  // The report shows neither suggestions nor more than the first error.
+  request.suggest = false;
   return request;
 }
 
@@ -76,13 +79,16 @@ int runCompile(int argc, const char* const argv[], Platform& platform, ModelAtEn
   if (options.request == CompileOptions::Request::kListItems) {
     return runListItems(options, platform);
   }
-  if (!options.quiet) printBanner(console);
+  // The formats tools read leave standard output to them: no banner.
+  bool reportFormat = options.diagnosticsFormat == CompileOptions::DiagnosticsFormat::kReport;
+  if (!options.quiet && reportFormat) printBanner(console);
   if (options.request == CompileOptions::Request::kHelp) {
     printUsage(console);
     printLongOptions(console);
     return kExitSuccess;
   }
   if (!complete) {
+    if (!options.error.empty()) console.err(options.error + "\n");
     printUsage(console);
     return kExitUsage;
   }
@@ -91,6 +97,7 @@ int runCompile(int argc, const char* const argv[], Platform& platform, ModelAtEn
   if (!readSourceDateEpoch(platform.environment, console, sourceDate)) return kExitUsage;
   FixedClock fixedClock(sourceDate.value_or(0));
   Clock& clock = sourceDate ? static_cast<Clock&>(fixedClock) : platform.clock;
+  if (!reportFormat) return runWithDiagnosticsFormat(options, platform, clock, requestOf(options));
 
   // A quiet run keeps warnings, the error report and the result only.
   ReportConsole report(options, platform);

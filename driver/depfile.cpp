@@ -1,5 +1,7 @@
 #include "driver/depfile.h"
 
+#include "compiler/input_guard.h"
+
 #include <memory>
 #include <unordered_set>
 
@@ -189,6 +191,19 @@ void writeDependencyFile(const CompileOptions& options, Platform& platform,
   // A build tool may name the outputs otherwise (Ninja: relative to its build directory).
   if (!options.depfileTargets.empty()) targets = options.depfileTargets;
   writeDepfile(platform.fs, options.depfile, composeDepfile(targets, prerequisites));
+}
+
+void refuseDepfileClashes(FileSystem& fs, const std::string& depfile, const OutputNames& names,
+                          const CompileRequest& request) {
+  if (depfile.empty()) return;
+  refuseOutputsOverInputs(fs, {&depfile},
+                          request.readSourceFile ? request.sourceName : std::string(),
+                          request.extensionListFile);
+  refuseDepfileOverOutputs(fs, depfile,
+                           {{&names.list, "the MBM/MIF list"},
+                            {&names.skn, "the SKN file"},
+                            {&names.pkg, "the PKG file"},
+                            {&names.drm, "the DRM definition file"}});
 }
 
 }  // namespace korvane

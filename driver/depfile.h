@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/platform.h"
+#include "compiler/compilation.h"
 #include "driver/command_line.h"
 #include "model/probed_files.h"
 
@@ -51,6 +52,15 @@ std::vector<std::string> watchedPrerequisites(FileSystem& fs,
 
 // Writes the file; raises CKrvException code 1 when it cannot be written.
 void writeDepfile(FileSystem& fs, const std::string& path, const std::string& text);
+
+// The dependency file is an output too: raises CKrvException code 1 when it
+// is the description or the extension list ("Output file s.txt is the input
+// file") or another output ("Dependency file S.skn is the SKN file"). Called
+// before the first output and again before the dependency file is written,
+// when links to the outputs written show. Nothing when no dependency file is
+// asked for.
+void refuseDepfileClashes(FileSystem& fs, const std::string& depfile, const OutputNames& names,
+                          const CompileRequest& request);
 
 // The dependency file of a compile: the output names written (empty names
 // left out) as targets, the files looked for as prerequisites, made absolute

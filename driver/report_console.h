@@ -36,6 +36,7 @@ class ReportConsole : public CompilationObserver {
  private:
   const CompileOptions& options_;
   Platform& platform_;
+  const CompileRequest* request_ = nullptr;  // from beforeOutputs on
 };
 
 }  // namespace korvane

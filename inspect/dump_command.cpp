@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/error.h"
+#include "base/suggest.h"
 #include "base/text.h"
 #include "base/version.h"
 #include "inspect/generation_list.h"
@@ -25,6 +26,10 @@ constexpr const char* kUsage =
     "       korvane-dump --html OUT.html [-i FILE] [--list FILE] FILE.skn\n"
     "       korvane-dump --source OUT.txt [-i FILE] [--list FILE] FILE.skn\n"
     "       korvane-dump --help | --version\n";
+
+// Every option, for "did you mean".
+constexpr const char* kOptionNames[] = {"--help", "--version", "--no-time", "--json",
+                                        "--list", "--html",    "--source",  "-i"};
 
 bool readWholeFile(FileSystem& fs, const std::string& path, std::string& bytes) {
   std::unique_ptr<InputFile> file = fs.openRead(path);
@@ -142,7 +147,10 @@ bool parseDumpCommandLine(int argc, const char* const argv[], DumpCommand& comma
     }
     if (matched) continue;
     if (arg.size() > 1 && arg[0] == '-') {
-      error = "unknown option " + std::string(arg);
+      error = "Unknown option " + std::string(arg);
+      SuggestionSearch search(arg.substr(0, arg.find('=')));
+      for (const char* option : kOptionNames) search.consider(std::string_view(option));
+      if (search.found()) error += " (did you mean " + search.bestNarrow() + "?)";
       return false;
     }
     if (!command.sknFile.empty()) {

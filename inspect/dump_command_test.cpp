@@ -28,12 +28,14 @@ TEST(DumpCommand, BadCommandLinesSayWhyAndExitWithOne) {
   } cases[] = {
       {{}, "no SKN file"},
       {{"--json"}, "no SKN file"},
-      {{"--xml", "skin.skn"}, "unknown option --xml"},
+      {{"--xml", "skin.skn"}, "Unknown option --xml"},
       {{"skin.skn", "b.skn"}, "more than one SKN file"},
       {{"skin.skn", "--list"}, "--list needs a value"},
       {{"--list=", "skin.skn"}, "--list needs a value"},
       {{"--json", "--html", "a.html", "skin.skn"}, "choose one of --json, --html and --source"},
-      {{"--listing", "skin.skn"}, "unknown option --listing"},
+      {{"--listing", "skin.skn"}, "Unknown option --listing (did you mean --list?)"},
+      {{"--jsno", "skin.skn"}, "Unknown option --jsno (did you mean --json?)"},
+      {{"--no-tme=1", "skin.skn"}, "Unknown option --no-tme=1 (did you mean --no-time?)"},
   };
   for (const auto& c : cases) {
     DumpRun result = run(c.args);
