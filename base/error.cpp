@@ -4,8 +4,8 @@
 
 namespace korvane {
 
-CKrvException::CKrvException(int32_t code, std::string message)
-    : code(code), message(std::move(message)) {
+CKrvException::CKrvException(int32_t code, std::string message, DiagnosticCode diagnostic)
+    : code(code), message(std::move(message)), diagnostic(diagnostic) {
   if (this->message.size() > kMaxMessage) this->message.resize(kMaxMessage);
 }
 
@@ -29,6 +29,11 @@ const char* errorCodeLine(int32_t code) {
 }
 
 void CKrvException::reportError(Console& console, int32_t currentLine) const {
+  printErrorReport(console, code, message, currentLine);
+}
+
+void printErrorReport(Console& console, int32_t code, std::string_view message,
+                      int32_t currentLine) {
   // Each piece goes to standard error first, then to standard output.
   auto both = [&console](const std::string& piece) {
     console.err(piece);
@@ -37,7 +42,10 @@ void CKrvException::reportError(Console& console, int32_t currentLine) const {
   both(currentLine >= 0 ? format("An exception occured (when parsing line %i):\n  ", currentLine)
                         : std::string("An exception occured:\n  "));
   both(errorCodeLine(code));
-  both("  " + message + "\n");
+  std::string last = "  ";
+  last.append(message);
+  last.push_back('\n');
+  both(last);
 }
 
 }  // namespace korvane

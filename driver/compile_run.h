@@ -1,11 +1,13 @@
-// The compile run: banner, command line, registry, the four phases, the
-// error report and the closing banner with the exit code.
+// The compile run of the command line: banner, command line, one
+// compilation rendered as the specified report, and the closing banner with
+// the exit code.
 #ifndef KORVANE_DRIVER_COMPILE_RUN_H
 #define KORVANE_DRIVER_COMPILE_RUN_H
 
 #include <cstdint>
 
 #include "base/platform.h"
+#include "compiler/compilation.h"
 #include "model/skin_content.h"
 
 namespace korvane {
@@ -17,13 +19,7 @@ enum ExitCode : int {
   kExitInvalidExtensionList = 3,
 };
 
-// Longest composed output file name.
-constexpr size_t kMaxOutputFileName = 519;
-
 int runCompile(int argc, const char* const argv[], Platform& platform);
-
-// Fills the package identifier from the clock and the source reader's character sum.
-void generatePackageId(SkinContent& content, uint32_t characterSum, uint64_t now);
 
 }  // namespace korvane
 

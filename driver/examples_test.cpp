@@ -60,11 +60,13 @@ IdSet itemsOfDescription(const std::string& description) {
         std::filesystem::relative(entry.path(), KORVANE_EXAMPLES_DIR).generic_string();
     p.fs.addFile(relative, readFile(entry.path()));
   }
-  gItemIdRegistry.loadBuiltins();
-  SkinContent content(p.fs, p.console);
-  gSourceLexer.open(p.fs, description);
+  ItemIdRegistry registry;
+  ConsoleDiagnostics sink(p.console);
+  SkinContent content(p.fs, sink);
+  SourceLexer lexer;
+  lexer.open(p.fs, description);
   content.setBitmapPath(u".\\");
-  DescParser(content, p.console).parse();
+  DescParser(content, lexer, registry, sink).parse();
   IdSet ids;
   auto add = [&ids](const auto& list) {
     for (const auto& item : list) ids.insert({item.id.major, item.id.minor});
@@ -130,8 +132,8 @@ TEST_P(ExampleSkin, DecompilesToADescriptionThatCompilesToTheSameFiles) {
 
     // The binary writes what the library gives, whose image files the
     // second directory gets: the examples' own, or empty placeholders.
-    gItemIdRegistry.loadBuiltins();
-    ItemNames names(gItemIdRegistry);
+    ItemIdRegistry registry;
+    ItemNames names(registry);
     GenerationList generationList;
     std::string error;
     ASSERT_TRUE(parseGenerationList(first.read(list), generationList, error)) << error;

@@ -1,6 +1,6 @@
 // A compile whose outputs name one of its inputs: refused before anything is
 // written, the inputs untouched.
-#include "driver/input_guard.h"
+#include "compiler/input_guard.h"
 
 #include <gtest/gtest.h>
 

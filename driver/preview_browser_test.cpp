@@ -307,8 +307,8 @@ TEST(PreviewInBrowser, DemoSkinShowsEveryItemWithItsNameItsColoursAndItsImages) 
   std::multiset<ItemKey> expected;
   std::set<uint32_t> swatches;
   collectItems(decoded.root, "", expected, swatches);
-  gItemIdRegistry.loadBuiltins();
-  ItemNames names(gItemIdRegistry);
+  ItemIdRegistry registry;
+  ItemNames names(registry);
   std::multiset<ItemKey> shown;
   for (const Element& article : elements(dom, "article")) {
     std::string id = article["data-id"];

@@ -1,12 +1,15 @@
 #include "driver/report_console.h"
 
+#include "base/error.h"
+
 namespace korvane {
 
-void QuietConsole::out(std::string_view text) {
-  for (std::string_view dropped : {"NOTE: ", "INFO: ", "DEBUG: "}) {
-    if (text.substr(0, dropped.size()) == dropped) return;
+void ReportConsole::diagnostic(const DiagnosticEvent& event) {
+  if (event.kind() == DiagnosticKind::kError) {
+    printErrorReport(console_, event.errorClass, event.message, event.reportLine);
+  } else {
+    lines_.diagnostic(event);
   }
-  inner_.out(text);
 }
 
 }  // namespace korvane

@@ -75,13 +75,15 @@ inline RoundTrip checkRoundTrip(const MemoryPlatform& compiled,
   // The names of the registry the compile used.
   MemoryPlatform lookup;
   lookup.fs = fs;
+  ItemIdRegistry registry;
   try {
-    loadItemIds(lookup.fs, lookup.console, options.extensionListFile);
+    ConsoleDiagnostics sink(lookup.console);
+    loadItemIds(registry, lookup.fs, sink, options.extensionListFile);
   } catch (...) {
     result.problem = "the extension list of the compile does not load";
     return result;
   }
-  ItemNames names(gItemIdRegistry);
+  ItemNames names(registry);
   GenerationList generationList;
   std::string error;
   if (!parseGenerationList(fs.content(list), generationList, error)) {

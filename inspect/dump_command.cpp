@@ -170,15 +170,16 @@ int runDump(int argc, const char* const argv[], Platform& platform) {
   }
 
   // The registry loader's notes are not part of a dump.
-  NullConsole silent;
+  NullDiagnosticSink silent;
+  ItemIdRegistry registry;
   try {
-    loadItemIds(platform.fs, silent, command.extensionList);
+    loadItemIds(registry, platform.fs, silent, command.extensionList);
   } catch (const CKrvException& e) {
     console.err("error: item ID extension list " + command.extensionList +
                 " is invalid: " + e.message + "\n");
     return kDumpInvalidExtensionList;
   }
-  ItemNames names(gItemIdRegistry);
+  ItemNames names(registry);
 
   GenerationList list;
   const GenerationList* listed = nullptr;

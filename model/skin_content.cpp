@@ -19,7 +19,10 @@ const std::string& joinedPath(const std::u16string& directory, const std::u16str
 
 }  // namespace
 
-SkinContent::SkinContent(FileSystem& fs, Console& console) : fs_(fs), console_(console) {}
+SkinContent::SkinContent(FileSystem& fs, DiagnosticSink& sink) : fs_(fs), sink_(sink) {}
+
+SkinContent::SkinContent(FileSystem& fs, Console& console)
+    : fs_(fs), consoleSink_(std::make_unique<ConsoleDiagnostics>(console)), sink_(*consoleSink_) {}
 
 uint32_t SkinContent::firstKey(const ItemId& id) const {
   return firstKeys_.find(hashOf(id), [&](uint32_t k) { return itemKeys_[k].id == id; });
@@ -30,9 +33,25 @@ bool SkinContent::itemExists(const ItemId& id) const {
 }
 
 bool SkinContent::itemDefined(const ItemId& id, Restriction restriction) const {
+  return definedKey(id, restriction) != kNoKey;
+}
+
+uint32_t SkinContent::definedKey(const ItemId& id, Restriction restriction) const {
   return definedKeys_.find(hashOf(id, restriction), [&](uint32_t k) {
     return itemKeys_[k].id == id && itemKeys_[k].restriction == restriction;
-  }) != kNoKey;
+  });
+}
+
+Span SkinContent::definitionPlace(uint32_t key) const {
+  return key < itemPlaces_.size() ? itemPlaces_[key] : Span{};
+}
+
+void SkinContent::raiseAlreadyDefined(uint32_t firstKey) const {
+  CKrvException error(kErrorContent, "Item already defined", DiagnosticCode::kItemAlreadyDefined);
+  error.span = definitionPlace_;
+  error.related = definitionPlace(firstKey);
+  if (error.related.known()) error.relatedMessage = "first defined here";
+  throw error;
 }
 
 void SkinContent::claimItem(const ItemId& id, Restriction restriction) {
@@ -41,17 +60,22 @@ void SkinContent::claimItem(const ItemId& id, Restriction restriction) {
       hashOf(id, restriction),
       [&](uint32_t k) { return itemKeys_[k].id == id && itemKeys_[k].restriction == restriction; },
       record);
-  if (defined != kNoKey) throw CKrvException(kErrorContent, "Item already defined");
+  if (defined != kNoKey) raiseAlreadyDefined(defined);
   firstKeys_.findOrInsert(
       hashOf(id), [&](uint32_t k) { return itemKeys_[k].id == id; }, record);
   itemKeys_.push_back(ItemKey{id, restriction});
+  if (definitionPlace_.known()) {
+    itemPlaces_.resize(itemKeys_.size());
+    itemPlaces_.back() = definitionPlace_;
+  }
 }
 
 void SkinContent::addLanguageName(uint32_t languageId, const std::u16string& name) {
   if (name.size() > kMaxText)
     throw CKrvException(kErrorParse, "Skin name longer than 511 characters");
   if (languageIds_.count(languageId) != 0) {
-    throw CKrvException(kErrorContent, "Name for the language ID has already been specified");
+    throw CKrvException(kErrorContent, "Name for the language ID has already been specified",
+                        DiagnosticCode::kLanguageNameDefined);
   }
   languageIds_.insert(languageId);
   names_.push_back(LanguageName{languageId, name});
@@ -78,7 +102,7 @@ void SkinContent::setBitmapPath(const std::u16string& path) {
     if (path.size() + 1 > kMaxText)
       throw CKrvException(kErrorParse, "Bitmap path longer than 511 characters");
     bitmapPath_ = path + u'\\';
-    printDiagnostic(console_, Diagnostic::kNote, "Trailing backslash appended to bitmap path");
+    report(sink_, DiagnosticCode::kTrailingBackslash, "Trailing backslash appended to bitmap path");
   }
   bitmapPathHash_ = FoldedHash::append(FoldedHash::kSeed, bitmapPath_);
 }
@@ -112,7 +136,8 @@ BitmapSource* SkinContent::registerBitmapSource(uint32_t colorDepth, const std::
       throw CKrvException(kErrorFileOpen,
                           "Image file " + joinedPath(bitmapPath_, fileName) + " not found");
     }
-    console_.out("NOTE: item " + narrowCopy(fileName) + " not add beacuse file not exist!!\n");
+    report(sink_, DiagnosticCode::kMissingImageFile,
+           "item " + narrowCopy(fileName) + " not add beacuse file not exist!!");
     return nullptr;
   }
   BitmapSource source;
@@ -173,10 +198,15 @@ void SkinContent::addFrame(const FrameItem& item) {
 }
 
 void SkinContent::addFrame(FrameItem&& item) {
-  if (itemDefined(item.id, item.restriction)) {
-    throw CKrvException(kErrorContent, "Item already defined");
+  if (uint32_t defined = definedKey(item.id, item.restriction); defined != kNoKey) {
+    raiseAlreadyDefined(defined);
   }
-  if (item.parts.size() != 9) throw CKrvException(kErrorContent, "Frame must have 9 elements");
+  if (item.parts.size() != 9) {
+    CKrvException error(kErrorContent, "Frame must have 9 elements",
+                        DiagnosticCode::kFrameElements);
+    error.span = definitionPlace_;
+    throw error;
+  }
   claimItem(item.id, item.restriction);
   frames_.push_back(std::move(item));
 }

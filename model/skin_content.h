@@ -8,10 +8,12 @@
 #define KORVANE_MODEL_SKIN_CONTENT_H
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "base/diagnostics.h"
 #include "base/item_id.h"
 #include "base/platform.h"
 #include "base/record_index.h"
@@ -192,7 +194,9 @@ struct AnimationItem {
 
 class SkinContent {
  public:
-  // The file system answers whether image files exist; notes go to the console.
+  // The file system answers whether image files exist; notes go to the sink.
+  SkinContent(FileSystem& fs, DiagnosticSink& sink);
+  // The same with the notes printed as the report's lines on `console`.
   SkinContent(FileSystem& fs, Console& console);
   virtual ~SkinContent() = default;
   SkinContent(const SkinContent&) = delete;
@@ -237,6 +241,12 @@ class SkinContent {
   bool itemExists(const ItemId& id) const;
   // Any item of any kind with this identifier and restriction.
   bool itemDefined(const ItemId& id, Restriction restriction) const;
+
+  // Where the element being added is defined: the parser sets it before each
+  // add, and each item keeps it (for "Item already defined" and its first
+  // definition). Not known: nothing is kept.
+  void setDefinitionPlace(const Span& place) { definitionPlace_ = place; }
+  const Span& definitionPlace() const { return definitionPlace_; }
 
   void addLanguageName(uint32_t languageId, const std::u16string& name);
   void addTargetDevice(const std::u16string& device);
@@ -302,6 +312,10 @@ class SkinContent {
   }
   // The first key of this identifier, or kNoKey.
   uint32_t firstKey(const ItemId& id) const;
+  // The key of this identifier and restriction, or kNoKey.
+  uint32_t definedKey(const ItemId& id, Restriction restriction) const;
+  Span definitionPlace(uint32_t key) const;
+  [[noreturn]] void raiseAlreadyDefined(uint32_t firstKey) const;
 
   // Refuses a duplicate, then records the item in the indexes.
   void claimItem(const ItemId& id, Restriction restriction);
@@ -310,7 +324,8 @@ class SkinContent {
                             const std::u16string& fileName) const;
 
   FileSystem& fs_;
-  Console& console_;
+  std::unique_ptr<ConsoleDiagnostics> consoleSink_;
+  DiagnosticSink& sink_;
 
   std::vector<LanguageName> names_;
   std::vector<BitmapSource> bitmapSources_;
@@ -331,6 +346,9 @@ class SkinContent {
   // so no walk over an identifier's keys) and by the first key of each
   // identifier.
   std::vector<ItemKey> itemKeys_;
+  // Where each key's item was defined (shorter when places are not known).
+  std::vector<Span> itemPlaces_;
+  Span definitionPlace_;
   RecordIndex definedKeys_;
   RecordIndex firstKeys_;
   // The first bitmap of each identifier.

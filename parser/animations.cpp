@@ -20,12 +20,12 @@ constexpr uint32_t kSizeBoundWidth = 1;
 constexpr uint32_t kSizeBoundHeight = 2;
 constexpr uint32_t kSizeBoundBoth = 3;
 
-uint32_t readKeyedNumber(std::u16string_view key, const char* missingMessage) {
-  return static_cast<uint32_t>(parseNumber(readKeyedParam(key, missingMessage)));
+uint32_t readKeyedNumber(SourceLexer& lexer, std::u16string_view key, const char* missingMessage) {
+  return static_cast<uint32_t>(parseNumber(readKeyedParam(lexer, key, missingMessage)));
 }
 
-bool isKeyword(std::u16string_view keyword) {
-  return equalsNoCase(gSourceLexer.token, keyword);
+bool isKeyword(SourceLexer& lexer, std::u16string_view keyword) {
+  return equalsNoCase(lexer.token, keyword);
 }
 
 uint32_t parseSizeBoundFlags(std::u16string_view token) {
@@ -38,71 +38,73 @@ uint32_t parseSizeBoundFlags(std::u16string_view token) {
 }  // namespace
 
 void DescParser::parseAnimation() {
-  const std::u16string& token = gSourceLexer.token;
+  const std::u16string& token = lexer_.token;
   AnimationItem item;
   item.id = readItemIdParam("IID parameter expected for ANIMATION", item.restriction);
-  item.input = parseLayer(readKeyedParam(u"INPUT=", "INPUT parameter expected for ANIMATION"));
-  item.output = parseLayer(readKeyedParam(u"OUTPUT=", "OUTPUT parameter expected for ANIMATION"));
+  item.input =
+      parseLayer(readKeyedParam(lexer_, u"INPUT=", "INPUT parameter expected for ANIMATION"));
+  item.output =
+      parseLayer(readKeyedParam(lexer_, u"OUTPUT=", "OUTPUT parameter expected for ANIMATION"));
   item.minInterval =
-      readKeyedNumber(u"MININTERVAL=", "MININTERVAL parameter expected for ANIMATION");
+      readKeyedNumber(lexer_, u"MININTERVAL=", "MININTERVAL parameter expected for ANIMATION");
 
-  nextWord(gSourceLexer);
-  if (isKeyword(u"MORPHING")) {
+  nextWord(lexer_);
+  if (isKeyword(lexer_, u"MORPHING")) {
     item.morphing = 1;
-    nextWord(gSourceLexer);
+    nextWord(lexer_);
   }
-  if (isKeyword(u"PREPROCESS")) {
+  if (isKeyword(lexer_, u"PREPROCESS")) {
+    const Span opened = lexer_.tokenSpan();
     for (;;) {
-      if (!nextWord(gSourceLexer)) {
-        throw CKrvException(kErrorParse, "No END token for ANIMATION/PREPROCESS");
-      }
-      if (isKeyword(u"END")) break;
-      if (!isKeyword(u"EFFECT")) raiseExpectedToken(token, u"EFFECT or END");
+      if (!nextWord(lexer_)) raiseMissingEnd("No END token for ANIMATION/PREPROCESS", opened);
+      if (isKeyword(lexer_, u"END")) break;
+      if (!isKeyword(lexer_, u"EFFECT")) raiseExpectedToken(token, u"EFFECT or END");
       parseEffect(appendCounted(item.preprocess, "PREPROCESS has more than 65535 effects"));
     }
-    nextWord(gSourceLexer);
+    nextWord(lexer_);
   }
 
   // The parameters of a VALUE or TIMINGMODEL block run to its END; the end of
   // the file ends them too and is reported by the loop below.
   auto readGroupParams = [&](ParamGroup& group, const char* overflowMessage) {
-    while (nextWord(gSourceLexer) && !isKeyword(u"END")) {
+    while (nextWord(lexer_) && !isKeyword(lexer_, u"END")) {
       parseEffectParam(appendCounted(group.params, overflowMessage));
     }
   };
 
   for (;;) {
-    if (isKeyword(u"END")) {
+    if (isKeyword(lexer_, u"END")) {
       content_.addAnimation(std::move(item));
       return;
     }
-    if (isKeyword(u"COMMAND")) {
+    if (isKeyword(lexer_, u"COMMAND")) {
       parseEffect(appendCounted(item.commands, "ANIMATION has more than 65535 commands"));
-    } else if (isKeyword(u"VALUE")) {
+    } else if (isKeyword(lexer_, u"VALUE")) {
       ParamGroup& group = appendCounted(item.values, "ANIMATION has more than 65535 values");
-      group.id = readKeyedNumber(u"UID=", "UID parameter expected for VALUE");
-      group.second = readKeyedNumber(u"TIMINGID=", "TIMINGID parameter expected for VALUE");
+      group.id = readKeyedNumber(lexer_, u"UID=", "UID parameter expected for VALUE");
+      group.second = readKeyedNumber(lexer_, u"TIMINGID=", "TIMINGID parameter expected for VALUE");
       readGroupParams(group, "VALUE has more than 65535 parameters");
-    } else if (isKeyword(u"TIMINGMODEL")) {
+    } else if (isKeyword(lexer_, u"TIMINGMODEL")) {
       ParamGroup& group =
           appendCounted(item.timingModels, "ANIMATION has more than 65535 timing models");
-      group.id = readKeyedNumber(u"UID=", "UID parameter expected for TIMINGMODEL");
+      group.id = readKeyedNumber(lexer_, u"UID=", "UID parameter expected for TIMINGMODEL");
       readGroupParams(group, "TIMINGMODEL has more than 65535 parameters");
-    } else if (isKeyword(u"SIZEBOUNDPARAM")) {
+    } else if (isKeyword(lexer_, u"SIZEBOUNDPARAM")) {
       ParamGroup& group = appendCounted(item.sizeBoundParams,
                                         "ANIMATION has more than 65535 size-bound parameters");
-      nextParam(gSourceLexer);
+      nextParam(lexer_);
       EffectParam& param = group.params.emplace_back();
       param.name = token;
       param.type = kParamInt;
       param.intValue = 0;
-      group.id = readKeyedNumber(u"VALUEID=", "VALUEID parameter expected for SIZEBOUNDPARAM");
-      nextParam(gSourceLexer);
+      group.id =
+          readKeyedNumber(lexer_, u"VALUEID=", "VALUEID parameter expected for SIZEBOUNDPARAM");
+      nextParam(lexer_);
       group.second = parseSizeBoundFlags(token);
     } else {
       raiseExpectedToken(token, u"COMMAND, VALUE, TIMINGMODEL, SIZEBOUNDPARAM, or END");
     }
-    if (!nextWord(gSourceLexer)) throw CKrvException(kErrorParse, "No END token for ANIMATION");
+    if (!nextWord(lexer_)) raiseMissingEnd("No END token for ANIMATION", elementPlace_);
   }
 }
 

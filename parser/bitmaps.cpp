@@ -32,9 +32,9 @@ constexpr Alignment kAlignments[] = {
     {u"CR", 0x14}, {u"BL", 0x0A}, {u"BC", 0x22}, {u"BR", 0x12},
 };
 
-std::u16string readFileName() {
-  nextParam(gSourceLexer);
-  return gSourceLexer.token;
+std::u16string readFileName(SourceLexer& lexer) {
+  nextParam(lexer);
+  return lexer.token;
 }
 
 // An empty name would make the bitmap path itself pass for an image file.
@@ -81,8 +81,8 @@ ImageAttributes DescParser::initialAttributes() const {
 
 bool DescParser::readImageTail(ImageAttributes& attributes, bool isSvg, BitmapSource* source) {
   bool masked = false;
-  while (nextParam(gSourceLexer)) {
-    const std::u16string& token = gSourceLexer.token;
+  while (nextParam(lexer_)) {
+    const std::u16string& token = lexer_.token;
     if (isMaskToken(token)) {
       applyMaskToken(token, isSvg, source);
       masked = true;
@@ -94,23 +94,23 @@ bool DescParser::readImageTail(ImageAttributes& attributes, bool isSvg, BitmapSo
 }
 
 void DescParser::parseBitmapElement() {
-  const std::u16string& token = gSourceLexer.token;
+  const std::u16string& token = lexer_.token;
   BitmapItem item;
-  nextParam(gSourceLexer);
+  nextParam(lexer_);
   if (equalsNoCase(token, u"CLASS=appicon")) {
     item.appIcon = 1;
-    nextParam(gSourceLexer);
+    nextParam(lexer_);
   }
   item.restriction = content_.currentRestriction;
   bool named = startsWithNoCase(token, u"IID=");
   if (named) {
     item.id = resolveItemReference(std::u16string_view(token).substr(4), item.restriction);
-    nextParam(gSourceLexer);
+    nextParam(lexer_);
   }
   uint32_t depth = parseColorDepth(token);
-  std::u16string fileName = readFileName();
+  std::u16string fileName = readFileName(lexer_);
   if (!named) {
-    const ItemIdEntry* entry = findItemIdByFileName(console_, fileName);
+    const ItemIdEntry* entry = findItemIdByFileName(registry_, sink_, fileName);
     if (entry == nullptr) raiseNoItemMatch(fileName);
     item.id = entry->id();
   }
@@ -135,18 +135,17 @@ ItemId DescParser::generateItemId(const std::u16string& fileName, Restriction co
   appendIdPair(values, id);
   values.append(" for ");
   for (char16_t c : fileName) values.push_back(static_cast<char>(c & 0xFF));
-  printDiagnosticAt(console_, Diagnostic::kNote, "Generated IID " + values,
-                    gSourceLexer.currentLine);
+  reportAt(sink_, DiagnosticCode::kGeneratedItemId, "Generated IID " + values, lexer_.currentLine);
   if (compoundRestriction != 0) {
-    printDiagnosticAt(console_, Diagnostic::kNote,
-                      "Restriction inherited to generated IID " + values, gSourceLexer.currentLine);
+    reportAt(sink_, DiagnosticCode::kInheritedRestriction,
+             "Restriction inherited to generated IID " + values, lexer_.currentLine);
   }
   return id;
 }
 
 ItemId DescParser::parseImageReference(uint8_t appIconClass, Restriction compoundRestriction,
                                        uint8_t animated) {
-  const std::u16string& token = gSourceLexer.token;
+  const std::u16string& token = lexer_.token;
 
   if (startsWithNoCase(token, u"IID=")) {
     // The token stays in place: nothing below reads from the source.
@@ -160,26 +159,27 @@ ItemId DescParser::parseImageReference(uint8_t appIconClass, Restriction compoun
       name = split;
     }
     // The remark on the reference's restriction, if any: "(%s)" is the whole token.
-    auto remark = [&](Diagnostic kind, const char* before, const char* after) {
+    auto remark = [&](DiagnosticCode kind, const char* before, const char* after) {
       std::string text = before;
       text.reserve(text.size() + reference.size() + 96);
       text.push_back('(');
       for (char16_t c : reference) text.push_back(static_cast<char>(c & 0xFF));
       text.push_back(')');
       text.append(after);
-      printDiagnosticAt(console_, kind, text, gSourceLexer.currentLine);
+      reportAt(sink_, kind, text, lexer_.currentLine);
     };
     if (restriction != 0 && restriction == compoundRestriction) {
-      remark(Diagnostic::kNote, "IID reference ",
+      remark(DiagnosticCode::kRestrictedReferenceShared, "IID reference ",
              " is restricted, but shares the restrictions of the compound. Relative validity can "
              "not be checked");
     } else if (restriction != 0) {
-      remark(Diagnostic::kWarning, "IID reference ",
+      remark(DiagnosticCode::kRestrictedReference, "IID reference ",
              " is restricted. Relative validity can not be checked and may be broken");
     } else if (compoundRestriction != 0) {
-      remark(Diagnostic::kNote, "Non-restricted IID reference ", " inside restricted compound");
+      remark(DiagnosticCode::kUnrestrictedReferenceInCompound, "Non-restricted IID reference ",
+             " inside restricted compound");
     }
-    const ItemIdEntry* entry = findItemId(name);
+    const ItemIdEntry* entry = findItemId(registry_, name);
     if (entry == nullptr) raiseNoItemMatch(reference.substr(4));
     return entry->id();
   }
@@ -188,15 +188,15 @@ ItemId DescParser::parseImageReference(uint8_t appIconClass, Restriction compoun
   item.restriction = compoundRestriction;
   item.appIcon = appIconClass;
   uint32_t depth = parseColorDepth(token);
-  std::u16string fileName = readFileName();
+  std::u16string fileName = readFileName(lexer_);
   requireFileName(fileName);
-  if (const ItemIdEntry* entry = findItemIdByFileName(console_, fileName)) {
+  if (const ItemIdEntry* entry = findItemIdByFileName(registry_, sink_, fileName)) {
     item.id = entry->id();
     if (compoundRestriction != 0) {
       std::string note = "Known IID ";
       appendIdPair(note, item.id);
       note.append(" referenced inside restricted compound. Relative validity can not be checked");
-      printDiagnosticAt(console_, Diagnostic::kNote, note, gSourceLexer.currentLine);
+      reportAt(sink_, DiagnosticCode::kKnownItemInRestrictedCompound, note, lexer_.currentLine);
     }
   } else {
     item.id = generateItemId(fileName, compoundRestriction);
@@ -206,8 +206,8 @@ ItemId DescParser::parseImageReference(uint8_t appIconClass, Restriction compoun
   item.attributes = initialAttributes();
   bool masked = readImageTail(item.attributes, isSvgName(fileName), source);
   if (masked && (item.attributes.flags & kAttrTile) != 0) {
-    printDiagnosticAt(console_, Diagnostic::kWarning, "TILE attribute used with masked bitmap",
-                      gSourceLexer.currentLine);
+    reportAt(sink_, DiagnosticCode::kTileWithMask, "TILE attribute used with masked bitmap",
+             lexer_.currentLine);
   }
   if (source != nullptr) {
     item.bitmapIndex = source->index;

@@ -45,8 +45,8 @@ constexpr AnimMode kAnimModes[] = {
 }  // namespace
 
 bool DescParser::nextBodyToken(const char* missingEndMessage) {
-  if (!nextWord(gSourceLexer)) throw CKrvException(kErrorParse, missingEndMessage);
-  return !equalsNoCase(gSourceLexer.token, u"END");
+  if (!nextWord(lexer_)) raiseMissingEnd(missingEndMessage, elementPlace_);
+  return !equalsNoCase(lexer_.token, u"END");
 }
 
 void DescParser::parseColorTable() {
@@ -54,7 +54,7 @@ void DescParser::parseColorTable() {
   item.id = readItemIdParam("IID parameter expected for COLORTABLE", item.restriction);
   while (nextBodyToken("No END token for COLORTABLE")) {
     checkEntryCount(item.entries.size(), "COLORTABLE has more than 255 entries");
-    std::u16string_view token = gSourceLexer.token;
+    std::u16string_view token = lexer_.token;
     ColorEntry entry;
     if (startsWithNoCase(token, u"IDX=")) {
       entry.index = parseNumber(token.substr(4));
@@ -86,8 +86,8 @@ void DescParser::parseBmpAnim() {
   BmpAnimItem item;
   item.id = readItemIdParam("IID parameter expected for BMPANIM", item.restriction);
   uint8_t animated = 0;
-  while (nextParam(gSourceLexer)) {
-    std::u16string_view token = gSourceLexer.token;
+  while (nextParam(lexer_)) {
+    std::u16string_view token = lexer_.token;
     if (startsWithNoCase(token, u"INTERVAL=")) {
       item.interval = parseNumber(token.substr(9));
       continue;
@@ -107,7 +107,7 @@ void DescParser::parseBmpAnim() {
 
   BmpAnimFrame next;
   while (nextBodyToken("No END token for BMPANIM")) {
-    std::u16string_view token = gSourceLexer.token;
+    std::u16string_view token = lexer_.token;
     if (startsWithNoCase(token, u"TIME=")) {
       next.time = parseNumber(token.substr(5));
     } else if (startsWithNoCase(token, u"POS=")) {
@@ -129,8 +129,8 @@ void DescParser::parseBmpAnim() {
 }
 
 void DescParser::parseAppIcon() {
-  nextParam(gSourceLexer);
-  std::u16string_view token = gSourceLexer.token;
+  nextParam(lexer_);
+  std::u16string_view token = lexer_.token;
   if (!startsWithNoCase(token, u"UID=")) {
     throw CKrvException(kErrorParse, "UID parameter expected for APPICON");
   }
@@ -143,21 +143,19 @@ void DescParser::parseAppIcon() {
     item.bitmaps.push_back(id);
     const BitmapItem* bitmap = content_.findBitmap(id);
     if (bitmap == nullptr) {
-      printDiagnosticAt(console_, Diagnostic::kWarning,
-                        "Application icon possibly uses a bitmap outside its class",
-                        gSourceLexer.currentLine);
+      reportAt(sink_, DiagnosticCode::kAppIconOutsideClass,
+               "Application icon possibly uses a bitmap outside its class", lexer_.currentLine);
     } else if (bitmap->appIcon == 0) {
-      printDiagnosticAt(console_, Diagnostic::kWarning,
-                        "Application icon uses a bitmap outside its class",
-                        gSourceLexer.currentLine);
+      reportAt(sink_, DiagnosticCode::kAppIconOutsideClass,
+               "Application icon uses a bitmap outside its class", lexer_.currentLine);
     }
   }
   content_.addAppIcon(std::move(item));
 }
 
 void DescParser::parsePalette() {
-  nextParam(gSourceLexer);
-  std::u16string_view token = gSourceLexer.token;
+  nextParam(lexer_);
+  std::u16string_view token = lexer_.token;
   if (!startsWithNoCase(token, u"SCHEME=")) {
     throw CKrvException(kErrorParse, "SCHEME parameter expected for PALETTE");
   }
@@ -169,8 +167,8 @@ void DescParser::parsePalette() {
 void DescParser::parseStringItem() {
   StringItem item;
   item.id = readItemIdParam("IID parameter expected for SOUND/STRING", item.restriction);
-  readString(gSourceLexer);
-  item.text = gSourceLexer.token;
+  readString(lexer_);
+  item.text = lexer_.token;
   content_.addString(std::move(item));
 }
 

@@ -55,23 +55,34 @@ const ElementKeyword* findElement(std::u16string_view keyword) {
 
 }  // namespace
 
-DescParser::DescParser(SkinContent& content, Console& console)
-    : content_(content), console_(console) {}
+DescParser::DescParser(SkinContent& content, SourceLexer& lexer, const ItemIdRegistry& registry,
+                       DiagnosticSink& sink)
+    : content_(content), lexer_(lexer), registry_(registry), sink_(sink) {}
+
+// The element that starts at the last token.
+void DescParser::startElement() {
+  elementPlace_ = lexer_.tokenSpan();
+  content_.setDefinitionPlace(elementPlace_);
+}
 
 void DescParser::parse() {
-  const std::u16string& token = gSourceLexer.token;
+  const std::u16string& token = lexer_.token;
 
-  nextWord(gSourceLexer);
+  nextWord(lexer_);
+  startElement();
   if (!equalsNoCase(token, u"SKINTYPE")) raiseExpectedToken(token, u"SKINTYPE");
   parseSkinType();
 
-  nextWord(gSourceLexer);
+  nextWord(lexer_);
+  startElement();
   if (equalsNoCase(token, u"UID")) {
     parseUid();
-    nextWord(gSourceLexer);
+    nextWord(lexer_);
+    startElement();
   } else if (equalsNoCase(token, u"PID")) {
     parsePid();
-    nextWord(gSourceLexer);
+    nextWord(lexer_);
+    startElement();
   } else {
     content_.packageIdHigh = 0;
     content_.packageIdLow = 0;
@@ -79,14 +90,16 @@ void DescParser::parse() {
   if (!equalsNoCase(token, u"NAME")) raiseExpectedToken(token, u"NAME");
   parseName();
 
-  while (nextWord(gSourceLexer)) {
+  while (nextWord(lexer_)) {
+    startElement();
     const ElementKeyword* element = findElement(token);
     if (element == nullptr) {
-      printDiagnostic(console_, Diagnostic::kDebug, "Unknown token: \"" + toUtf8(token) + "\"");
-      throw CKrvException(kErrorParse, "Unknown token encountered or syntax error");
+      report(sink_, DiagnosticCode::kUnknownTokenDebug, "Unknown token: \"" + toUtf8(token) + "\"");
+      throw CKrvException(kErrorParse, "Unknown token encountered or syntax error",
+                          DiagnosticCode::kUnknownElement);
     }
     if (element->scalableOnly != nullptr && !content_.isScalable()) {
-      throw CKrvException(kErrorContent, element->scalableOnly);
+      throw CKrvException(kErrorContent, element->scalableOnly, DiagnosticCode::kScalableOnly);
     }
     (this->*(element->parse))();
   }

@@ -1,7 +1,7 @@
-// DescParser turns the skin description read by gSourceLexer into one filled
-// SkinContent. One operation per element; the element families live in their
-// own files (skin-level elements, restrictions, bitmaps, compounds, scalable
-// items, animations).
+// DescParser turns the skin description read by a SourceLexer into one filled
+// SkinContent, resolving item names in the registry it is given. One operation per element; the
+// element families live in their own files (skin-level elements, restrictions, bitmaps, compounds,
+// scalable items, animations).
 #ifndef KORVANE_PARSER_DESC_PARSER_H
 #define KORVANE_PARSER_DESC_PARSER_H
 
@@ -12,18 +12,21 @@
 #include "base/item_id.h"
 #include "base/platform.h"
 #include "model/skin_content.h"
+#include "source/item_id_registry.h"
+#include "source/source_lexer.h"
 
 namespace korvane {
 
 class DescParser {
  public:
-  // Diagnostics go to `console`; the registry is the process-wide one.
-  DescParser(SkinContent& content, Console& console);
+  // Reads from `lexer`, looks names up in `registry`; diagnostics go to `sink`.
+  DescParser(SkinContent& content, SourceLexer& lexer, const ItemIdRegistry& registry,
+             DiagnosticSink& sink);
   virtual ~DescParser() = default;
   DescParser(const DescParser&) = delete;
   DescParser& operator=(const DescParser&) = delete;
 
-  // Runs the whole description from gSourceLexer's current character to the
+  // Runs the whole description from the reader's current character to the
   // end of input. Errors are raised as CKrvException.
   void parse();
 
@@ -48,9 +51,14 @@ class DescParser {
   // The identifier named by the text after an "IID="-style key; `restriction`
   // starts as the caller's and ends as the item's.
   ItemId resolveItemReference(std::u16string_view textAfterKey, Restriction& restriction);
-  [[noreturn]] static void raiseExpectedToken(std::u16string_view found,
-                                              std::u16string_view expected);
-  [[noreturn]] static void raiseNoItemMatch(std::u16string_view text);
+  // Both point at the last token (the name when `text` lies in it).
+  [[noreturn]] void raiseExpectedToken(std::u16string_view found,
+                                       std::u16string_view expected) const;
+  [[noreturn]] void raiseNoItemMatch(std::u16string_view text) const;
+  // At `opened` (the keyword of the block), with the end of the input as the related place.
+  [[noreturn]] void raiseMissingEnd(const char* message, const Span& opened) const;
+  // Where the element being parsed starts: its keyword.
+  const Span& elementPlace() const { return elementPlace_; }
 
   // Bitmaps and image references.
   void parseBitmapElement();
@@ -83,6 +91,7 @@ class DescParser {
   ImageAttributes initialAttributes() const;
   bool readImageTail(ImageAttributes& attributes, bool isSvg, BitmapSource* source);
   ItemId generateItemId(const std::u16string& fileName, Restriction compoundRestriction);
+  void startElement();
 
   // The "IID=" parameter that opens an item element (`missingMessage` when
   // the next token is not one); `restriction` starts from the current one.
@@ -91,7 +100,10 @@ class DescParser {
   bool nextBodyToken(const char* missingEndMessage);
 
   SkinContent& content_;
-  Console& console_;
+  SourceLexer& lexer_;
+  const ItemIdRegistry& registry_;
+  DiagnosticSink& sink_;
+  Span elementPlace_;
 };
 
 }  // namespace korvane

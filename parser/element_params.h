@@ -19,10 +19,11 @@ constexpr size_t kMaxCountedEntries = 0xFFFF;
 // Reads the next token of the line, which must begin with `key`, and returns
 // the text after the key (valid until the next read); `missingMessage`
 // otherwise.
-inline std::u16string_view readKeyedParam(std::u16string_view key, const char* missingMessage) {
-  nextParam(gSourceLexer);
-  if (!startsWithNoCase(gSourceLexer.token, key)) throw CKrvException(kErrorParse, missingMessage);
-  return std::u16string_view(gSourceLexer.token).substr(key.size());
+inline std::u16string_view readKeyedParam(SourceLexer& lexer, std::u16string_view key,
+                                          const char* missingMessage) {
+  nextParam(lexer);
+  if (!startsWithNoCase(lexer.token, key)) throw CKrvException(kErrorParse, missingMessage);
+  return std::u16string_view(lexer.token).substr(key.size());
 }
 
 // Appends a fresh entry, refusing one more than a 16-bit count can hold.

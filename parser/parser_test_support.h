@@ -1,5 +1,5 @@
 // Test support for the element parsers: a description held in the in-memory
-// file system, read by gSourceLexer and parsed into a fresh SkinContent.
+// file system, read by the test's own reader and parsed into a fresh SkinContent.
 #ifndef KORVANE_PARSER_PARSER_TEST_SUPPORT_H
 #define KORVANE_PARSER_PARSER_TEST_SUPPORT_H
 
@@ -29,13 +29,13 @@ struct ParseFailure {
 class ParserTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    gItemIdRegistry.loadBuiltins();
+    registry.loadBuiltins();
     resetContent();
   }
 
   // Adds a registry row (the full name, with its "KTavsIID" prefix).
   void addItemId(const std::string& fullName, uint32_t major, uint32_t minor) {
-    gItemIdRegistry.append(ItemIdEntry{widenCopy(fullName), major, minor});
+    registry.append(ItemIdEntry{widenCopy(fullName), major, minor});
   }
   // Makes an image file exist in the working directory.
   void addImage(const std::string& name) { platform.fs.addFile(name, "image"); }
@@ -43,17 +43,17 @@ class ParserTest : public ::testing::Test {
   // Opens the reader on `text` (8-bit) without parsing anything.
   void open(const std::string& text) {
     platform.fs.addFile("skin.txt", text);
-    gSourceLexer.open(platform.fs, "skin.txt");
+    lexer.open(platform.fs, "skin.txt");
   }
 
   // Parses the whole description; a raised error fails the test.
   void parse(const std::string& text) {
     open(text);
-    DescParser parser(*content, platform.console);
+    DescParser parser(*content, lexer, registry, diagnostics);
     try {
       parser.parse();
     } catch (const CKrvException& e) {
-      FAIL() << "unexpected error (line " << gSourceLexer.currentLine << "): " << e.message;
+      FAIL() << "unexpected error (line " << lexer.currentLine << "): " << e.message;
     }
   }
 
@@ -67,7 +67,7 @@ class ParserTest : public ::testing::Test {
     } catch (const CKrvException& e) {
       failure.code = e.code;
       failure.message = e.message;
-      failure.line = gSourceLexer.currentLine;
+      failure.line = lexer.currentLine;
     }
     return failure;
   }
@@ -75,7 +75,7 @@ class ParserTest : public ::testing::Test {
   // Parses the whole description and returns what it raised (code -1: nothing).
   ParseFailure parseFailure(const std::string& text) {
     open(text);
-    DescParser parser(*content, platform.console);
+    DescParser parser(*content, lexer, registry, diagnostics);
     return capture([&parser] { parser.parse(); });
   }
 
@@ -84,15 +84,15 @@ class ParserTest : public ::testing::Test {
   ParseFailure parseElements(const std::string& text, void (DescParser::*element)()) {
     content->skinType = kSkinTypeScalable;
     open(text);
-    DescParser parser(*content, platform.console);
+    DescParser parser(*content, lexer, registry, diagnostics);
     return capture([&] {
-      while (nextWord(gSourceLexer)) (parser.*element)();
+      while (nextWord(lexer)) (parser.*element)();
     });
   }
 
   // A new, empty skin (the registry and the files stay).
   void resetContent() {
-    content = std::make_unique<SkinContent>(platform.fs, platform.console);
+    content = std::make_unique<SkinContent>(platform.fs, diagnostics);
     content->setBitmapPath(u".\\");
   }
 
@@ -100,6 +100,9 @@ class ParserTest : public ::testing::Test {
   const std::string& out() const { return platform.console.stdoutText; }
 
   MemoryPlatform platform;
+  ConsoleDiagnostics diagnostics{platform.console};
+  SourceLexer lexer;
+  ItemIdRegistry registry;
   std::unique_ptr<SkinContent> content;
 };
 

@@ -49,26 +49,26 @@ const RestrictionSpecifier* findSpecifier(std::u16string_view text) {
 
 void DescParser::parseRestrictionElement() {
   if (!content_.isScalable()) {
-    printDiagnosticAt(console_, Diagnostic::kWarning,
-                      "RESTRICTION elements is only allowed in scalable skins, layout types will "
-                      "not work with this skin",
-                      gSourceLexer.currentLine);
+    reportAt(sink_, DiagnosticCode::kRestrictionInNormalSkin,
+             "RESTRICTION elements is only allowed in scalable skins, layout types will "
+             "not work with this skin",
+             lexer_.currentLine);
   }
-  nextParam(gSourceLexer);
-  const std::u16string& token = gSourceLexer.token;
+  nextParam(lexer_);
+  const std::u16string& token = lexer_.token;
   if (const RestrictionSpecifier* specifier = findSpecifier(token)) {
     content_.currentRestriction = specifier->code;
-    printDiagnostic(console_, Diagnostic::kNote,
-                    std::string("Current restriction set to ") + specifier->description);
+    report(sink_, DiagnosticCode::kRestrictionSet,
+           std::string("Current restriction set to ") + specifier->description);
   } else if (startsWithNoCase(token, u"LANG=")) {
     uint32_t language = static_cast<uint32_t>(parseNumber(token.substr(5))) & 0xFFFF;
-    printDiagnostic(console_, Diagnostic::kNote,
-                    format("Current restriction set to Language/langcode:%d", language));
+    report(sink_, DiagnosticCode::kRestrictionSet,
+           format("Current restriction set to Language/langcode:%d", language));
     content_.currentRestriction = kLanguageRestriction | language;
     content_.languageRestrictions.push_back(content_.currentRestriction);
   } else if (equalsNoCase(token, u"NONE")) {
     content_.currentRestriction = 0;
-    printDiagnostic(console_, Diagnostic::kNote, "Current restriction cleared");
+    report(sink_, DiagnosticCode::kRestrictionCleared, "Current restriction cleared");
   } else {
     throw CKrvException(kErrorParse, "Unknown specifier for RESTRICTION element");
   }
@@ -95,31 +95,53 @@ ItemId DescParser::resolveItemReference(std::u16string_view textAfterKey,
                                         Restriction& restriction) {
   const ItemIdEntry* entry;
   if (textAfterKey.find(u'%') == std::u16string_view::npos) {
-    entry = findItemId(textAfterKey);
+    entry = findItemId(registry_, textAfterKey);
   } else {
     std::u16string name(textAfterKey);
     splitItemRestriction(name, restriction);
-    entry = findItemId(name);
+    entry = findItemId(registry_, name);
   }
   if (entry == nullptr) raiseNoItemMatch(textAfterKey);
   return entry->id();
 }
 
 ItemId DescParser::readItemIdParam(const char* missingMessage, Restriction& restriction) {
-  nextParam(gSourceLexer);
-  const std::u16string& token = gSourceLexer.token;
-  if (!startsWithNoCase(token, u"IID=")) throw CKrvException(kErrorParse, missingMessage);
+  nextParam(lexer_);
+  const std::u16string& token = lexer_.token;
+  if (!startsWithNoCase(token, u"IID=")) {
+    throw CKrvException(kErrorParse, missingMessage, DiagnosticCode::kMissingItemId);
+  }
   restriction = content_.currentRestriction;
   return resolveItemReference(std::u16string_view(token).substr(4), restriction);
 }
 
-void DescParser::raiseExpectedToken(std::u16string_view found, std::u16string_view expected) {
-  throw CKrvException(kErrorParse, "Expected \"" + narrowCopy(expected) + "\", but \"" +
-                                       narrowCopy(found) + "\" found instead");
+void DescParser::raiseExpectedToken(std::u16string_view found, std::u16string_view expected) const {
+  throw CKrvException(
+      kErrorParse,
+      "Expected \"" + narrowCopy(expected) + "\", but \"" + narrowCopy(found) + "\" found instead",
+      DiagnosticCode::kExpectedToken);
 }
 
-void DescParser::raiseNoItemMatch(std::u16string_view text) {
-  throw CKrvException(kErrorParse, "No match found for item ID \"" + narrowCopy(text) + "\"");
+void DescParser::raiseNoItemMatch(std::u16string_view text) const {
+  CKrvException error(kErrorParse, "No match found for item ID \"" + narrowCopy(text) + "\"",
+                      DiagnosticCode::kNoItemMatch);
+  // A name after its key lies in the token: the place is the name's.
+  const std::u16string& token = lexer_.token;
+  error.span = lexer_.tokenSpan();
+  if (!text.empty() && text.data() >= token.data() &&
+      text.data() + text.size() <= token.data() + token.size()) {
+    error.span.column += static_cast<int32_t>(text.data() - token.data());
+    error.span.endColumn = error.span.column + static_cast<int32_t>(text.size());
+  }
+  throw error;
+}
+
+void DescParser::raiseMissingEnd(const char* message, const Span& opened) const {
+  CKrvException error(kErrorParse, message, DiagnosticCode::kMissingEnd);
+  error.span = opened;
+  error.related = lexer_.currentPlace();
+  error.relatedMessage = "end of the file";
+  throw error;
 }
 
 bool DescParser::isMaskToken(std::u16string_view token) {
@@ -136,9 +158,8 @@ void DescParser::applyMaskToken(std::u16string_view token, bool isSvg, BitmapSou
       source->maskFileName.assign(fileName);
       content_.lookForMaskFile(*source);
     } else {
-      printDiagnosticAt(console_, Diagnostic::kNote,
-                        "Mask already defined, second definition ignored",
-                        gSourceLexer.currentLine);
+      reportAt(sink_, DiagnosticCode::kMaskAlreadyDefined,
+               "Mask already defined, second definition ignored", lexer_.currentLine);
     }
   };
   auto unnamed = [&](uint32_t kind) {

@@ -33,18 +33,18 @@ constexpr ParamKeyword kParamKeywords[] = {
 }  // namespace
 
 void DescParser::parseScalableItem() {
-  const std::u16string& token = gSourceLexer.token;
+  const std::u16string& token = lexer_.token;
   ScalableItem item;
   item.id = readItemIdParam("IID parameter expected for SCALABLEITEM", item.restriction);
 
-  nextParam(gSourceLexer);
+  nextParam(lexer_);
   if (startsWithNoCase(token, u"INPUT=")) {
     item.input = parseLayer(std::u16string_view(token).substr(6));
-    item.output =
-        parseLayer(readKeyedParam(u"OUTPUT=", "OUTPUT parameter expected for SCALABLEITEM"));
+    item.output = parseLayer(
+        readKeyedParam(lexer_, u"OUTPUT=", "OUTPUT parameter expected for SCALABLEITEM"));
     for (;;) {
-      if (!nextWord(gSourceLexer)) {
-        throw CKrvException(kErrorParse, "No END token for SCALABLEITEM");
+      if (!nextWord(lexer_)) {
+        raiseMissingEnd("No END token for SCALABLEITEM", elementPlace_);
       }
       if (equalsNoCase(token, u"END")) break;
       if (!equalsNoCase(token, u"EFFECT")) raiseExpectedToken(token, u"EFFECT or END");
@@ -56,10 +56,9 @@ void DescParser::parseScalableItem() {
     Restriction dropped = content_.currentRestriction;
     item.refId = resolveItemReference(std::u16string_view(token).substr(7), dropped);
     if (!content_.itemExists(item.refId)) {
-      printDiagnosticAt(
-          console_, Diagnostic::kInfo,
-          "IID reference (" + narrowCopy(token) + ") currently points to non-existent element",
-          gSourceLexer.currentLine);
+      reportAt(sink_, DiagnosticCode::kReferenceToMissingItem,
+               "IID reference (" + narrowCopy(token) + ") currently points to non-existent element",
+               lexer_.currentLine);
     }
     content_.addScalableRef(item);
   } else {
@@ -68,42 +67,46 @@ void DescParser::parseScalableItem() {
 }
 
 void DescParser::parseEffect(EffectCommand& effect) {
+  const Span opened = lexer_.tokenSpan();
   effect.uid = static_cast<uint32_t>(
-      parseNumber(readKeyedParam(u"UID=", "UID parameter expected for EFFECT")));
-  effect.inputA = parseLayer(readKeyedParam(u"INPUTA=", "INPUTA parameter expected for EFFECT"));
-  effect.inputB = parseLayer(readKeyedParam(u"INPUTB=", "INPUTB parameter expected for EFFECT"));
-  effect.output = parseLayer(readKeyedParam(u"OUTPUT=", "OUTPUT parameter expected for EFFECT"));
+      parseNumber(readKeyedParam(lexer_, u"UID=", "UID parameter expected for EFFECT")));
+  effect.inputA =
+      parseLayer(readKeyedParam(lexer_, u"INPUTA=", "INPUTA parameter expected for EFFECT"));
+  effect.inputB =
+      parseLayer(readKeyedParam(lexer_, u"INPUTB=", "INPUTB parameter expected for EFFECT"));
+  effect.output =
+      parseLayer(readKeyedParam(lexer_, u"OUTPUT=", "OUTPUT parameter expected for EFFECT"));
   for (;;) {
-    if (!nextWord(gSourceLexer)) throw CKrvException(kErrorParse, "No END token for EFFECT");
-    if (equalsNoCase(gSourceLexer.token, u"END")) return;
+    if (!nextWord(lexer_)) raiseMissingEnd("No END token for EFFECT", opened);
+    if (equalsNoCase(lexer_.token, u"END")) return;
     parseEffectParam(appendCounted(effect.params, "EFFECT has more than 65535 parameters"));
   }
 }
 
 void DescParser::parseEffectParam(EffectParam& param) {
-  const std::u16string& token = gSourceLexer.token;
+  const std::u16string& token = lexer_.token;
   const ParamKeyword* kind = nullptr;
   for (const ParamKeyword& candidate : kParamKeywords) {
     if (equalsNoCase(token, candidate.keyword)) kind = &candidate;
   }
   if (kind == nullptr) raiseExpectedToken(token, u"STR, INT, BMP, RAW or NAMEDREF");
   param.type = kind->type;
-  nextParam(gSourceLexer);
+  nextParam(lexer_);
   param.name = token;
 
   switch (kind->type) {
     case kParamInt:
-      nextParam(gSourceLexer);
+      nextParam(lexer_);
       param.intValue = parseNumber(token);
       break;
     case kParamStr:
-      readString(gSourceLexer);
+      readString(lexer_);
       param.data = token;
       break;
     case kParamBmp: {
-      nextParam(gSourceLexer);
+      nextParam(lexer_);
       param.bitmapDepth = parseColorDepth(token);
-      if (!nextParam(gSourceLexer)) {
+      if (!nextParam(lexer_)) {
         // Without this the bare bitmap path, a directory, would pass as an image file.
         throw CKrvException(kErrorParse, "Image file name missing");
       }
@@ -111,7 +114,7 @@ void DescParser::parseEffectParam(EffectParam& param) {
       BitmapSource* source = content_.registerBitmapSource(param.bitmapDepth, fileName, 0);
       param.bitmapIndex = source != nullptr ? source->index : kNoBitmapIndex;
       param.maskIndex = -1;
-      if (nextParam(gSourceLexer)) {
+      if (nextParam(lexer_)) {
         if (!isMaskToken(token)) raiseExpectedToken(token, u"MASK or SOFTMASK");
         applyMaskToken(token, isSvgName(fileName), source);
         if (source != nullptr) param.maskIndex = static_cast<int32_t>(param.bitmapIndex + 1);
@@ -119,11 +122,11 @@ void DescParser::parseEffectParam(EffectParam& param) {
       break;
     }
     case kParamNamedRef:
-      param.intValue =
-          parseNumber(readKeyedParam(u"VALUEID=", "VALUEID parameter expected for NAMEDREF"));
+      param.intValue = parseNumber(
+          readKeyedParam(lexer_, u"VALUEID=", "VALUEID parameter expected for NAMEDREF"));
       break;
     case kParamRaw:
-      param.rawCount = static_cast<uint32_t>(readRawData(gSourceLexer));
+      param.rawCount = static_cast<uint32_t>(readRawData(lexer_));
       param.data = token;
       break;
   }

@@ -14,33 +14,33 @@ namespace korvane {
 
 namespace {
 
-uint32_t readNumberParam() {
-  nextParam(gSourceLexer);
-  return static_cast<uint32_t>(parseNumber(gSourceLexer.token));
+uint32_t readNumberParam(SourceLexer& lexer) {
+  nextParam(lexer);
+  return static_cast<uint32_t>(parseNumber(lexer.token));
 }
 
 // One number is the low word; two are the high word and then the low word.
-void readOneOrTwoWords(uint32_t& high, uint32_t& low) {
-  uint32_t first = readNumberParam();
-  if (nextParam(gSourceLexer)) {
+void readOneOrTwoWords(SourceLexer& lexer, uint32_t& high, uint32_t& low) {
+  uint32_t first = readNumberParam(lexer);
+  if (nextParam(lexer)) {
     high = first;
-    low = static_cast<uint32_t>(parseNumber(gSourceLexer.token));
+    low = static_cast<uint32_t>(parseNumber(lexer.token));
   } else {
     high = 0;
     low = first;
   }
 }
 
-const std::u16string& readStringParam() {
-  readString(gSourceLexer);
-  return gSourceLexer.token;
+const std::u16string& readStringParam(SourceLexer& lexer) {
+  readString(lexer);
+  return lexer.token;
 }
 
 }  // namespace
 
 void DescParser::parseSkinType() {
-  nextParam(gSourceLexer);
-  const std::u16string& token = gSourceLexer.token;
+  nextParam(lexer_);
+  const std::u16string& token = lexer_.token;
   if (equalsNoCase(token, u"scalable")) {
     content_.skinType = kSkinTypeScalable;
     return;
@@ -52,7 +52,7 @@ void DescParser::parseSkinType() {
   } else {
     throw CKrvException(kErrorParse, "Unknown or missing parameter for SKINTYPE");
   }
-  if (!nextParam(gSourceLexer)) return;
+  if (!nextParam(lexer_)) return;
   if (!equalsNoCase(token, u"language=AH")) {
     throw CKrvException(kErrorParse, "Unknown or missing additional parameter for SKINTYPE");
   }
@@ -60,76 +60,76 @@ void DescParser::parseSkinType() {
 }
 
 void DescParser::parseUid() {
-  content_.packageIdLow = readNumberParam();
+  content_.packageIdLow = readNumberParam(lexer_);
   content_.packageIdHigh = 0;
 }
 
 void DescParser::parsePid() {
-  uint32_t high = readNumberParam();
+  uint32_t high = readNumberParam(lexer_);
   if (high == 0) throw CKrvException(kErrorParse, "PID can not start with zero");
-  uint32_t low = readNumberParam();
+  uint32_t low = readNumberParam(lexer_);
   content_.packageIdHigh = high;
   content_.packageIdLow = low;
 }
 
 void DescParser::parseName() {
-  uint32_t languageId = readNumberParam();
-  content_.addLanguageName(languageId, readStringParam());
+  uint32_t languageId = readNumberParam(lexer_);
+  content_.addLanguageName(languageId, readStringParam(lexer_));
 }
 
 void DescParser::parseLanguageOverride() {
   if (content_.isScalable()) {
     throw CKrvException(kErrorParse, "Language override can not be used with scalable skins");
   }
-  nextParam(gSourceLexer);
-  if (!equalsNoCase(gSourceLexer.token, u"AH")) {
+  nextParam(lexer_);
+  if (!equalsNoCase(lexer_.token, u"AH")) {
     throw CKrvException(kErrorParse, "Unknown or missing parameter for LANGUAGEOVERRIDE");
   }
-  readOneOrTwoWords(content_.ahOverrideHigh, content_.ahOverrideLow);
+  readOneOrTwoWords(lexer_, content_.ahOverrideHigh, content_.ahOverrideLow);
 }
 
 void DescParser::parseLanguageParent() {
   if (content_.isScalable()) {
     throw CKrvException(kErrorParse, "Parent UID can not be used with scalable skins");
   }
-  readOneOrTwoWords(content_.parentUidHigh, content_.parentUidLow);
+  readOneOrTwoWords(lexer_, content_.parentUidHigh, content_.parentUidLow);
 }
 
 void DescParser::parseProtect() {
-  nextParam(gSourceLexer);
-  if (!equalsNoCase(gSourceLexer.token, u"disablecopy")) {
+  nextParam(lexer_);
+  if (!equalsNoCase(lexer_.token, u"disablecopy")) {
     throw CKrvException(kErrorParse, "Unknown or missing parameter for PROTECT");
   }
   content_.protect = 1;
 }
 
 void DescParser::parseAuthor() {
-  content_.author = readStringParam();
+  content_.author = readStringParam(lexer_);
 }
 
 void DescParser::parseCopyright() {
-  content_.copyright = readStringParam();
+  content_.copyright = readStringParam(lexer_);
 }
 
 void DescParser::parseTool() {
-  content_.tool = readStringParam();
+  content_.tool = readStringParam(lexer_);
 }
 
 void DescParser::parseTargetDevice() {
-  content_.addTargetDevice(readStringParam());
+  content_.addTargetDevice(readStringParam(lexer_));
 }
 
 void DescParser::parseBitmapPath() {
-  if (!nextParam(gSourceLexer)) {
+  if (!nextParam(lexer_)) {
     content_.setBitmapPath();
-    printDiagnostic(console_, Diagnostic::kNote, "Bitmap source path set to automatic.");
+    report(sink_, DiagnosticCode::kBitmapPath, "Bitmap source path set to automatic.");
     return;
   }
-  const std::u16string& path = gSourceLexer.token;
+  const std::u16string& path = lexer_.token;
   bool differs = !equalsNoCase(path, content_.bitmapPath());
   content_.setBitmapPath(path);
   if (differs) {
-    printDiagnostic(console_, Diagnostic::kNote, "Bitmap source path set to " + narrowCopy(path));
+    report(sink_, DiagnosticCode::kBitmapPath, "Bitmap source path set to " + narrowCopy(path));
   }
 }
 

@@ -11,8 +11,6 @@
 
 namespace korvane {
 
-ItemIdRegistry gItemIdRegistry;
-
 ItemIdRows builtinItemIds() {
   return ItemIdRows(kBuiltinItemIds, kBuiltinItemIdCount, nullptr);
 }
@@ -78,46 +76,56 @@ const ItemIdEntry* ItemIdRegistry::findByFileName(std::u16string_view fileName) 
   return findByPrefixedName(kItemNamePrefix, name);
 }
 
-void loadItemIds(FileSystem& fs, Console& console, const std::string& extensionListFile) {
-  gItemIdRegistry.loadBuiltins();
+void loadItemIds(ItemIdRegistry& registry, FileSystem& fs, DiagnosticSink& sink,
+                 const std::string& extensionListFile) {
+  registry.loadBuiltins();
   if (extensionListFile.empty()) return;
-  printDiagnostic(console, Diagnostic::kNote,
-                  "Reading item ID extensions from " + extensionListFile);
+  report(sink, DiagnosticCode::kExtensionListReading,
+         "Reading item ID extensions from " + extensionListFile);
   // A reader of its own: the skin description's reader keeps its line at -1,
-  // so errors here are reported without a line.
+  // so errors here are reported without a line. An error carries its place
+  // in the list (the reader's last token).
   auto lexer = std::make_unique<SourceLexer>();
-  lexer->open(fs, extensionListFile);
-  std::u16string name;  // one buffer for every entry: the registry keeps its own copy
-  while (nextWord(*lexer)) {
-    if (!equalsNoCase(lexer->token, u"IID")) throw CKrvException(kErrorParse, "IID token expected");
-    readString(*lexer);
-    name = lexer->token;
-    if (name.size() > ItemIdRegistry::kMaxName) {
-      throw CKrvException(kErrorParse, "Item ID name longer than 255 characters");
+  try {
+    lexer->open(fs, extensionListFile);
+    std::u16string name;  // one buffer for every entry: the registry keeps its own copy
+    while (nextWord(*lexer)) {
+      if (!equalsNoCase(lexer->token, u"IID")) {
+        throw CKrvException(kErrorParse, "IID token expected", DiagnosticCode::kExtensionListEntry);
+      }
+      readString(*lexer);
+      name = lexer->token;
+      if (name.size() > ItemIdRegistry::kMaxName) {
+        throw CKrvException(kErrorParse, "Item ID name longer than 255 characters");
+      }
+      nextParam(*lexer);
+      uint32_t major = static_cast<uint32_t>(parseNumber(lexer->token));
+      nextParam(*lexer);
+      uint32_t minor = static_cast<uint32_t>(parseNumber(lexer->token));
+      registry.append(ItemIdEntry{name, major, minor});
     }
-    nextParam(*lexer);
-    uint32_t major = static_cast<uint32_t>(parseNumber(lexer->token));
-    nextParam(*lexer);
-    uint32_t minor = static_cast<uint32_t>(parseNumber(lexer->token));
-    gItemIdRegistry.append(ItemIdEntry{name, major, minor});
+  } catch (CKrvException& e) {
+    if (!e.span.known() && lexer->tokenLine > 0) e.span = lexer->tokenSpan();
+    throw;
   }
-  printDiagnostic(console, Diagnostic::kNote, "Item ID extensions read and appended.\n");
+  report(sink, DiagnosticCode::kExtensionListRead, "Item ID extensions read and appended.\n");
 }
 
-const ItemIdEntry* findItemIdByFullName(std::u16string_view name) {
-  return gItemIdRegistry.findByFullName(name);
+const ItemIdEntry* findItemIdByFullName(const ItemIdRegistry& registry, std::u16string_view name) {
+  return registry.findByFullName(name);
 }
 
-const ItemIdEntry* findItemId(std::u16string_view name) {
-  return gItemIdRegistry.findByPrefixedName(kItemNamePrefix, name);
+const ItemIdEntry* findItemId(const ItemIdRegistry& registry, std::u16string_view name) {
+  return registry.findByPrefixedName(kItemNamePrefix, name);
 }
 
-const ItemIdEntry* findItemIdByFileName(Console& console, std::u16string_view fileName) {
+const ItemIdEntry* findItemIdByFileName(const ItemIdRegistry& registry, DiagnosticSink& sink,
+                                        std::u16string_view fileName) {
   if (fileName.find(u'%') != std::u16string_view::npos) {
-    printDiagnostic(console, Diagnostic::kWarning,
-                    "Restriction stripped for IID match (" + narrowCopy(fileName) + ")");
+    report(sink, DiagnosticCode::kRestrictionStripped,
+           "Restriction stripped for IID match (" + narrowCopy(fileName) + ")");
   }
-  return gItemIdRegistry.findByFileName(fileName);
+  return registry.findByFileName(fileName);
 }
 
 }  // namespace korvane

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/diagnostics.h"
 #include "base/item_id.h"
 #include "base/platform.h"
 #include "base/record_index.h"
@@ -75,10 +76,15 @@ class ItemIdRows {
   const std::vector<ItemIdEntry>* more_;
 };
 
+// A registry borrows the constant built-in rows and index, so a new one
+// costs nothing; each compilation has its own.
 class ItemIdRegistry {
  public:
   // Longest name a row holds.
   static constexpr size_t kMaxName = 255;
+
+  // Holds the built-in rows.
+  ItemIdRegistry() { loadBuiltins(); }
 
   // Drops every row and takes the built-in rows in table order.
   void loadBuiltins();
@@ -115,21 +121,21 @@ class ItemIdRegistry {
   RecordIndex index_;
 };
 
-// The process-wide registry.
-extern ItemIdRegistry gItemIdRegistry;
-
 // The built-in rows, in table order.
 ItemIdRows builtinItemIds();
 
 // Loads the built-in rows, then the extension list when its name is not empty.
 // Raises CKrvException on an invalid extension list.
-void loadItemIds(FileSystem& fs, Console& console, const std::string& extensionListFile);
-const ItemIdEntry* findItemIdByFullName(std::u16string_view name);
+// Its notes go to `sink`.
+void loadItemIds(ItemIdRegistry& registry, FileSystem& fs, DiagnosticSink& sink,
+                 const std::string& extensionListFile);
+const ItemIdEntry* findItemIdByFullName(const ItemIdRegistry& registry, std::u16string_view name);
 // Looks up "KTavsIID" followed by `name`.
-const ItemIdEntry* findItemId(std::u16string_view name);
+const ItemIdEntry* findItemId(const ItemIdRegistry& registry, std::u16string_view name);
 // The row an image file name names, as findByFileName finds it, with a
 // warning when a "%" is stripped.
-const ItemIdEntry* findItemIdByFileName(Console& console, std::u16string_view fileName);
+const ItemIdEntry* findItemIdByFileName(const ItemIdRegistry& registry, DiagnosticSink& sink,
+                                        std::u16string_view fileName);
 
 }  // namespace korvane
 

@@ -7,8 +7,6 @@
 
 namespace korvane {
 
-SourceLexer gSourceLexer;
-
 SourceLexer::SourceLexer() = default;
 SourceLexer::~SourceLexer() = default;
 
@@ -21,6 +19,18 @@ constexpr size_t kPiece = 65536;
 
 void SourceLexer::open(FileSystem& fs, std::string_view path) {
   currentLine = 1;
+  std::unique_ptr<InputFile> file = fs.openRead(path);
+  if (!file)
+    throw CKrvException(kErrorFileOpen, "Cannot open input file", DiagnosticCode::kFileOpen);
+  open(std::move(file));
+}
+
+void SourceLexer::open(std::unique_ptr<InputFile> file) {
+  currentLine = 1;
+  currentColumn = 0;
+  tokenLine = 0;
+  tokenColumn = 0;
+  tokenEndColumn = 0;
   unicode = false;
   atLineStart = false;
   current = kEndOfInput;
@@ -33,8 +43,6 @@ void SourceLexer::open(FileSystem& fs, std::string_view path) {
   bytesRead_ = 0;
   pendingLow_ = 0;
 
-  std::unique_ptr<InputFile> file = fs.openRead(path);
-  if (!file) throw CKrvException(kErrorFileOpen, "Cannot open input file");
   unsigned char mark[2];
   if (file->read(mark, 2) != 2) throw CKrvException(kErrorPrematureEnd, "Unicode detection failed");
   if (mark[0] == 0xFF && mark[1] == 0xFE) {
@@ -186,11 +194,13 @@ bool SourceLexer::readToken(const CharacterSet& skip, const CharacterSet& stop) 
   if (encoding_ == Encoding::kEightBit) return readEightBitToken(skip, stop);
   while (current != kEndOfInput && skip.contains(current)) nextChar();
   if (current == kEndOfInput) return endOfInput();
+  markTokenStart();
   while (current != kEndOfInput && !stop.contains(current)) {
     if (token.size() == kMaxToken) raiseLongToken();
     token.push_back(current);
     nextChar();
   }
+  tokenEndColumn = tokenColumn + static_cast<int32_t>(token.size());
   return !token.empty();
 }
 
@@ -209,11 +219,13 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
       uint32_t sum = 0;
       for (; end < size && skip.continuesSkipRun(bytes[end]); ++end) sum += bytes[end];
       characterSum += sum;
+      currentColumn += static_cast<int32_t>(end - pos_);
       pos_ = end;
     }
     nextChar();
   }
   if (current == kEndOfInput) return endOfInput();
+  markTokenStart();
   while (current != kEndOfInput && !stop.contains(current)) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
     const size_t size = data_.size();
@@ -229,9 +241,11 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
     for (size_t i = 0; i < length; ++i) wide[i] = bytes[start + i];
     token.append(wide, length);
     characterSum += sum;
+    currentColumn += static_cast<int32_t>(end - pos_);
     pos_ = end;
     nextChar();
   }
+  tokenEndColumn = tokenColumn + static_cast<int32_t>(token.size());
   return !token.empty();
 }
 
@@ -257,6 +271,7 @@ bool SourceLexer::appendRun(const CharacterSet& stop, std::u16string& text, size
     length += piece;
   }
   characterSum += sum;
+  currentColumn += static_cast<int32_t>(end - pos_);
   pos_ = end;
   nextChar();
   return true;

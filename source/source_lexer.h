@@ -3,7 +3,9 @@
 // FF FE) or UTF-8 text (byte-order mark EF BB BF), delivers every character
 // as a 16-bit value (UTF-8 decoded to what the UTF-16 text of the same
 // characters holds, surrogate pairs included), skips comment lines, counts
-// lines and sums the values it delivers.
+// lines and sums the values it delivers. It knows the column of every
+// character (from 1, in UTF-16 units of the line) and where the last token
+// starts and ends.
 //
 // A regular file is read whole at open, for speed. Anything else (a device,
 // a file of unknown size) is read a piece at a time as the parser asks for
@@ -17,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/diagnostics.h"
 #include "base/platform.h"
 
 namespace korvane {
@@ -68,6 +71,8 @@ class SourceLexer {
   // Opens and prepares the file; afterwards `current` holds the first character.
   // Resets every field, so one reader can read several files in turn.
   void open(FileSystem& fs, std::string_view path);
+  // The same for a file already open.
+  void open(std::unique_ptr<InputFile> file);
   // Reads the next unit into `current` and adds it to `characterSum`.
   void getRawChar() {
     if (encoding_ == Encoding::kEightBit) {
@@ -83,8 +88,10 @@ class SourceLexer {
   // Reads the next character, skipping comment lines and counting lines.
   bool nextChar() {
     getRawChar();
+    ++currentColumn;
     if (atLineStart) {
       atLineStart = false;
+      currentColumn = 1;
       if (current == u'/') skipCommentLine();
     }
     if (current == u'\n') {
@@ -103,7 +110,27 @@ class SourceLexer {
   // read, when `text` is full already.
   bool appendRun(const CharacterSet& stop, std::u16string& text, size_t maxSize);
 
+  // Where the last token read starts and ends (readString: its quotation
+  // marks included).
+  Span tokenSpan() const { return Span{tokenLine, tokenColumn, tokenLine, tokenEndColumn}; }
+  // Where `current` is: the place just after the last character at the end of the input.
+  Span currentPlace() const { return Span{trueLine(), currentColumn, trueLine(), currentColumn}; }
+  // The line `current` stands on: currentLine counts a line feed as soon as
+  // it is read.
+  int32_t trueLine() const { return current == u'\n' ? currentLine - 1 : currentLine; }
+
+  // The last token starts at `current` (and, until its end is known, is that character).
+  void markTokenStart() {
+    tokenLine = trueLine();
+    tokenColumn = currentColumn;
+    tokenEndColumn = currentColumn + 1;
+  }
+
   int32_t currentLine = -1;
+  int32_t currentColumn = 0;  // of `current`
+  int32_t tokenLine = 0;
+  int32_t tokenColumn = 0;
+  int32_t tokenEndColumn = 0;
   bool unicode = false;  // UTF-16 text
   bool atLineStart = false;
   char16_t current = kEndOfInput;
@@ -139,10 +166,6 @@ class SourceLexer {
   uint64_t bytesRead_ = 0;
   char16_t pendingLow_ = 0;  // the second half of a surrogate pair from UTF-8
 };
-
-// The process-wide reader of the skin description; its `currentLine` is the
-// line every diagnostic and error report shows.
-extern SourceLexer gSourceLexer;
 
 }  // namespace korvane
 

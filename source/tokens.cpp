@@ -48,6 +48,7 @@ bool readString(SourceLexer& lexer) {
   std::u16string& token = lexer.token;
   token.clear();
   skipBlanks(lexer);
+  lexer.markTokenStart();
   if (lexer.current != u'"') parseError("No opening quotation mark for string found");
   lexer.nextChar();
   bool escaping = false;
@@ -75,6 +76,7 @@ bool readString(SourceLexer& lexer) {
     lexer.nextChar();
   }
   if (escaping) parseError("Unterminated escape in string");
+  if (lexer.trueLine() == lexer.tokenLine) lexer.tokenEndColumn = lexer.currentColumn + 1;
   lexer.nextChar();
   return !token.empty();
 }
@@ -84,6 +86,7 @@ size_t readRawData(SourceLexer& lexer) {
   token.clear();
   size_t count = 0;
   skipBlanks(lexer);
+  lexer.markTokenStart();
   if (lexer.current != u'[') parseError("No opening [ for raw data found");
   lexer.nextChar();
   bool inItem = false;
@@ -106,6 +109,7 @@ size_t readRawData(SourceLexer& lexer) {
       item.push_back(c);
     }
     if (c == u']') {
+      lexer.tokenEndColumn = lexer.currentColumn + 1;
       lexer.nextChar();
       return count;
     }

@@ -84,6 +84,9 @@ struct CompileRequest {
   // The description as its file holds it (8-bit, UTF-16LE or UTF-8 with
   // byte-order mark).
   std::string sourceBytes;
+  // Added: read the description from the file `sourceName` names (through
+  // `fileSystem` or the disk, from `baseDirectory`) instead of `sourceBytes`.
+  bool readSourceFile = false;
   // Image paths and a relative extension list are taken from here; empty is
   // the working directory.
   std::string baseDirectory;
@@ -105,6 +108,9 @@ struct CompileRequest {
   // PKG and DRM files (-t), relative to baseDirectory when not absolute.
   std::string listDirectory;
   std::string targetDirectory;
+  // Added: the command line's "-s" path; it is not used, and only shown in
+  // the parameter summary and warned about.
+  std::string systemPath;
 
   // Images, masks and the extension list are looked up here instead of on
   // the disk when set (for example unsaved buffers of an editor). Borrowed:

@@ -25,17 +25,17 @@ void finish(benchmark::State& state) {
 }
 
 // The built-in rows and n extension rows: the registry grows with n.
-void loadRegistry(size_t extensionRows) {
-  gItemIdRegistry.loadBuiltins();
+void loadRegistry(ItemIdRegistry& registry, size_t extensionRows) {
+  registry.loadBuiltins();
   for (size_t i = 0; i < extensionRows; ++i) {
-    gItemIdRegistry.append(ItemIdEntry{u"KTavsIIDBenchExtension" + widenCopy(std::to_string(i)),
-                                       0x10005A26, static_cast<uint32_t>(0x10000 + i)});
+    registry.append(ItemIdEntry{u"KTavsIIDBenchExtension" + widenCopy(std::to_string(i)),
+                                0x10005A26, static_cast<uint32_t>(0x10000 + i)});
   }
 }
 
 // Unprefixed names of the rows, in another letter case.
-std::vector<std::u16string> lookupNames(size_t n) {
-  const ItemIdRows rows = gItemIdRegistry.rows();
+std::vector<std::u16string> lookupNames(const ItemIdRegistry& registry, size_t n) {
+  const ItemIdRows rows = registry.rows();
   std::vector<std::u16string> names;
   names.reserve(n);
   for (size_t i = 0; i < n; ++i) {
@@ -47,10 +47,11 @@ std::vector<std::u16string> lookupNames(size_t n) {
 
 void BM_FindItemIdHit(benchmark::State& state) {
   const size_t n = static_cast<size_t>(state.range(0));
-  loadRegistry(n);
-  std::vector<std::u16string> names = lookupNames(n);
+  ItemIdRegistry registry;
+  loadRegistry(registry, n);
+  std::vector<std::u16string> names = lookupNames(registry, n);
   for (auto _ : state) {
-    for (const std::u16string& name : names) benchmark::DoNotOptimize(findItemId(name));
+    for (const std::u16string& name : names) benchmark::DoNotOptimize(findItemId(registry, name));
   }
   finish(state);
 }
@@ -58,11 +59,12 @@ BENCHMARK(BM_FindItemIdHit)->Apply(sizes);
 
 void BM_FindItemIdMiss(benchmark::State& state) {
   const size_t n = static_cast<size_t>(state.range(0));
-  loadRegistry(n);
-  std::vector<std::u16string> names = lookupNames(n);
+  ItemIdRegistry registry;
+  loadRegistry(registry, n);
+  std::vector<std::u16string> names = lookupNames(registry, n);
   for (std::u16string& name : names) name += u"Missing";
   for (auto _ : state) {
-    for (const std::u16string& name : names) benchmark::DoNotOptimize(findItemId(name));
+    for (const std::u16string& name : names) benchmark::DoNotOptimize(findItemId(registry, name));
   }
   finish(state);
 }
@@ -80,13 +82,14 @@ std::u16string fileNameOf(const std::u16string& name) {
 
 void BM_FindItemIdByFileName(benchmark::State& state) {
   const size_t n = static_cast<size_t>(state.range(0));
-  loadRegistry(n);
+  ItemIdRegistry registry;
+  loadRegistry(registry, n);
   std::vector<std::u16string> files;
-  for (const std::u16string& name : lookupNames(n)) files.push_back(fileNameOf(name));
-  NullConsole console;
+  for (const std::u16string& name : lookupNames(registry, n)) files.push_back(fileNameOf(name));
+  NullDiagnosticSink sink;
   for (auto _ : state) {
     for (const std::u16string& file : files) {
-      benchmark::DoNotOptimize(findItemIdByFileName(console, file));
+      benchmark::DoNotOptimize(findItemIdByFileName(registry, sink, file));
     }
   }
   finish(state);

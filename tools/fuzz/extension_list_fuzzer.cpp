@@ -29,8 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform->fs.addFile(kDescriptionFile, kDescription);
 
   bool loaded = false;
+  ItemIdRegistry registry;
+  ConsoleDiagnostics sink(platform->console);
   try {
-    loadItemIds(platform->fs, platform->console, kExtensionListFile);
+    loadItemIds(registry, platform->fs, sink, kExtensionListFile);
     loaded = true;
   } catch (const CKrvException& e) {
     if (e.code < kErrorFileOpen || e.code > kErrorParse || e.message.empty()) {
@@ -42,14 +44,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (loaded) {
     // Every extension row is found by its own name, as itself or as an
     // earlier row of the same name.
-    const ItemIdRows rows = gItemIdRegistry.rows();
+    const ItemIdRows rows = registry.rows();
     for (size_t i = builtinItemIds().size(); i < rows.size(); ++i) {
-      const ItemIdEntry* found = findItemIdByFullName(rows[i].name);
+      const ItemIdEntry* found = findItemIdByFullName(registry, rows[i].name);
       if (found == nullptr || found > &rows[i] || !equalsNoCase(found->name, rows[i].name)) {
         fail("an extension row is not found by its name", *platform);
       }
     }
-    newItemKnown = findItemId(u"NewItem") != nullptr;
+    newItemKnown = findItemId(registry, u"NewItem") != nullptr;
   }
 
   platform->console = MemoryConsole();

@@ -1,4 +1,4 @@
-#include "driver/input_guard.h"
+#include "compiler/input_guard.h"
 
 #include <utility>
 
@@ -14,7 +14,8 @@ void refuseOutputsOverInputs(FileSystem& fs, std::initializer_list<const std::st
     if (output->empty()) continue;
     for (const auto& [input, role] : inputs) {
       if (!input->empty() && fs.sameFile(*output, *input)) {
-        throw CKrvException(kErrorFileOpen, "Output file " + *output + " is " + role);
+        throw CKrvException(kErrorFileOpen, "Output file " + *output + " is " + role,
+                            DiagnosticCode::kOutputOverInput);
       }
     }
   }

@@ -2,8 +2,8 @@
 // SKN, PKG or DRM definition file name that names the description or the
 // item-ID extension list (the same file, by any path or link) is refused
 // before anything is written.
-#ifndef KORVANE_DRIVER_INPUT_GUARD_H
-#define KORVANE_DRIVER_INPUT_GUARD_H
+#ifndef KORVANE_COMPILER_INPUT_GUARD_H
+#define KORVANE_COMPILER_INPUT_GUARD_H
 
 #include <initializer_list>
 #include <string>

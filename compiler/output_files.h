@@ -1,0 +1,76 @@
+// The file systems a compilation runs on besides the caller's: outputs kept
+// in memory (the result's bytes) or dropped (a check only), and a file
+// system whose relative paths start from a base directory.
+#ifndef KORVANE_COMPILER_OUTPUT_FILES_H
+#define KORVANE_COMPILER_OUTPUT_FILES_H
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "base/platform.h"
+
+namespace korvane {
+
+// Reads and questions go to `inner`; files written are kept here by host
+// path (or dropped, when nothing is kept), never touching `inner`.
+class KeptOutputFileSystem : public FileSystem {
+ public:
+  KeptOutputFileSystem(FileSystem& inner, bool keep) : inner_(inner), keep_(keep) {}
+
+  // The bytes written to `path` (as the writer named it), empty when none.
+  std::string take(std::string_view path);
+
+ protected:
+  std::unique_ptr<InputFile> doOpenRead(const std::string& hostPath) override;
+  std::unique_ptr<OutputFile> doOpenWrite(const std::string& hostPath) override;
+  std::unique_ptr<OutputFile> doOpenReplace(const std::string& hostPath) override;
+  bool doExists(const std::string& hostPath) override;
+  bool doRemove(const std::string& hostPath) override;
+  bool doSameFile(const std::string& hostA, const std::string& hostB) override;
+
+ private:
+  FileSystem& inner_;
+  bool keep_;
+  std::map<std::string, std::string> files_;
+};
+
+// Every relative path is taken from `base` (a directory of `inner`).
+class RootedFileSystem : public FileSystem {
+ public:
+  RootedFileSystem(FileSystem& inner, std::string base);
+
+ protected:
+  std::unique_ptr<InputFile> doOpenRead(const std::string& hostPath) override;
+  std::unique_ptr<OutputFile> doOpenWrite(const std::string& hostPath) override;
+  std::unique_ptr<OutputFile> doOpenReplace(const std::string& hostPath) override;
+  bool doExists(const std::string& hostPath) override;
+  bool doRemove(const std::string& hostPath) override;
+  bool doSameFile(const std::string& hostA, const std::string& hostB) override;
+
+ private:
+  std::string rooted(const std::string& hostPath) const;
+
+  FileSystem& inner_;
+  std::string base_;
+};
+
+// A file read from bytes in memory (borrowed: they must outlive it).
+class BytesInputFile : public InputFile {
+ public:
+  explicit BytesInputFile(std::string_view bytes) : bytes_(bytes) {}
+  size_t read(void* buffer, size_t size) override;
+  bool rewind() override {
+    at_ = 0;
+    return true;
+  }
+  int64_t size() override { return static_cast<int64_t>(bytes_.size()); }
+
+ private:
+  std::string_view bytes_;
+  size_t at_ = 0;
+};
+
+}  // namespace korvane
+
+#endif
