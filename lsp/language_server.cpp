@@ -106,8 +106,10 @@ std::vector<Json> LanguageServer::handle(std::string_view body) {
     }
     return out;
   }
+  // Parameters are read in place: copying a deeply nested value would recurse.
+  static const Json kNoParams = Json::object();
   const Json* paramsMember = member(message, "params");
-  Json params = paramsMember != nullptr ? *paramsMember : Json::object();
+  const Json& params = paramsMember != nullptr ? *paramsMember : kNoParams;
   try {
     if (id != nullptr) {
       if (!validId) {
@@ -310,19 +312,21 @@ void LanguageServer::check(DocumentState& state, std::vector<Json>& out) {
               {"message", d.message}};
     if (!d.code.empty()) json["code"] = d.code;
     Json related = Json::array();
-    auto relate = [&](const std::string& file, int line, int column, const std::string& message) {
+    auto relate = [&](const std::string& file, int line, int column, int endLine, int endColumn,
+                      const std::string& message) {
       bool same = file.empty() || file == request.sourceName;
       std::string uri = same ? state.document.uri()
                              : pathToUri(isAbsolute(file) ? file : joinPath(state.directory, file));
-      Range range = same ? rangeOf(state.document, line, column, 0, 0)
+      Range range = same ? rangeOf(state.document, line, column, endLine, endColumn)
                          : Range{Position{std::max(line - 1, 0), std::max(column - 1, 0)},
                                  Position{std::max(line - 1, 0), std::max(column - 1, 0)}};
       related.push_back(
           Json{{"location", {{"uri", uri}, {"range", toJson(range)}}}, {"message", message}});
     };
-    if (!here) relate(d.file, d.line, d.column, d.message);
+    if (!here) relate(d.file, d.line, d.column, 0, 0, d.message);
     for (const RelatedPlace& place : d.related) {
-      relate(place.range.file, place.range.line, place.range.column, place.message);
+      relate(place.range.file, place.range.line, place.range.column, place.range.endLine,
+             place.range.endColumn, place.message);
     }
     if (!related.empty()) json["relatedInformation"] = std::move(related);
     if (!d.suggestions.empty()) json["data"] = Json{{"suggestions", d.suggestions}};

@@ -126,6 +126,10 @@ TEST_F(ServerTest, LifecycleAndProtocolErrors) {
   EXPECT_EQ(kInvalidRequest, server.handle("[1,2]")[0]["error"]["code"]);
   EXPECT_EQ(kInvalidRequest, server.handle("{\"id\":{},\"method\":\"x\"}")[0]["error"]["code"]);
   EXPECT_TRUE(server.handle("{\"id\":7,\"result\":null}").empty());
+  // Deeply nested parameters are neither copied nor walked.
+  std::string deep = "{\"jsonrpc\":\"2.0\",\"id\":8,\"method\":\"textDocument/hover\",\"params\":" +
+                     std::string(200000, '[') + std::string(200000, ']') + "}";
+  EXPECT_TRUE(server.handle(deep)[0]["result"].is_null());
 
   EXPECT_TRUE(request("shutdown", nullptr)["result"].is_null());
   EXPECT_EQ(kInvalidRequest, request("textDocument/hover", Json::object())["error"]["code"]);
@@ -190,7 +194,9 @@ TEST_F(ServerTest, DiagnosticsFromACheckOnlyCompilationOnOpenChangeAndSave) {
       diagnostics[0]["range"]);
   const Json& related = diagnostics[0]["relatedInformation"][0];
   EXPECT_EQ(kUri, related["location"]["uri"]);
-  EXPECT_EQ(3, related["location"]["range"]["start"]["line"]);
+  EXPECT_EQ(
+      (Json{{"start", {{"line", 3}, {"character", 7}}}, {"end", {{"line", 3}, {"character", 22}}}}),
+      related["location"]["range"]);
   EXPECT_EQ("first defined here", related["message"]);
   // No column: the whole line.
   EXPECT_EQ(3, diagnostics[1]["severity"]);
