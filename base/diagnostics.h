@@ -113,6 +113,8 @@ struct DiagnosticEvent {
   // Another place it points to, with what that place is; not known: none.
   Span related;
   std::string_view relatedMessage;
+  // A replacement text for the span ("did you mean"); empty: none.
+  std::string_view suggestion;
 
   DiagnosticKind kind() const { return diagnosticCodeInfo(code).kind; }
 };

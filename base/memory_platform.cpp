@@ -150,6 +150,18 @@ bool MemoryFileSystem::doExists(const std::string& path) {
   return files.count(hostPath) != 0 || directories.count(hostPath) != 0;
 }
 
+std::vector<std::string> MemoryFileSystem::doListFiles(const std::string& path) {
+  std::string directory = key(path);
+  std::string prefix = directory == "." || directory.empty() ? "" : directory + "/";
+  std::vector<std::string> names;
+  for (auto it = files.lower_bound(prefix); it != files.end(); ++it) {
+    if (it->first.compare(0, prefix.size(), prefix) != 0) break;
+    std::string name = it->first.substr(prefix.size());
+    if (name.find('/') == std::string::npos) names.push_back(name);
+  }
+  return names;
+}
+
 bool MemoryFileSystem::doRemove(const std::string& path) {
   return files.erase(key(path)) != 0;
 }

@@ -56,6 +56,7 @@ class MemoryFileSystem : public FileSystem {
   bool doExists(const std::string& hostPath) override;
   bool doRemove(const std::string& hostPath) override;
   bool doSameFile(const std::string& hostA, const std::string& hostB) override;
+  std::vector<std::string> doListFiles(const std::string& hostPath) override;
 
  private:
   bool canCreate(const std::string& key) const;

@@ -43,6 +43,19 @@ TEST(MemoryFileSystem, ReplacedFilesChangeOnlyWhenClosed) {
   EXPECT_EQ(fs.openReplace("missing/Skin.skn"), nullptr);
 }
 
+TEST(MemoryFileSystem, ListFilesNamesTheFilesOfOneDirectory) {
+  MemoryFileSystem fs;
+  fs.addFile("top.txt", "");
+  fs.addFile("gfx/a.bmp", "");
+  fs.addFile("gfx/b.svg", "");
+  fs.addFile("gfx/deeper/c.bmp", "");
+  fs.addFile("gfxx/d.bmp", "");
+  EXPECT_EQ(fs.listFiles("gfx\\"), (std::vector<std::string>{"a.bmp", "b.svg"}));
+  EXPECT_EQ(fs.listFiles(".\\gfx"), (std::vector<std::string>{"a.bmp", "b.svg"}));
+  EXPECT_EQ(fs.listFiles(""), (std::vector<std::string>{"top.txt"}));
+  EXPECT_TRUE(fs.listFiles("none").empty());
+}
+
 TEST(MemoryFileSystem, SameFileFollowsPathsAndAliases) {
   MemoryFileSystem fs;
   fs.addFile("src/skin.txt", "description");

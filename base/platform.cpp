@@ -22,6 +22,11 @@ std::unique_ptr<OutputFile> FileSystem::openReplace(std::string_view path) {
 bool FileSystem::sameFile(std::string_view a, std::string_view b) {
   return doSameFile(hostPath(a), hostPath(b));
 }
+std::vector<std::string> FileSystem::listFiles(std::string_view directory) {
+  std::string host = hostPath(directory);
+  while (host.size() > 1 && host.back() == '/') host.pop_back();
+  return doListFiles(host.empty() ? std::string(".") : host);
+}
 bool FileSystem::exists(std::string_view path) {
   // Asked once per image file: the host path is made in a buffer kept for
   // the next question.

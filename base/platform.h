@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvane {
 
@@ -62,6 +63,9 @@ class FileSystem {
   // True when both paths name one existing file (for example a file and a
   // link to it); false when either does not exist.
   bool sameFile(std::string_view a, std::string_view b);
+  // The names of the files in a directory ("" is the working one), in no
+  // particular order; empty when it cannot be listed. For suggestions only.
+  std::vector<std::string> listFiles(std::string_view directory);
 
  protected:
   virtual std::unique_ptr<InputFile> doOpenRead(const std::string& hostPath) = 0;
@@ -70,6 +74,7 @@ class FileSystem {
   virtual bool doExists(const std::string& hostPath) = 0;
   virtual bool doRemove(const std::string& hostPath) = 0;
   virtual bool doSameFile(const std::string& hostA, const std::string& hostB) = 0;
+  virtual std::vector<std::string> doListFiles(const std::string&) { return {}; }
 };
 
 std::string hostPath(std::string_view path);

@@ -241,6 +241,20 @@ class RealFileSystem::Listings {
   Directory* last_ = nullptr;
 };
 
+std::vector<std::string> RealFileSystem::doListFiles(const std::string& hostPath) {
+  std::vector<std::string> names;
+  DIR* directory = ::opendir(hostPath.c_str());
+  if (directory == nullptr) return names;
+  while (const dirent* entry = ::readdir(directory)) {
+    std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    if (entry->d_type == DT_DIR) continue;
+    names.emplace_back(name);
+  }
+  ::closedir(directory);
+  return names;
+}
+
 RealFileSystem::RealFileSystem() : listings_(std::make_unique<Listings>()) {}
 RealFileSystem::~RealFileSystem() = default;
 

@@ -34,6 +34,7 @@ class RealFileSystem : public FileSystem {
   bool doExists(const std::string& hostPath) override;
   bool doRemove(const std::string& hostPath) override;
   bool doSameFile(const std::string& hostA, const std::string& hostB) override;
+  std::vector<std::string> doListFiles(const std::string& hostPath) override;
 
  private:
   class Listings;

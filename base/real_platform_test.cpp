@@ -6,12 +6,15 @@
 
 #include <dirent.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
+#include <vector>
+#include <vector>
 
 namespace korvane {
 namespace {
@@ -62,6 +65,15 @@ TEST_F(RealFileSystemTest, ListedDirectoriesAnswerLikeStat) {
   for (size_t i = 0; i <= RealFileSystem::kListAfter + 1; ++i) {
     ASSERT_EQ(answers(), expected) << "after " << i << " rounds";
   }
+}
+
+TEST_F(RealFileSystemTest, ListFilesNamesFilesAndLinksButNoDirectories) {
+  std::vector<std::string> names = fs.listFiles(dir + "\\");
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> expected = {"dangling.bmp", "image.bmp", "linked.bmp", kLongName};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(names, expected);
+  EXPECT_TRUE(fs.listFiles(dir + "/missing").empty());
 }
 
 TEST_F(RealFileSystemTest, WritesAndRemovalsAreSeenAfterListing) {

@@ -13,6 +13,7 @@
 #include "output/pkg_writer.h"
 #include "output/skn_writer.h"
 #include "parser/desc_parser.h"
+#include "parser/suggestions.h"
 
 namespace korvane {
 
@@ -64,7 +65,34 @@ void Compilation::PlacingSink::diagnostic(const DiagnosticEvent& event) {
   DiagnosticEvent placed = event;
   placed.span = owner_.lexer_.tokenSpan();
   placed.file = owner_.request_.sourceName;
+  std::string suggestion = owner_.suggestionFor(placed);
+  placed.suggestion = suggestion;
   owner_.observer_.diagnostic(placed);
+}
+
+std::string Compilation::suggestionFor(const DiagnosticEvent& event) {
+  if (!request_.suggest || !parsing_ || event.file != request_.sourceName) return {};
+  // The span's text, when it lies in the last token.
+  const Span& span = event.span;
+  if (span.line != lexer_.tokenLine || span.endLine != span.line ||
+      span.column < lexer_.tokenColumn || span.endColumn > lexer_.tokenEndColumn ||
+      span.endColumn <= span.column) {
+    return {};
+  }
+  std::u16string_view token = lexer_.token;
+  size_t start = static_cast<size_t>(span.column - lexer_.tokenColumn);
+  if (start >= token.size()) return {};
+  std::u16string_view text = token.substr(start, static_cast<size_t>(span.endColumn - span.column));
+  SuggestionSources sources;
+  sources.registry = &registry_;
+  sources.imageFiles = [this]() {
+    std::string directory = content_ ? narrowCopy(content_->bitmapPath()) : std::string();
+    auto [listing, added] = imageListings_.try_emplace(directory);
+    if (added) listing->second = inputs_.listFiles(directory);
+    return listing->second;
+  };
+  std::vector<std::string> found = suggestReplacements(event.message, text, sources);
+  return found.empty() ? std::string() : found[0];
 }
 
 Compilation::Compilation(const CompileRequest& request, FileSystem& inputs, FileSystem& outputs,
@@ -95,6 +123,8 @@ void Compilation::reportError(const CKrvException& error, bool fromExtensionList
   if (event.span.known()) {
     event.file = fromExtensionList ? request_.extensionListFile : request_.sourceName;
   }
+  std::string suggestion = fromExtensionList ? std::string() : suggestionFor(event);
+  event.suggestion = suggestion;
   observer_.diagnostic(event);
 }
 
@@ -125,6 +155,12 @@ void Compilation::parseSource() {
   content_->setBitmapPath(u".\\");
   {
     DescParser parser(*content_, lexer_, registry_, sink_);
+    if (request_.allErrors) {
+      parser.goOnAfterErrors([this](const CKrvException& error) {
+        reportError(error, false);
+        ++parseErrors_;
+      });
+    }
     parser.parse();
   }
   parsing_ = false;
@@ -212,6 +248,7 @@ void Compilation::runPhases() {
   content_->setStrictFiles(request_.strict);
 
   parseSource();
+  if (parseErrors_ > 0) return;  // nothing is written after an error
   settleSkinType();
   SkinContent& content = *content_;
   if (content.ahOverrideLow != 0) {
@@ -265,7 +302,7 @@ int Compilation::run() {
   }
   parsing_ = false;
   content_.reset();
-  return errorSeen ? 2 : 0;
+  return errorSeen || parseErrors_ > 0 ? 2 : 0;
 }
 
 void generatePackageId(SkinContent& content, uint32_t characterSum, uint64_t now) {

@@ -6,10 +6,12 @@
 #define KORVANE_COMPILER_COMPILATION_H
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/diagnostics.h"
 #include "base/error.h"
@@ -46,6 +48,17 @@ class CompilationObserver : public DiagnosticSink {
     (void)names;
     (void)probed;
   }
+};
+
+// Keeps every diagnostic as a public value; the progress text is dropped
+// (compile() and the command line's diagnostic formats).
+class CollectingObserver : public CompilationObserver {
+ public:
+  explicit CollectingObserver(std::vector<Diagnostic>& out) : out_(out) {}
+  void diagnostic(const DiagnosticEvent& event) override;
+
+ private:
+  std::vector<Diagnostic>& out_;
 };
 
 class Compilation {
@@ -88,6 +101,9 @@ class Compilation {
   void printParameterSummary();
   void reportError(const CKrvException& error, bool fromExtensionList);
   void note(DiagnosticCode code, std::string_view text);
+  // "Did you mean" for an event of the description (empty: none), from the
+  // text of its span in the reader's last token.
+  std::string suggestionFor(const DiagnosticEvent& event);
 
   const CompileRequest& request_;
   FileSystem& inputs_;
@@ -97,6 +113,10 @@ class Compilation {
   PlacingSink sink_;
   bool recordProbed_ = false;
   bool parsing_ = false;
+  // Errors of elements the parse went on after (request_.allErrors).
+  int parseErrors_ = 0;
+  // The image files of each bitmap directory, listed once, for suggestions.
+  std::map<std::string, std::vector<std::string>> imageListings_;
 
   SourceLexer lexer_;
   ItemIdRegistry registry_;

@@ -23,38 +23,6 @@ Severity severityOf(DiagnosticKind kind) {
   }
 }
 
-// Keeps every diagnostic as a value; the progress text is dropped.
-class CollectingObserver : public CompilationObserver {
- public:
-  explicit CollectingObserver(std::vector<Diagnostic>& out) : out_(out) {}
-
-  void diagnostic(const DiagnosticEvent& event) override {
-    Diagnostic& d = out_.emplace_back();
-    const DiagnosticCodeInfo& info = diagnosticCodeInfo(event.code);
-    d.severity = severityOf(info.kind);
-    d.code = info.name;
-    d.message = event.message;
-    if (!d.message.empty() && d.message.back() == '\n') d.message.pop_back();
-    if (event.span.known()) {
-      d.file = event.file;
-      d.line = event.span.line;
-      d.column = event.span.column;
-      d.endLine = event.span.endLine;
-      d.endColumn = event.span.endColumn;
-    }
-    if (event.related.known()) {
-      RelatedPlace& place = d.related.emplace_back();
-      place.range = SourceRange{d.file, event.related.line, event.related.column,
-                                event.related.endLine, event.related.endColumn};
-      place.message = event.relatedMessage;
-    }
-    d.reportCode = event.errorClass;
-    d.reportLine = event.reportLine;
-  }
-
-  std::vector<Diagnostic>& out_;
-};
-
 void run(const CompileRequest& request, CompileResult& result) {
   std::optional<RealFileSystem> disk;
   if (request.fileSystem == nullptr) disk.emplace();
@@ -88,6 +56,31 @@ void run(const CompileRequest& request, CompileResult& result) {
 }
 
 }  // namespace
+
+void CollectingObserver::diagnostic(const DiagnosticEvent& event) {
+  Diagnostic& d = out_.emplace_back();
+  const DiagnosticCodeInfo& info = diagnosticCodeInfo(event.code);
+  d.severity = severityOf(info.kind);
+  d.code = info.name;
+  d.message = event.message;
+  if (!d.message.empty() && d.message.back() == '\n') d.message.pop_back();
+  if (event.span.known()) {
+    d.file = event.file;
+    d.line = event.span.line;
+    d.column = event.span.column;
+    d.endLine = event.span.endLine;
+    d.endColumn = event.span.endColumn;
+  }
+  if (event.related.known()) {
+    RelatedPlace& place = d.related.emplace_back();
+    place.range = SourceRange{d.file, event.related.line, event.related.column,
+                              event.related.endLine, event.related.endColumn};
+    place.message = event.relatedMessage;
+  }
+  if (!event.suggestion.empty()) d.suggestions.emplace_back(event.suggestion);
+  d.reportCode = event.errorClass;
+  d.reportLine = event.reportLine;
+}
 
 CompileResult compile(const CompileRequest& request) {
   CompileResult result;

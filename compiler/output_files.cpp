@@ -87,6 +87,9 @@ bool RootedFileSystem::doRemove(const std::string& hostPath) {
 bool RootedFileSystem::doSameFile(const std::string& hostA, const std::string& hostB) {
   return inner_.sameFile(rooted(hostA), rooted(hostB));
 }
+std::vector<std::string> RootedFileSystem::doListFiles(const std::string& hostPath) {
+  return inner_.listFiles(hostPath == "." ? base_ : rooted(hostPath));
+}
 
 size_t BytesInputFile::read(void* buffer, size_t size) {
   size_t n = std::min(size, bytes_.size() - at_);

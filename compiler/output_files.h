@@ -47,6 +47,7 @@ class RootedFileSystem : public FileSystem {
   bool doExists(const std::string& hostPath) override;
   bool doRemove(const std::string& hostPath) override;
   bool doSameFile(const std::string& hostA, const std::string& hostB) override;
+  std::vector<std::string> doListFiles(const std::string& hostPath) override;
 
  private:
   std::string rooted(const std::string& hostPath) const;

@@ -7,6 +7,7 @@
 #include "base/version.h"
 #include "driver/command_line.h"
 #include "driver/depfile.h"
+#include "driver/diagnostics_run.h"
 #include "driver/report_console.h"
 #include "driver/source_date_epoch.h"
 #include "korvane/compile.h"
@@ -53,6 +54,8 @@ CompileRequest requestOf(const CompileOptions& options) {
   request.listDirectory = options.listPath;
   request.targetDirectory = options.targetPath;
   request.systemPath = options.systemPath;
+  // The report shows neither suggestions nor more than the first error.
+  request.suggest = false;
   return request;
 }
 
@@ -67,7 +70,9 @@ int runCompile(int argc, const char* const argv[], Platform& platform) {
     console.out(versionLine());
     return kExitSuccess;
   }
-  if (!options.quiet) printBanner(console);
+  // The formats tools read leave standard output to them: no banner.
+  bool reportFormat = options.diagnosticsFormat == CompileOptions::DiagnosticsFormat::kReport;
+  if (!options.quiet && reportFormat) printBanner(console);
   if (options.request == CompileOptions::Request::kHelp) {
     printUsage(console);
     printLongOptions(console);
@@ -83,6 +88,7 @@ int runCompile(int argc, const char* const argv[], Platform& platform) {
   if (!readSourceDateEpoch(platform.environment, console, sourceDate)) return kExitUsage;
   FixedClock fixedClock(sourceDate.value_or(0));
   Clock& clock = sourceDate ? static_cast<Clock&>(fixedClock) : platform.clock;
+  if (!reportFormat) return runWithDiagnosticsFormat(options, platform, clock, requestOf(options));
 
   // A quiet run keeps warnings, the error report and the result only.
   ReportConsole report(console, options.quiet);

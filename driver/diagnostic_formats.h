@@ -14,23 +14,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/source_lines.h"
 #include "korvane/compile.h"
 
 namespace korvane {
-
-// The lines of a source file as its encoding gives them (UTF-16 behind its
-// byte-order mark, UTF-8 behind its mark, else 8-bit), for the excerpts.
-class SourceLines {
- public:
-  SourceLines() = default;
-  explicit SourceLines(std::string_view bytes);
-  // Line `number` (from 1) without its line end; empty past the end.
-  std::u16string_view line(int number) const;
-
- private:
-  std::u16string text_;
-  std::vector<size_t> starts_;  // where each line starts in text_
-};
 
 // Source files by the name diagnostics give them.
 using SourceFiles = std::map<std::string, SourceLines>;

@@ -10,6 +10,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "parser/desc_parser.h"
+#include "parser/vocabulary.h"
 #include "source/item_id_registry.h"
 #include "source/source_lexer.h"
 #include "source/tokens.h"
@@ -20,17 +21,6 @@ namespace {
 
 // Major of generated identifiers when the skin has no UID of its own.
 constexpr uint32_t kGeneratedMajor = 0xFFFFFFFC;
-
-struct Alignment {
-  std::u16string_view name;
-  uint32_t code;
-};
-
-// Vertical letter (T 0x01, B 0x02, C 0x04) then horizontal (L 0x08, R 0x10, C 0x20).
-constexpr Alignment kAlignments[] = {
-    {u"TL", 0x09}, {u"TC", 0x21}, {u"TR", 0x11}, {u"CL", 0x0C}, {u"CC", 0x24},
-    {u"CR", 0x14}, {u"BL", 0x0A}, {u"BC", 0x22}, {u"BR", 0x12},
-};
 
 std::u16string readFileName(SourceLexer& lexer) {
   nextParam(lexer);
@@ -234,13 +224,10 @@ void DescParser::parseImageAttribute(ImageAttributes& attributes, std::u16string
   } else if (equalsNoCase(token, u"TILEY")) {
     attributes.flags |= kAttrTileY;
   } else if (startsWithNoCase(token, u"ALIGN=")) {
-    std::u16string_view code = token.substr(6);
-    for (const Alignment& alignment : kAlignments) {
-      if (equalsNoCase(code, alignment.name)) {
-        attributes.flags |= kAttrAlign;
-        attributes.align = alignment.code;
-        return;
-      }
+    if (const NamedCode* alignment = findNamedCode(kAlignments, token.substr(6))) {
+      attributes.flags |= kAttrAlign;
+      attributes.align = alignment->code;
+      return;
     }
     throw CKrvException(kErrorParse, "Unknown parameter for image attribute ALIGN");
   } else {

@@ -11,6 +11,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "parser/desc_parser.h"
+#include "parser/vocabulary.h"
 #include "source/source_lexer.h"
 #include "source/tokens.h"
 
@@ -29,18 +30,6 @@ void checkEntryCount(size_t count, const char* tooManyMessage) {
 uint32_t reorderRgb(uint32_t value) {
   return ((value & 0xFF) << 16) | (value & 0xFF00) | ((value >> 16) & 0xFF);
 }
-
-struct AnimMode {
-  std::u16string_view token;
-  uint32_t mode;
-};
-
-constexpr AnimMode kAnimModes[] = {
-    {u"MODE=play", kAnimModePlay},
-    {u"MODE=cycle", kAnimModeCycle},
-    {u"MODE=bounce", kAnimModeBounce},
-    {u"MODE=svganim", kAnimModeSvgAnim},
-};
 
 }  // namespace
 
@@ -96,13 +85,12 @@ void DescParser::parseBmpAnim() {
       item.flash = 1;
       continue;
     }
-    const AnimMode* mode = nullptr;
-    for (const AnimMode& candidate : kAnimModes) {
-      if (equalsNoCase(token, candidate.token)) mode = &candidate;
-    }
+    const NamedCode* mode = startsWithNoCase(token, kAnimModeKey)
+                                ? findNamedCode(kAnimModes, token.substr(kAnimModeKey.size()))
+                                : nullptr;
     if (mode == nullptr) raiseExpectedToken(token, u"<BMPANIM parameter>");
-    item.mode = mode->mode;
-    if (mode->mode == kAnimModeSvgAnim) animated = 1;
+    item.mode = mode->code;
+    if (mode->code == kAnimModeSvgAnim) animated = 1;
   }
 
   BmpAnimFrame next;

@@ -5,6 +5,7 @@
 #include "base/diagnostics.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "parser/vocabulary.h"
 #include "source/source_lexer.h"
 #include "source/tokens.h"
 
@@ -53,6 +54,22 @@ const ElementKeyword* findElement(std::u16string_view keyword) {
   return nullptr;
 }
 
+// A word at the start of a line that the element loop takes: an element
+// keyword, or a word of letters that no block holds (a misspelt keyword, which
+// the loop then reports).
+bool mayStartElement(std::u16string_view token) {
+  if (findElement(token) != nullptr) return true;
+  for (char16_t c : token) {
+    bool letter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
+    if (!letter) return false;
+  }
+  if (token.empty() || equalsNoCase(token, kEndKeyword)) return false;
+  for (const ElementWords& words : elementVocabulary()) {
+    if (words.placement == Placement::kInside && equalsNoCase(token, words.keyword)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 DescParser::DescParser(SkinContent& content, SourceLexer& lexer, const ItemIdRegistry& registry,
@@ -90,7 +107,7 @@ void DescParser::parse() {
   if (!equalsNoCase(token, u"NAME")) raiseExpectedToken(token, u"NAME");
   parseName();
 
-  while (nextWord(lexer_)) {
+  auto parseElement = [&] {
     startElement();
     const ElementKeyword* element = findElement(token);
     if (element == nullptr) {
@@ -102,7 +119,36 @@ void DescParser::parse() {
       throw CKrvException(kErrorContent, element->scalableOnly, DiagnosticCode::kScalableOnly);
     }
     (this->*(element->parse))();
+  };
+  bool more = nextWord(lexer_);
+  while (more) {
+    if (!errorHandler_) {
+      parseElement();
+      more = nextWord(lexer_);
+      continue;
+    }
+    try {
+      parseElement();
+      more = nextWord(lexer_);
+    } catch (const CKrvException& error) {
+      errorHandler_(error);
+      more = skipToNextElement();
+    }
   }
+}
+
+bool DescParser::skipToNextElement() {
+  int32_t line = lexer_.tokenLine;
+  try {
+    while (nextWord(lexer_)) {
+      if (lexer_.tokenLine != line && mayStartElement(lexer_.token)) return true;
+      line = lexer_.tokenLine;
+    }
+  } catch (const CKrvException&) {
+    // A token the reader cannot read (too long, malformed text) inside what
+    // is skipped: the rest of the input is not trusted.
+  }
+  return false;
 }
 
 }  // namespace korvane

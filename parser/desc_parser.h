@@ -6,9 +6,12 @@
 #define KORVANE_PARSER_DESC_PARSER_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "base/error.h"
 #include "base/item_id.h"
 #include "base/platform.h"
 #include "model/skin_content.h"
@@ -29,6 +32,13 @@ class DescParser {
   // Runs the whole description from the reader's current character to the
   // end of input. Errors are raised as CKrvException.
   void parse();
+  // Makes the parse go on after an error of an element (for editors and the
+  // diagnostic formats): `handler` gets the error, while the reader still
+  // stands at its token, and the parse resumes at the next line that starts
+  // an element. Errors of the opening still end the parse.
+  void goOnAfterErrors(std::function<void(const CKrvException&)> handler) {
+    errorHandler_ = std::move(handler);
+  }
 
   // The opening and the skin-level elements, each called after its keyword.
   void parseSkinType();
@@ -100,10 +110,15 @@ class DescParser {
   bool nextBodyToken(const char* missingEndMessage);
 
   SkinContent& content_;
+  // After an error: reads up to the first token of a line that is an element
+  // keyword; false at the end of the input.
+  bool skipToNextElement();
+
   SourceLexer& lexer_;
   const ItemIdRegistry& registry_;
   DiagnosticSink& sink_;
   Span elementPlace_;
+  std::function<void(const CKrvException&)> errorHandler_;
 };
 
 }  // namespace korvane

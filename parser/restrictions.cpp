@@ -8,6 +8,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "parser/desc_parser.h"
+#include "parser/vocabulary.h"
 #include "source/item_id_registry.h"
 #include "source/source_lexer.h"
 #include "source/tokens.h"
@@ -16,34 +17,7 @@ namespace korvane {
 
 namespace {
 
-struct RestrictionSpecifier {
-  std::u16string_view name;
-  Restriction code;
-  const char* description;  // as the RESTRICTION note names it
-};
-
-// Release and layout specifiers, in the order they are tested; all of them are
-// allowed as item prefixes.
-constexpr RestrictionSpecifier kSpecifiers[] = {
-    {u"Orv_2_6", 0x206, "2.6"},
-    {u"Orv_2_7", 0x207, "2.7"},
-    {u"Orv_2_8", 0x208, "2.8"},
-    {u"Orv_3_0", 0x300, "3.0"},
-    {u"Orv_3_1", 0x301, "3.1"},
-    {u"Orv_3_2", 0x302, "3.2"},
-    {u"Orv_5_0", 0x500, "5.0"},
-    {u"LAY_W", 0x10000, "Layout/Non-Mirrored"},
-    {u"LAY_AH", 0x20000, "Layout/Mirrored"},
-};
-
-constexpr Restriction kLanguageRestriction = 0x30000;
-
-const RestrictionSpecifier* findSpecifier(std::u16string_view text) {
-  for (const RestrictionSpecifier& specifier : kSpecifiers) {
-    if (equalsNoCase(text, specifier.name)) return &specifier;
-  }
-  return nullptr;
-}
+constexpr Restriction kLanguageRestriction = kRestrictionLanguageBase;
 
 }  // namespace
 
@@ -56,10 +30,10 @@ void DescParser::parseRestrictionElement() {
   }
   nextParam(lexer_);
   const std::u16string& token = lexer_.token;
-  if (const RestrictionSpecifier* specifier = findSpecifier(token)) {
+  if (const NamedCode* specifier = findNamedCode(kRestrictionSpecifiers, token)) {
     content_.currentRestriction = specifier->code;
     report(sink_, DiagnosticCode::kRestrictionSet,
-           std::string("Current restriction set to ") + specifier->description);
+           std::string("Current restriction set to ") + restrictionDescription(specifier->code));
   } else if (startsWithNoCase(token, u"LANG=")) {
     uint32_t language = static_cast<uint32_t>(parseNumber(token.substr(5))) & 0xFFFF;
     report(sink_, DiagnosticCode::kRestrictionSet,
@@ -82,8 +56,8 @@ void DescParser::splitItemRestriction(std::u16string& text, Restriction& restric
                         "No item-based restriction can be used where RESTRICTION element already "
                         "applies");
   }
-  const RestrictionSpecifier* specifier =
-      findSpecifier(std::u16string_view(text).substr(0, percent));
+  const NamedCode* specifier =
+      findNamedCode(kRestrictionSpecifiers, std::u16string_view(text).substr(0, percent));
   if (specifier == nullptr) {
     throw CKrvException(kErrorParse, "Unknown release restriction prefix in IID");
   }

@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "parser/desc_parser.h"
 #include "parser/element_params.h"
+#include "parser/vocabulary.h"
 #include "source/source_lexer.h"
 #include "source/tokens.h"
 
@@ -19,16 +20,6 @@ namespace {
 
 // Bitmap index of a BMP parameter whose image file does not exist.
 constexpr uint32_t kNoBitmapIndex = 0xFFFFFFFF;
-
-struct ParamKeyword {
-  std::u16string_view keyword;
-  EffectParamType type;
-};
-
-constexpr ParamKeyword kParamKeywords[] = {
-    {u"INT", kParamInt},           {u"STR", kParamStr}, {u"BMP", kParamBmp},
-    {u"NAMEDREF", kParamNamedRef}, {u"RAW", kParamRaw},
-};
 
 }  // namespace
 
@@ -85,16 +76,13 @@ void DescParser::parseEffect(EffectCommand& effect) {
 
 void DescParser::parseEffectParam(EffectParam& param) {
   const std::u16string& token = lexer_.token;
-  const ParamKeyword* kind = nullptr;
-  for (const ParamKeyword& candidate : kParamKeywords) {
-    if (equalsNoCase(token, candidate.keyword)) kind = &candidate;
-  }
+  const NamedCode* kind = findNamedCode(kEffectParamTypes, token);
   if (kind == nullptr) raiseExpectedToken(token, u"STR, INT, BMP, RAW or NAMEDREF");
-  param.type = kind->type;
+  param.type = static_cast<EffectParamType>(kind->code);
   nextParam(lexer_);
   param.name = token;
 
-  switch (kind->type) {
+  switch (param.type) {
     case kParamInt:
       nextParam(lexer_);
       param.intValue = parseNumber(token);

@@ -112,6 +112,15 @@ struct CompileRequest {
   // the parameter summary and warned about.
   std::string systemPath;
 
+  // Every error of the description instead of the first: after an error the
+  // parse goes on at the next line that starts an element (the rest of a
+  // broken block is skipped). Errors of the opening (SKINTYPE, UID or PID,
+  // the first NAME) still end it. Nothing is written after an error.
+  bool allErrors = false;
+  // "Did you mean" replacements in `Diagnostic::suggestions` (misspelt item
+  // names, keywords, parameter keys, enumerated values, missing image files).
+  bool suggest = true;
+
   // Images, masks and the extension list are looked up here instead of on
   // the disk when set (for example unsaved buffers of an editor). Borrowed:
   // it must outlive the call, and is used by this compilation only.

@@ -8,6 +8,8 @@
 // options: the reader delivers 8-bit characters unchanged, so both runs must
 // print the same report and write the same files. A fourth reads the same
 // characters as UTF-8 behind its byte-order mark and must match them too.
+// An even-sized input is also compiled with each diagnostic format, which
+// must end as the report does.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string description(reinterpret_cast<const char*>(data), size);
   bool odd = size % 2 == 1;
   CompileResult eightBit = compileAndCheck(description, odd, false);
+  if (!odd) checkDiagnosticFormats(description, eightBit.code);
   compileAndCheck("\xFF\xFE" + description, !odd, true);
 
   // Shorter texts fail the 8-bit run's encoding test; marked ones are UTF-16

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <nlohmann/json.hpp>
 
 #include "driver/compile_run.h"
 #include "driver/round_trip_test_support.h"
@@ -79,6 +80,26 @@ void fail(std::string_view what, const MemoryPlatform& platform) {
   std::fprintf(stderr, "FUZZ CHECK FAILED: %.*s\n--- console ---\n%s\n", int(what.size()),
                what.data(), platform.console.both.c_str());
   std::abort();
+}
+
+void checkDiagnosticFormats(const std::string& description, int reportCode) {
+  for (const char* format : {"gcc", "json", "sarif"}) {
+    std::unique_ptr<MemoryPlatform> platform = makePlatform();
+    platform->fs.addFile(kDescriptionFile, description);
+    int code = compile(*platform, {std::string("--diagnostics-format=") + format,
+                                   "--diagnostics-file=diagnostics.out", "--max-errors=0",
+                                   kDescriptionFile, kSkinName});
+    if (code != reportCode) fail("a diagnostics format ends otherwise than the report", *platform);
+    if (!platform->console.stdoutText.empty()) fail("a diagnostics format printed", *platform);
+    if (!platform->fs.has("diagnostics.out")) fail("no diagnostics file", *platform);
+    const std::string& text = platform->fs.content("diagnostics.out");
+    if (format != std::string("gcc") && !nlohmann::json::accept(text)) {
+      fail("diagnostics that are no JSON", *platform);
+    }
+    if (code == kExitErrors && platform->fs.has(std::string(kSkinName) + ".skn")) {
+      fail("an SKN file written after an error", *platform);
+    }
+  }
 }
 
 CompileResult compileAndCheck(const std::string& description, bool withExtensionList,

@@ -46,6 +46,12 @@ struct CompileResult {
 CompileResult compileAndCheck(const std::string& description, bool withExtensionList,
                               bool toOutputDir);
 
+// Compiles `description` with each diagnostic format (every error, the
+// suggestions and the checks of the text) and checks the runs: the same exit
+// code as the report's run (`reportCode`), nothing on standard output, JSON
+// and SARIF that parse, and no output file after an error.
+void checkDiagnosticFormats(const std::string& description, int reportCode);
+
 // Aborts unless the two runs printed the same and left the same files
 // (the description itself aside).
 void requireSameRuns(const CompileResult& a, const CompileResult& b, std::string_view what);
