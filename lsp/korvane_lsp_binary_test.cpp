@@ -103,10 +103,17 @@ TEST(KorvaneLspBinary, ASessionOverPipesChecksTheBufferAndWritesNoFile) {
           "textDocument/hover",
           Json{{"textDocument", {{"uri", uri}}}, {"position", {{"line", 3}, {"character", 27}}}},
           2) +
+      message("textDocument/codeAction",
+              Json{{"textDocument", {{"uri", uri}}},
+                   {"range",
+                    {{"start", {{"line", 3}, {"character", 12}}},
+                     {"end", {{"line", 3}, {"character", 12}}}}},
+                   {"context", {{"diagnostics", Json::array()}}}},
+              4) +
       message("shutdown", nullptr, 3) + message("exit", nullptr);
   Session session = runServer(input);
   EXPECT_EQ(0, session.exitCode) << session.err;
-  ASSERT_EQ(4u, session.messages.size());
+  ASSERT_EQ(5u, session.messages.size());
   EXPECT_EQ("utf-16", session.messages[0]["result"]["capabilities"]["positionEncoding"]);
   const Json& published = session.messages[1]["params"];
   EXPECT_EQ(uri, published["uri"]);
@@ -121,7 +128,12 @@ TEST(KorvaneLspBinary, ASessionOverPipesChecksTheBufferAndWritesNoFile) {
   EXPECT_EQ(11, error["range"]["start"]["character"]);
   std::string hover = session.messages[2]["result"]["contents"]["value"];
   EXPECT_NE(std::string::npos, hover.find("images/bg.bmp`")) << hover;
-  EXPECT_TRUE(session.messages[3]["result"].is_null());
+  // The compiler's "did you mean" is the quick fix.
+  EXPECT_EQ("QsnBgScreen", error["data"]["suggestions"][0]);
+  const Json& actions = session.messages[3]["result"];
+  ASSERT_FALSE(actions.empty());
+  EXPECT_EQ("QsnBgScreen", actions[0]["edit"]["changes"][uri][0]["newText"]);
+  EXPECT_TRUE(session.messages[4]["result"].is_null());
   EXPECT_EQ(before, filesIn(dir.path()));
 }
 

@@ -289,6 +289,7 @@ void LanguageServer::check(DocumentState& state, std::vector<Json>& out) {
   request.extensionListFile = state.extensionList;
   request.sourceDateEpoch = 0;
   request.outputs = Outputs::kNone;
+  request.allErrors = true;
   request.fileSystem = &fs_;
   CompileResult result;
   try {
