@@ -47,7 +47,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER="$clang" -DKORVANE_FUZZ=ON -DKORVANE_TESTS=OFF \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 cmake --build "$build" --target compile_fuzzer extension_list_fuzzer skn_decoder_fuzzer \
-  command_line_fuzzer
+  command_line_fuzzer lsp_fuzzer
 
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
@@ -84,6 +84,7 @@ run_target compile 8192 -dict="$root/tools/fuzz/description.dict"
 run_target extension_list 4096 -dict="$root/tools/fuzz/description.dict"
 run_target skn_decoder 16384
 run_target command_line 1024
+run_target lsp 8192 -dict="$root/tools/fuzz/lsp.dict"
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "fuzzing found faults in: ${failed[*]}"
