@@ -1,6 +1,6 @@
 # Installs the build to a fresh prefix, builds examples/library against the
 # installed package and runs it on a good and on a faulty description.
-#   cmake -DBUILD_DIR=... -DEXAMPLES=... -DWORK_DIR=... -P installed_library_test.cmake
+#   cmake -DBUILD_DIR=... -DEXAMPLES=... -DWORK_DIR=... [-DCXX_FLAGS=...] -P installed_library_test.cmake
 cmake_minimum_required(VERSION 3.25)
 
 function(run)
@@ -23,7 +23,7 @@ if(NOT status EQUAL 0)
 endif()
 
 run("${CMAKE_COMMAND}" -S "${EXAMPLES}/library" -B "${WORK_DIR}/build" -G Ninja
-    "-DCMAKE_PREFIX_PATH=${prefix}")
+    "-DCMAKE_PREFIX_PATH=${prefix}" "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}")
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "configuring the library example failed:\n${out}")
 endif()
