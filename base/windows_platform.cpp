@@ -12,6 +12,7 @@
 #include <shellapi.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -325,6 +326,56 @@ bool RealFileSystem::doExists(const std::string& hostPath) {
   return ::GetFileAttributesW(nativePath(hostPath).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+namespace {
+
+// The system's words for an error code, without the line end it ends with.
+std::string systemMessage(DWORD error) {
+  wchar_t* text = nullptr;
+  DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring wide = length > 0 ? std::wstring(text, length) : std::wstring();
+  if (text != nullptr) ::LocalFree(text);
+  while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L' ' ||
+                           wide.back() == L'.')) {
+    wide.pop_back();
+  }
+  return wide.empty() ? "error " + std::to_string(error) : narrowName(wide);
+}
+
+}  // namespace
+
+// Only a name that leads nowhere means missing (a name the system cannot
+// hold, such as one with "*" or ":", names no file either); a refused or
+// failed look is an error.
+FileSystem::Presence RealFileSystem::doPresence(const std::string& hostPath, std::string& reason) {
+  if (::GetFileAttributesW(nativePath(hostPath).c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return Presence::kPresent;
+  }
+  DWORD error = ::GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+      error == ERROR_INVALID_NAME || error == ERROR_DIRECTORY) {
+    return Presence::kMissing;
+  }
+  reason = systemMessage(error);
+  return Presence::kUnknown;
+}
+
+std::vector<std::string> RealFileSystem::doListFiles(const std::string& hostPath) {
+  std::vector<std::string> names;
+  std::wstring pattern = nativePath(hostPath.empty() ? std::string(".") : hostPath) + L"\\*";
+  WIN32_FIND_DATAW entry;
+  HANDLE search = ::FindFirstFileW(pattern.c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      names.push_back(narrowName(entry.cFileName));
+    }
+  } while (::FindNextFileW(search, &entry));
+  ::FindClose(search);
+  return names;
+}
+
 bool RealFileSystem::doRemove(const std::string& hostPath) {
   std::wstring path = nativePath(hostPath);
   return ::DeleteFileW(path.c_str()) || ::RemoveDirectoryW(path.c_str());
@@ -358,7 +409,23 @@ void binaryStreams() {
 
 void StdConsole::out(std::string_view text) {
   binaryStreams();
-  std::fwrite(text.data(), 1, text.size(), stdout);
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) noteOutFailure();
+}
+
+// A reader that went away (a pipe into head) took what it wanted: that is
+// no failure of the output. Anything else (a full device, an I/O error) is.
+void StdConsole::noteOutFailure() {
+  if (errno != EPIPE) outFailed_ = true;
+}
+
+bool StdConsole::closeOut() {
+  binaryStreams();
+  errno = 0;
+  if (std::fflush(stdout) != 0) noteOutFailure();
+  errno = 0;
+  if (std::fclose(stdout) != 0) noteOutFailure();
+  return !outFailed_;
 }
 
 void StdConsole::err(std::string_view text) {

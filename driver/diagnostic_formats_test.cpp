@@ -43,7 +43,13 @@ std::vector<Diagnostic> sample() {
   element.suggestions = {"COLORTABLE"};
   Diagnostic duplicate =
       at(Severity::kWarning, "content.item-already-defined", "Item already defined", 3, 1, 7);
-  duplicate.related.push_back({{"skins/my skin.txt", 2, 1, 2, 5}, "first defined here"});
+  RelatedPlace& first = duplicate.related.emplace_back();
+  first.range.file = "skins/my skin.txt";
+  first.range.line = 2;
+  first.range.column = 1;
+  first.range.endLine = 2;
+  first.range.endColumn = 5;
+  first.message = "first defined here";
   Diagnostic summary;
   summary.severity = Severity::kNote;
   summary.code = "driver.note";

@@ -1,5 +1,9 @@
 // korvane-lsp: the language server over standard input and output.
 #include <unistd.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -36,6 +40,11 @@ bool writeAll(std::string_view bytes) {
 }
 
 int serve() {
+#ifdef _WIN32
+  // The framing counts bytes: no CR LF translation of either stream.
+  ::_setmode(::_fileno(stdin), _O_BINARY);
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+#endif
   korvane::RealFileSystem fs;
   korvane::lsp::RealDirectoryListing listing;
   korvane::lsp::LanguageServer server(fs, listing, [](const korvane::CompileRequest& request) {
