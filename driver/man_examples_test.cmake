@@ -5,7 +5,7 @@
 #         -P man_examples_test.cmake
 cmake_minimum_required(VERSION 3.25)
 
-foreach(page korvane.1 korvane-dump.1)
+foreach(page korvane.1 korvane-dump.1 korvane-lsp.1)
   file(STRINGS "${MAN_DIR}/${page}" title LIMIT_COUNT 1 REGEX "^\\.TH ")
   if(NOT title MATCHES "\"[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]\" \"Korvane ${VERSION}\"")
     message(FATAL_ERROR "${page}: no date and version in its title line: ${title}")
