@@ -96,30 +96,7 @@ class MemoryReplacingFile : public OutputFile {
 }  // namespace
 
 std::string MemoryFileSystem::normalised(const std::string& path) {
-  bool absolute = !path.empty() && path[0] == '/';
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find('/', start);
-    if (end == std::string::npos) end = path.size();
-    std::string part = path.substr(start, end - start);
-    if (part == "..") {
-      if (!parts.empty() && parts.back() != "..") {
-        parts.pop_back();
-      } else if (!absolute) {
-        parts.push_back(part);
-      }
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    start = end + 1;
-  }
-  std::string out = absolute ? "/" : "";
-  for (size_t i = 0; i < parts.size(); ++i) {
-    if (i > 0) out += '/';
-    out += parts[i];
-  }
-  return out;
+  return lexicallyNormal(path);
 }
 
 std::string MemoryFileSystem::key(const std::string& path) {

@@ -1,5 +1,7 @@
 #include "base/platform.h"
 
+#include <vector>
+
 namespace korvane {
 
 std::string hostPath(std::string_view path) {
@@ -77,6 +79,33 @@ Environment& emptyEnvironment() {
   };
   static Empty empty;
   return empty;
+}
+
+std::string lexicallyNormal(std::string_view path) {
+  bool absolute = !path.empty() && path[0] == '/';
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    std::string_view part = path.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty() && parts.back() != "..") {
+        parts.pop_back();
+      } else if (!absolute) {
+        parts.emplace_back(part);
+      }
+    } else if (!part.empty() && part != ".") {
+      parts.emplace_back(part);
+    }
+    start = end + 1;
+  }
+  std::string out = absolute ? "/" : "";
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += '/';
+    out += parts[i];
+  }
+  return out;
 }
 
 }  // namespace korvane

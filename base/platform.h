@@ -90,6 +90,9 @@ class FileSystem {
 };
 
 std::string hostPath(std::string_view path);
+// A host path with "." parts, repeated slashes and "dir/.." pairs taken out
+// ("a/./b//c/../d" is "a/b/d"); a ".." that climbs above a relative start stays.
+std::string lexicallyNormal(std::string_view path);
 
 // UTC time as 100-nanosecond intervals since 1601-01-01 00:00 UTC.
 class Clock {

@@ -26,29 +26,7 @@ namespace {
 
 // The host path with "." parts, repeated slashes and "dir/.." pairs taken out.
 std::string lexicalPath(const std::string& path) {
-  std::string host = hostPath(path);
-  bool absolute = !host.empty() && host[0] == '/';
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= host.size()) {
-    size_t end = host.find('/', start);
-    if (end == std::string::npos) end = host.size();
-    std::string part = host.substr(start, end - start);
-    if (part == ".." && !parts.empty() && parts.back() != "..") {
-      parts.pop_back();
-    } else if (part == ".." && !absolute) {
-      parts.push_back(part);
-    } else if (!part.empty() && part != "." && part != "..") {
-      parts.push_back(part);
-    }
-    start = end + 1;
-  }
-  std::string out = absolute ? "/" : "";
-  for (size_t i = 0; i < parts.size(); ++i) {
-    if (i > 0) out += '/';
-    out += parts[i];
-  }
-  return out;
+  return lexicallyNormal(hostPath(path));
 }
 
 }  // namespace
