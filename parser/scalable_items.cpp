@@ -46,7 +46,7 @@ void DescParser::parseScalableItem() {
     // The prefix of the referenced name is checked, but the item keeps its own restriction.
     Restriction dropped = content_.currentRestriction;
     item.refId = resolveItemReference(std::u16string_view(token).substr(7), dropped);
-    if (!content_.itemExists(item.refId)) {
+    if (reports(DiagnosticCode::kReferenceToMissingItem) && !content_.itemExists(item.refId)) {
       reportAt(sink_, DiagnosticCode::kReferenceToMissingItem,
                "IID reference (" + narrowCopy(token) + ") currently points to non-existent element",
                lexer_.currentLine);
