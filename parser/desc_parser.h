@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "base/diagnostics.h"
 #include "base/error.h"
@@ -132,6 +133,10 @@ class DescParser {
   DiagnosticSink& sink_;
   Span elementPlace_;
   bool dropQuietLines_ = false;
+  // The parameters of the effect or group being read: each list is then
+  // given its exact size once, instead of growing parameter by parameter.
+  std::vector<EffectParam> paramScratch_;
+  void keepScratchParams(std::vector<EffectParam>& params);
   std::function<bool(const CKrvException&)> errorHandler_;
 };
 
