@@ -159,6 +159,7 @@ void Compilation::parseSource() {
   content_->setBitmapPath(u".\\");
   {
     DescParser parser(*content_, lexer_, registry_, sink_);
+    parser.dropQuietLines(observer_.dropsQuietLines);
     if (request_.allErrors) {
       parser.goOnAfterErrors([this](const CKrvException& error) {
         reportError(error, false);

@@ -40,6 +40,9 @@ class CompilationObserver : public DiagnosticSink {
   // False for observers that use no places (the report): the compilation
   // then spends nothing on them.
   bool wantsPlaces = true;
+  // True for observers that drop the NOTE, INFO and DEBUG lines (a quiet
+  // report): the compilation then does not compose them.
+  bool dropsQuietLines = false;
 
   // A piece of the report's progress text: the parameter summary, the
   // phases' lines and the dashed frame around an error report.

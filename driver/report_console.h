@@ -22,6 +22,7 @@ class ReportConsole : public CompilationObserver {
   ReportConsole(const CompileOptions& options, Platform& platform)
       : options_(options), platform_(platform) {
     wantsPlaces = false;
+    dropsQuietLines = options.quiet;
   }
 
   void progress(std::string_view text) override {

@@ -67,9 +67,11 @@ void DescParser::parseAnimation() {
   // The parameters of a VALUE or TIMINGMODEL block run to its END; the end of
   // the file ends them too and is reported by the loop below.
   auto readGroupParams = [&](ParamGroup& group, const char* overflowMessage) {
+    paramScratch_.clear();
     while (nextWord(lexer_) && !isKeyword(lexer_, u"END")) {
-      parseEffectParam(appendCounted(group.params, overflowMessage));
+      parseEffectParam(appendCounted(paramScratch_, overflowMessage));
     }
+    keepScratchParams(group.params);
   };
 
   for (;;) {

@@ -120,13 +120,21 @@ ItemId DescParser::generateItemId(const std::u16string& fileName, Restriction co
   id.major = (content_.packageIdHigh == 0 && content_.packageIdLow != 0) ? content_.packageIdLow
                                                                          : kGeneratedMajor;
   id.minor = content_.nextGeneratedMinor++;
+  bool inherited = compoundRestriction != 0;
+  if (!reports(DiagnosticCode::kGeneratedItemId) &&
+      !(inherited && reports(DiagnosticCode::kInheritedRestriction))) {
+    return id;
+  }
   std::string values;
   values.reserve(32 + fileName.size());
   appendIdPair(values, id);
   values.append(" for ");
   for (char16_t c : fileName) values.push_back(static_cast<char>(c & 0xFF));
-  reportAt(sink_, DiagnosticCode::kGeneratedItemId, "Generated IID " + values, lexer_.currentLine);
-  if (compoundRestriction != 0) {
+  if (reports(DiagnosticCode::kGeneratedItemId)) {
+    reportAt(sink_, DiagnosticCode::kGeneratedItemId, "Generated IID " + values,
+             lexer_.currentLine);
+  }
+  if (inherited && reports(DiagnosticCode::kInheritedRestriction)) {
     reportAt(sink_, DiagnosticCode::kInheritedRestriction,
              "Restriction inherited to generated IID " + values, lexer_.currentLine);
   }
@@ -150,6 +158,7 @@ ItemId DescParser::parseImageReference(uint8_t appIconClass, Restriction compoun
     }
     // The remark on the reference's restriction, if any: "(%s)" is the whole token.
     auto remark = [&](DiagnosticCode kind, const char* before, const char* after) {
+      if (!reports(kind)) return;
       std::string text = before;
       text.reserve(text.size() + reference.size() + 96);
       text.push_back('(');
@@ -182,7 +191,7 @@ ItemId DescParser::parseImageReference(uint8_t appIconClass, Restriction compoun
   requireFileName(fileName);
   if (const ItemIdEntry* entry = findItemIdByFileName(registry_, sink_, fileName)) {
     item.id = entry->id();
-    if (compoundRestriction != 0) {
+    if (compoundRestriction != 0 && reports(DiagnosticCode::kKnownItemInRestrictedCompound)) {
       std::string note = "Known IID ";
       appendIdPair(note, item.id);
       note.append(" referenced inside restricted compound. Relative validity can not be checked");

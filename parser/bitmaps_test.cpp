@@ -226,6 +226,23 @@ TEST_F(BitmapsTest, TileWarningOnlyForMaskedInlineTile) {
             "WARNING: TILE attribute used with masked bitmap (line 8)\n");
 }
 
+// A quiet report's parse composes no notes, but keeps its warnings and
+// allocates the same generated identifiers.
+TEST_F(BitmapsTest, DroppedQuietLinesKeepWarningsAndIdentifiers) {
+  dropQuietLines = true;
+  parse(kNormal + "FRAME IID=LAY_W%QsnFrPinbCenterWp\n8 qsn_bg_screen.bmp\n" +
+        "IID=LAY_W%QsnBgScreen IID=LAY_AH%Wallpaper IID=QsnBgScreen\n" + namedRefs(4) +
+        "8 a.bmp MASK=m.bmp TILE\nEND\n");
+  EXPECT_EQ(out(),
+            "WARNING: IID reference (IID=LAY_AH%Wallpaper) is restricted. Relative validity can "
+            "not be checked and may be broken (line 5)\n"
+            "WARNING: TILE attribute used with masked bitmap (line 7)\n");
+  EXPECT_EQ(content->nextGeneratedMinor, 0x1001u);
+  ASSERT_EQ(content->bitmaps().size(), 2u);
+  EXPECT_EQ(bitmap(1).id, (ItemId{0xfffffffc, 0x1000}));
+  EXPECT_EQ(bitmap(1).restriction, 0x10000u);
+}
+
 TEST_F(BitmapsTest, InlineReferenceConsumesItsLine) {
   ParseFailure failure =
       parseFailure(kNormal + "FRAME IID=QsnFrPinbCenterWp\n" + namedRefs(8) + "8 a.bmp END\n");

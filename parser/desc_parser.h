@@ -10,7 +10,9 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
+#include "base/diagnostics.h"
 #include "base/error.h"
 #include "base/item_id.h"
 #include "base/platform.h"
@@ -40,6 +42,16 @@ class DescParser {
   // still end the parse.
   void goOnAfterErrors(std::function<bool(const CKrvException&)> handler) {
     errorHandler_ = std::move(handler);
+  }
+
+  // Leaves out the NOTE, INFO and DEBUG lines the sink would drop anyway
+  // (a quiet report), so that they are not composed at all.
+  void dropQuietLines(bool drop) { dropQuietLines_ = drop; }
+  // Whether a line of `code` goes to the sink.
+  bool reports(DiagnosticCode code) const {
+    if (!dropQuietLines_) return true;
+    DiagnosticKind kind = diagnosticKind(code);
+    return kind == DiagnosticKind::kWarning || kind == DiagnosticKind::kError;
   }
 
   // The opening and the skin-level elements, each called after its keyword.
@@ -120,6 +132,11 @@ class DescParser {
   const ItemIdRegistry& registry_;
   DiagnosticSink& sink_;
   Span elementPlace_;
+  bool dropQuietLines_ = false;
+  // The parameters of the effect or group being read: each list is then
+  // given its exact size once, instead of growing parameter by parameter.
+  std::vector<EffectParam> paramScratch_;
+  void keepScratchParams(std::vector<EffectParam>& params);
   std::function<bool(const CKrvException&)> errorHandler_;
 };
 

@@ -50,6 +50,7 @@ class ParserTest : public ::testing::Test {
   void parse(const std::string& text) {
     open(text);
     DescParser parser(*content, lexer, registry, diagnostics);
+    parser.dropQuietLines(dropQuietLines);
     try {
       parser.parse();
     } catch (const CKrvException& e) {
@@ -89,6 +90,9 @@ class ParserTest : public ::testing::Test {
       while (nextWord(lexer)) (parser.*element)();
     });
   }
+
+  // parse() leaves out the NOTE, INFO and DEBUG lines, as for a quiet report.
+  bool dropQuietLines = false;
 
   // A new, empty skin (the registry and the files stay).
   void resetContent() {

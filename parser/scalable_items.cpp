@@ -1,6 +1,7 @@
 // Scalable items: the SCALABLEITEM element in its effect and reference forms,
 // the EFFECT block (shared with the COMMAND blocks of animations) and the
 // effect parameters (shared with the VALUE and TIMINGMODEL blocks).
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "parser/desc_parser.h"
+
+#include <iterator>
 #include "parser/element_params.h"
 #include "parser/vocabulary.h"
 #include "source/source_lexer.h"
@@ -46,7 +49,7 @@ void DescParser::parseScalableItem() {
     // The prefix of the referenced name is checked, but the item keeps its own restriction.
     Restriction dropped = content_.currentRestriction;
     item.refId = resolveItemReference(std::u16string_view(token).substr(7), dropped);
-    if (!content_.itemExists(item.refId)) {
+    if (reports(DiagnosticCode::kReferenceToMissingItem) && !content_.itemExists(item.refId)) {
       reportAt(sink_, DiagnosticCode::kReferenceToMissingItem,
                "IID reference (" + narrowCopy(token) + ") currently points to non-existent element",
                lexer_.currentLine);
@@ -67,11 +70,22 @@ void DescParser::parseEffect(EffectCommand& effect) {
       parseLayer(readKeyedParam(lexer_, u"INPUTB=", "INPUTB parameter expected for EFFECT"));
   effect.output =
       parseLayer(readKeyedParam(lexer_, u"OUTPUT=", "OUTPUT parameter expected for EFFECT"));
+  paramScratch_.clear();
   for (;;) {
     if (!nextWord(lexer_)) raiseMissingEnd("No END token for EFFECT", opened);
-    if (equalsNoCase(lexer_.token, u"END")) return;
-    parseEffectParam(appendCounted(effect.params, "EFFECT has more than 65535 parameters"));
+    if (equalsNoCase(lexer_.token, u"END")) {
+      keepScratchParams(effect.params);
+      return;
+    }
+    parseEffectParam(appendCounted(paramScratch_, "EFFECT has more than 65535 parameters"));
   }
+}
+
+void DescParser::keepScratchParams(std::vector<EffectParam>& params) {
+  params.reserve(params.size() + paramScratch_.size());
+  params.insert(params.end(), std::make_move_iterator(paramScratch_.begin()),
+                std::make_move_iterator(paramScratch_.end()));
+  paramScratch_.clear();
 }
 
 void DescParser::parseEffectParam(EffectParam& param) {
