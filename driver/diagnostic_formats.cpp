@@ -13,6 +13,7 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
+// The word of a severity: GCC's kind and SARIF's level alike.
 const char* severityWord(Severity severity) {
   switch (severity) {
     case Severity::kError:
@@ -95,18 +96,6 @@ json sarifLocation(const std::string& file, int line, int column, int endLine, i
   json physical{{"artifactLocation", {{"uri", fileUri(file)}}}};
   if (line > 0) physical["region"] = sarifRegion(line, column, endLine, endColumn);
   return json{{"physicalLocation", physical}};
-}
-
-const char* sarifLevel(Severity severity) {
-  switch (severity) {
-    case Severity::kError:
-      return "error";
-    case Severity::kWarning:
-      return "warning";
-    case Severity::kNote:
-      return "note";
-  }
-  return "note";
 }
 
 // The place of a diagnostic as the gcc form starts its line.
@@ -246,7 +235,7 @@ std::string renderSarif(const std::vector<Diagnostic>& diagnostics, const ToolIn
     int endLine = d.endLine > 0 ? d.endLine : d.line;
     json result{{"ruleId", code},
                 {"ruleIndex", rule->second},
-                {"level", sarifLevel(d.severity)},
+                {"level", severityWord(d.severity)},
                 {"message", {{"text", jsonText(messageWithSuggestion(d))}}}};
     if (!d.file.empty()) {
       result["locations"] =
