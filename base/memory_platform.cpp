@@ -148,7 +148,7 @@ bool MemoryFileSystem::doExists(const std::string& path) {
 }
 
 FileSystem::Presence MemoryFileSystem::doPresence(const std::string& path, std::string& reason) {
-  auto failure = failPresence.find(key(path));
+  auto failure = failPresence.find(normalised(path));
   if (failure != failPresence.end()) {
     reason = failure->second;
     return Presence::kUnknown;

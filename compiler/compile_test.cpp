@@ -73,6 +73,24 @@ TEST_F(CompileTest, BytesAreWhatTheFilesHold) {
   }
 }
 
+// The file systems a compile puts in front of the caller's (the base
+// directory's, the one that keeps the outputs) pass on a look that failed:
+// an image that could not be looked for is an error, not a missing file.
+TEST_F(CompileTest, AFailedLookForAnImageIsAnErrorThroughTheBaseDirectory) {
+  fs.failPresence["skins/bg.bmp"] = "Input/output error";
+  for (Outputs outputs : {Outputs::kNone, Outputs::kBytes}) {
+    CompileRequest r;
+    r.sourceName = "skin.txt";
+    r.sourceBytes = std::string(kOpening) + "BITMAP IID=QsnBgScreen c16 bg.bmp\n";
+    r.baseDirectory = "skins";
+    r.skinName = "Test";
+    r.outputs = outputs;
+    r.fileSystem = &fs;
+    EXPECT_EQ(error(compile(r)).message,
+              "Cannot look for image file .\\bg.bmp: Input/output error");
+  }
+}
+
 TEST_F(CompileTest, NotesCarryTheirCodePlaceAndReportLine) {
   CompileResult result =
       run(std::string(kOpening) + "/ a comment line\nRESTRICTION Orv_3_0\nRESTRICTION  NONE\n");

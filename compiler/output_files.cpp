@@ -49,6 +49,13 @@ std::unique_ptr<OutputFile> KeptOutputFileSystem::doOpenReplace(const std::strin
 bool KeptOutputFileSystem::doExists(const std::string& hostPath) {
   return inner_.exists(hostPath);
 }
+FileSystem::Presence KeptOutputFileSystem::doPresence(const std::string& hostPath,
+                                                      std::string& reason) {
+  return inner_.presence(hostPath, reason);
+}
+std::vector<std::string> KeptOutputFileSystem::doListFiles(const std::string& hostPath) {
+  return inner_.listFiles(hostPath);
+}
 
 bool KeptOutputFileSystem::doRemove(const std::string& hostPath) {
   return files_.erase(hostPath) != 0;
@@ -79,6 +86,10 @@ std::unique_ptr<OutputFile> RootedFileSystem::doOpenReplace(const std::string& h
 }
 bool RootedFileSystem::doExists(const std::string& hostPath) {
   return inner_.exists(rooted(hostPath));
+}
+FileSystem::Presence RootedFileSystem::doPresence(const std::string& hostPath,
+                                                  std::string& reason) {
+  return inner_.presence(rooted(hostPath), reason);
 }
 bool RootedFileSystem::doRemove(const std::string& hostPath) {
   return inner_.remove(rooted(hostPath));

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/platform.h"
 
@@ -26,8 +27,10 @@ class KeptOutputFileSystem : public FileSystem {
   std::unique_ptr<OutputFile> doOpenWrite(const std::string& hostPath) override;
   std::unique_ptr<OutputFile> doOpenReplace(const std::string& hostPath) override;
   bool doExists(const std::string& hostPath) override;
+  Presence doPresence(const std::string& hostPath, std::string& reason) override;
   bool doRemove(const std::string& hostPath) override;
   bool doSameFile(const std::string& hostA, const std::string& hostB) override;
+  std::vector<std::string> doListFiles(const std::string& hostPath) override;
 
  private:
   FileSystem& inner_;
@@ -45,6 +48,7 @@ class RootedFileSystem : public FileSystem {
   std::unique_ptr<OutputFile> doOpenWrite(const std::string& hostPath) override;
   std::unique_ptr<OutputFile> doOpenReplace(const std::string& hostPath) override;
   bool doExists(const std::string& hostPath) override;
+  Presence doPresence(const std::string& hostPath, std::string& reason) override;
   bool doRemove(const std::string& hostPath) override;
   bool doSameFile(const std::string& hostA, const std::string& hostB) override;
   std::vector<std::string> doListFiles(const std::string& hostPath) override;
