@@ -11,7 +11,7 @@ namespace {
 
 // Directory and file name narrowed to 8 bits and joined, as the file system
 // is asked about them.
-const std::string& joinedPath(const std::u16string& directory, const std::u16string& fileName) {
+const std::string& joinedPath(std::u16string_view directory, std::u16string_view fileName) {
   thread_local std::string joined;
   joined.clear();
   for (char16_t c : directory) joined.push_back(static_cast<char>(c & 0xFF));
@@ -95,6 +95,7 @@ void SkinContent::addTargetDevice(const std::u16string& device) {
 
 void SkinContent::setBitmapPath() {
   bitmapPath_.clear();
+  keptBitmapPath_ = std::u16string_view();
   bitmapPathHash_ = FoldedHash::kSeed;
 }
 
@@ -109,6 +110,7 @@ void SkinContent::setBitmapPath(const std::u16string& path) {
     bitmapPath_ = path + u'\\';
     report(sink_, DiagnosticCode::kTrailingBackslash, "Trailing backslash appended to bitmap path");
   }
+  keptBitmapPath_ = std::u16string_view();
   bitmapPathHash_ = FoldedHash::append(FoldedHash::kSeed, bitmapPath_);
 }
 
@@ -147,9 +149,11 @@ BitmapSource* SkinContent::registerBitmapSource(uint32_t colorDepth, const std::
   }
   BitmapSource source;
   source.index = nextBitmapIndex_;
-  source.path = bitmapPath_;
+  // The path is kept once, for the first source that takes it.
+  if (keptBitmapPath_.empty() && !bitmapPath_.empty()) keptBitmapPath_ = texts_.keep(bitmapPath_);
+  source.path = keptBitmapPath_;
   source.colorDepth = colorDepth;
-  source.fileName = fileName;
+  source.fileName = texts_.keep(fileName);
   source.svgAnim = svgAnim;
   nextBitmapIndex_ += 2;
   sourceIndex_.insert(hash, static_cast<uint32_t>(bitmapSources_.size()));
@@ -157,8 +161,8 @@ BitmapSource* SkinContent::registerBitmapSource(uint32_t colorDepth, const std::
   return &bitmapSources_.back();
 }
 
-bool SkinContent::sourceFileExists(const std::u16string& directory,
-                                   const std::u16string& fileName) const {
+bool SkinContent::sourceFileExists(std::u16string_view directory,
+                                   std::u16string_view fileName) const {
   const std::string& path = joinedPath(directory, fileName);
   if (path.size() > kMaxText) {
     throw CKrvException(kErrorParse, "Bitmap source file name longer than 511 characters");
@@ -184,6 +188,13 @@ void SkinContent::lookForMaskFile(const BitmapSource& source) {
   if (strictFiles_ && !imageFileExists(path)) {
     throw CKrvException(kErrorFileOpen, "Mask file " + path + " not found");
   }
+}
+
+void SkinContent::setMaskFile(BitmapSource& source, uint32_t maskKind,
+                              std::u16string_view fileName) {
+  source.maskKind = maskKind;
+  source.maskFileName = texts_.keep(fileName);
+  lookForMaskFile(source);
 }
 
 const BitmapItem* SkinContent::findBitmap(const ItemId& id) const {

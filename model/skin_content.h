@@ -18,6 +18,7 @@
 #include "base/platform.h"
 #include "base/record_index.h"
 #include "base/text.h"
+#include "base/text_pool.h"
 #include "model/probed_files.h"
 
 namespace korvane {
@@ -70,13 +71,14 @@ struct LanguageName {
   std::u16string name;
 };
 
+// The texts of a source registered with a skin lie in the skin's text pool.
 struct BitmapSource {
   uint32_t index = 0;
-  std::u16string path;  // the bitmap path in force when the source was created
+  std::u16string_view path;  // the bitmap path in force when the source was created
   uint32_t colorDepth = 0;
-  std::u16string fileName;
+  std::u16string_view fileName;
   uint32_t maskKind = kMaskNone;
-  std::u16string maskFileName;  // empty for an unnamed mask
+  std::u16string_view maskFileName;  // empty for an unnamed mask
   uint8_t svgAnim = 0;
 };
 
@@ -265,12 +267,15 @@ class SkinContent {
   // pointer stays valid until the next source is registered.
   BitmapSource* registerBitmapSource(uint32_t colorDepth, const std::u16string& fileName,
                                      uint8_t svgAnim);
-  bool sourceFileExists(const std::u16string& directory, const std::u16string& fileName) const;
+  bool sourceFileExists(std::u16string_view directory, std::u16string_view fileName) const;
   bool imageFileExists(const std::string& path) const;
   // Called when a named mask is set on `source`: the mask file lies in the
   // source's directory. It is only looked for in a strict run or while the
   // files looked for are recorded.
   void lookForMaskFile(const BitmapSource& source);
+  // Gives a registered source its named mask (a copy of `fileName`) and
+  // looks for the mask file as lookForMaskFile does.
+  void setMaskFile(BitmapSource& source, uint32_t maskKind, std::u16string_view fileName);
 
   // Strict runs refuse a missing image or mask file (code 1, naming the path
   // as the file system was asked) instead of leaving the item out after a note.
@@ -344,6 +349,10 @@ class SkinContent {
   std::vector<ScalableItem> scalableItems_;
   std::vector<AnimationItem> animations_;
   std::u16string bitmapPath_;
+  // The texts of the bitmap sources; bitmapPath_ is kept there once for
+  // every source that takes it.
+  TextPool texts_;
+  std::u16string_view keptBitmapPath_;
   uint32_t nextBitmapIndex_ = kFirstBitmapIndex;
 
   // The key of every item, in definition order, indexed by identifier and

@@ -32,7 +32,7 @@ const char* maskDepth(uint32_t maskKind) {
 // Appends a line of the list: the leading options, then the source's path
 // and the file name narrowed to 8 bits, then the line end.
 void appendListLine(std::string& line, std::string_view options, const BitmapSource& source,
-                    const std::u16string& fileName) {
+                    std::u16string_view fileName) {
   line.append(options);
   for (char16_t c : source.path) line.push_back(static_cast<char>(c & 0xFF));
   for (char16_t c : fileName) line.push_back(static_cast<char>(c & 0xFF));

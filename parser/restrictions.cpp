@@ -128,9 +128,7 @@ void DescParser::applyMaskToken(std::u16string_view token, bool isSvg, BitmapSou
     if (isSvg) throw CKrvException(kErrorParse, "SVG icon can not have a named mask");
     if (source == nullptr) return;
     if (source->maskKind == kMaskNone) {
-      source->maskKind = kind;
-      source->maskFileName.assign(fileName);
-      content_.lookForMaskFile(*source);
+      content_.setMaskFile(*source, kind, fileName);
     } else {
       reportAt(sink_, DiagnosticCode::kMaskAlreadyDefined,
                "Mask already defined, second definition ignored", lexer_.currentLine);

@@ -19,26 +19,13 @@ void ItemIdRegistry::loadBuiltins() {
   builtins_ = kBuiltinItemIds;
   builtinCount_ = kBuiltinItemIdCount;
   appended_.clear();
-  nameBlocks_.clear();
-  nameBlockUsed_ = kNameBlock;
+  names_.clear();
   index_ = RecordIndex::borrow(kBuiltinItemIdSlots, kBuiltinItemIdSlotCount, kBuiltinItemIdIndexed);
-}
-
-std::u16string_view ItemIdRegistry::keepName(std::u16string_view name) {
-  if (name.empty()) return std::u16string_view();
-  if (nameBlockUsed_ + name.size() > kNameBlock) {
-    nameBlocks_.push_back(std::make_unique<char16_t[]>(std::max(kNameBlock, name.size())));
-    nameBlockUsed_ = 0;
-  }
-  char16_t* at = nameBlocks_.back().get() + nameBlockUsed_;
-  name.copy(at, name.size());
-  nameBlockUsed_ += name.size();
-  return std::u16string_view(at, name.size());
 }
 
 void ItemIdRegistry::append(const ItemIdEntry& entry) {
   auto record = static_cast<uint32_t>(builtinCount_ + appended_.size());
-  ItemIdEntry kept{keepName(entry.name), entry.major, entry.minor};
+  ItemIdEntry kept{names_.keep(entry.name), entry.major, entry.minor};
   index_.findOrInsert(
       FoldedHash()(kept.name), [&](uint32_t r) { return equalsNoCase(row(r).name, kept.name); },
       record);

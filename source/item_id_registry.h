@@ -17,6 +17,7 @@
 #include "base/platform.h"
 #include "base/record_index.h"
 #include "base/text.h"
+#include "base/text_pool.h"
 
 namespace korvane {
 
@@ -106,16 +107,12 @@ class ItemIdRegistry {
   const ItemIdEntry& row(uint32_t r) const {
     return r < builtinCount_ ? builtins_[r] : appended_[r - builtinCount_];
   }
-  std::u16string_view keepName(std::u16string_view name);
 
   const ItemIdEntry* builtins_ = nullptr;
   size_t builtinCount_ = 0;
   std::vector<ItemIdEntry> appended_;
-  // The names of appended rows, in blocks that never move (a full block
-  // starts the next one).
-  static constexpr size_t kNameBlock = 16384;
-  std::vector<std::unique_ptr<char16_t[]>> nameBlocks_;
-  size_t nameBlockUsed_ = kNameBlock;
+  // The names of appended rows.
+  TextPool names_;
   // Row numbers by folded name; only the first row of equal names is in it.
   // It borrows the built-in index until a row is appended.
   RecordIndex index_;
