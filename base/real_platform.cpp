@@ -1,13 +1,8 @@
 #include "base/real_platform.h"
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -419,38 +414,6 @@ FileSystem::Presence RealFileSystem::doPresence(const std::string& hostPath, std
 bool RealFileSystem::doRemove(const std::string& hostPath) {
   listings_->forget();
   return std::remove(hostPath.c_str()) == 0;
-}
-
-// Sanitizers bring allocators of their own.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define KORVANE_OWN_ALLOCATOR 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer) || \
-    __has_feature(thread_sanitizer)
-#define KORVANE_OWN_ALLOCATOR 0
-#endif
-#endif
-#ifndef KORVANE_OWN_ALLOCATOR
-#define KORVANE_OWN_ALLOCATOR 1
-#endif
-
-void prepareHostHeap() {
-#if defined(__GLIBC__) && defined(MADV_HUGEPAGE) && KORVANE_OWN_ALLOCATOR
-  constexpr size_t kHugePage = size_t{2} << 20;
-  constexpr size_t kRegion = size_t{256} << 20;
-  if (::mallopt(M_MMAP_THRESHOLD, static_cast<int>(kRegion)) == 0) return;
-  ::mallopt(M_TRIM_THRESHOLD, static_cast<int>(4 * kRegion));
-  ::mallopt(M_TOP_PAD, static_cast<int>(kRegion / 4));
-  // One block grows the heap by the whole region; once freed it stays with
-  // the heap (the trim threshold is above it) and later blocks are cut from it.
-  void* block = std::malloc(kRegion - kHugePage);
-  if (block == nullptr) return;
-  auto begin = reinterpret_cast<uintptr_t>(block);
-  uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
-  uintptr_t last = (begin + kRegion - kHugePage) & ~(kHugePage - 1);
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-  std::free(block);
-#endif
 }
 
 uint64_t SystemClock::now() {

@@ -45,14 +45,6 @@ class RealFileSystem : public FileSystem {
   std::unique_ptr<Listings> listings_;
 };
 
-// Prepares the process's heap for one compile of a possibly big skin, where
-// glibc and huge pages are available: freed memory stays with the heap, big
-// blocks come from it too, and its first quarter gigabyte asks for huge
-// pages, so that the hundreds of thousands of small records of a big skin
-// cost a few hundred page faults instead of tens of thousands. Elsewhere, or
-// when the host refuses, it does nothing. Called once, first thing in main.
-void prepareHostHeap();
-
 class SystemClock : public Clock {
  public:
   uint64_t now() override;
