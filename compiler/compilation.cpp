@@ -173,6 +173,10 @@ void Compilation::parseSource() {
   observer_.progress("  Completed.\n");
   lexer_.currentLine = -1;
   content_->recordProbedFiles(nullptr);
+  // The outputs need neither the extension rows nor the model's indexes: a
+  // big skin writes its outputs in less memory without them.
+  content_->finishDefinitions();
+  registry_.loadBuiltins();
 }
 
 // Applies the force switches, reports the type and refuses system skins.

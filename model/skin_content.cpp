@@ -55,7 +55,23 @@ void SkinContent::raiseAlreadyDefined(uint32_t firstKey) const {
   throw error;
 }
 
+void SkinContent::finishDefinitions() {
+  finished_ = true;
+  std::vector<ItemKey>().swap(itemKeys_);
+  std::vector<ItemPlace>().swap(itemPlaces_);
+  definedKeys_ = RecordIndex();
+  firstKeys_ = RecordIndex();
+  firstBitmap_ = RecordIndex();
+  sourceIndex_ = RecordIndex();
+  std::unordered_set<uint32_t>().swap(languageIds_);
+}
+
+void SkinContent::refuseFinished() const {
+  if (finished_) throw CKrvException(kErrorInternal, "Internal: item defined after the last");
+}
+
 void SkinContent::claimItem(const ItemId& id, Restriction restriction) {
+  refuseFinished();
   auto record = static_cast<uint32_t>(itemKeys_.size());
   uint32_t defined = definedKeys_.findOrInsert(
       hashOf(id, restriction),
@@ -78,6 +94,7 @@ void SkinContent::claimItem(const ItemId& id, Restriction restriction) {
 void SkinContent::addLanguageName(uint32_t languageId, const std::u16string& name) {
   if (name.size() > kMaxText)
     throw CKrvException(kErrorParse, "Skin name longer than 511 characters");
+  refuseFinished();
   if (languageIds_.count(languageId) != 0) {
     throw CKrvException(kErrorContent, "Name for the language ID has already been specified",
                         DiagnosticCode::kLanguageNameDefined);
@@ -135,6 +152,7 @@ const BitmapSource* SkinContent::findBitmapSource(uint32_t colorDepth,
 
 BitmapSource* SkinContent::registerBitmapSource(uint32_t colorDepth, const std::u16string& fileName,
                                                 uint8_t svgAnim) {
+  refuseFinished();
   uint64_t hash = sourceHash(colorDepth, fileName);
   uint32_t record = findSourceRecord(hash, colorDepth, fileName);
   if (record != RecordIndex::kNone) return &bitmapSources_[record];

@@ -285,6 +285,12 @@ class SkinContent {
   // The first bitmap item with this identifier (any restriction), or null.
   const BitmapItem* findBitmap(const ItemId& id) const;
 
+  // Called once every item is defined: lets go of what only definitions and
+  // lookups need (the indexes, the identifiers' keys and places), so that the
+  // outputs are written with the lists alone. Afterwards the lists stay as
+  // they are; an add is an internal error, and lookups find nothing.
+  void finishDefinitions();
+
   // Each add operation copies its record (the overloads for a record the
   // caller gives up take it over instead); a second item with the same
   // identifier and restriction is refused.
@@ -327,6 +333,7 @@ class SkinContent {
   Span definitionPlace(uint32_t key) const;
   [[noreturn]] void raiseAlreadyDefined(uint32_t firstKey) const;
 
+  void refuseFinished() const;
   // Refuses a duplicate, then records the item in the indexes.
   void claimItem(const ItemId& id, Restriction restriction);
   uint64_t sourceHash(uint32_t colorDepth, const std::u16string& fileName) const;
@@ -380,6 +387,7 @@ class SkinContent {
   RecordIndex sourceIndex_;
   uint64_t bitmapPathHash_ = FoldedHash::kSeed;
 
+  bool finished_ = false;
   bool strictFiles_ = false;
   ProbedFiles* probedFiles_ = nullptr;
 };

@@ -18,7 +18,7 @@ ItemIdRows builtinItemIds() {
 void ItemIdRegistry::loadBuiltins() {
   builtins_ = kBuiltinItemIds;
   builtinCount_ = kBuiltinItemIdCount;
-  appended_.clear();
+  std::vector<ItemIdEntry>().swap(appended_);
   names_.clear();
   index_ = RecordIndex::borrow(kBuiltinItemIdSlots, kBuiltinItemIdSlotCount, kBuiltinItemIdIndexed);
 }

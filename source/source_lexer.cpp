@@ -12,7 +12,8 @@ SourceLexer::~SourceLexer() = default;
 
 namespace {
 
-// A piece of a stream; big enough that a description from a device costs few reads.
+// A piece of the input: big enough that a description costs few reads, small
+// enough that a big one is never held whole.
 constexpr size_t kPiece = 65536;
 
 }  // namespace
@@ -58,17 +59,10 @@ void SourceLexer::open(std::unique_ptr<InputFile> file) {
     throw CKrvException(kErrorSeek, "Seek failed after Unicode detection");
   }
   file_ = std::move(file);
-  // A regular file is read whole now, in one buffer of its size; a read
-  // error ends the input early.
+  // A file known to be too big is refused before it is read.
   int64_t size = file_->size();
-  if (size > 0) {
-    if (static_cast<uint64_t>(size) > inputLimit) raiseLongInput();
-    // Room for the last, empty read as well, so that the buffer never moves.
-    auto expected = static_cast<size_t>(size);
-    data_.reserve(expected + kPiece);
-    while (readPiece(data_.size() < expected ? expected - data_.size() : kPiece) > 0) {
-    }
-  }
+  if (size > 0 && static_cast<uint64_t>(size) > inputLimit) raiseLongInput();
+  data_.reserve(kPiece);
   if (!unicode && readOn(3) && data_.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     encoding_ = Encoding::kUtf8;
     pos_ = 3;

@@ -7,10 +7,10 @@
 // character (from 1, in UTF-16 units of the line) and where the last token
 // starts and ends.
 //
-// A regular file is read whole at open, for speed. Anything else (a device,
-// a file of unknown size) is read a piece at a time as the parser asks for
-// characters, so the first error ends the run, and no input is read beyond
-// `inputLimit` bytes.
+// The input is read a piece at a time as the parser asks for characters, so
+// a big description is never held whole, the first error ends the run, and
+// no input is read beyond `inputLimit` bytes (a regular file known to be
+// longer is refused at open).
 #ifndef KORVANE_SOURCE_SOURCE_LEXER_H
 #define KORVANE_SOURCE_SOURCE_LEXER_H
 
@@ -164,8 +164,7 @@ class SourceLexer {
   [[noreturn]] static void raiseBadUtf8();
 
   Encoding encoding_ = Encoding::kEightBit;
-  // The bytes read and not yet let go: the whole file after the byte-order
-  // mark test, or the unread part of the last piece of a stream.
+  // The bytes read and not yet let go: the unread part of the last piece.
   std::string data_;
   size_t pos_ = 0;
   std::string path_;                 // the file being read, for its errors
