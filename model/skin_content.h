@@ -145,12 +145,13 @@ struct StringItem {
   Restriction restriction = 0;
 };
 
+// The texts of a parameter kept by a skin lie in its text pool (keepText).
 struct EffectParam {
-  std::u16string name;
+  std::u16string_view name;
   uint32_t type = kParamInt;
   int32_t intValue = 0;  // INT value or NAMEDREF value identifier
   uint32_t rawCount = 0;
-  std::u16string data;  // STR text, or the RAW items (16 bits each)
+  std::u16string_view data;  // STR text, or the RAW items (16 bits each)
   uint32_t bitmapDepth = 0;
   uint32_t bitmapIndex = 0;
   int32_t maskIndex = -1;
@@ -254,6 +255,9 @@ class SkinContent {
   }
   const Span& definitionPlace() const { return *definitionPlace_; }
 
+  // A copy of `text` that lives as long as the skin.
+  std::u16string_view keepText(std::u16string_view text) { return texts_.keep(text); }
+
   void addLanguageName(uint32_t languageId, const std::u16string& name);
   void addTargetDevice(const std::u16string& device);
   // Without a text the path becomes empty ("automatic").
@@ -356,8 +360,8 @@ class SkinContent {
   std::vector<ScalableItem> scalableItems_;
   std::vector<AnimationItem> animations_;
   std::u16string bitmapPath_;
-  // The texts of the bitmap sources; bitmapPath_ is kept there once for
-  // every source that takes it.
+  // The texts of the bitmap sources and effect parameters; bitmapPath_ is
+  // kept there once for every source that takes it.
   TextPool texts_;
   std::u16string_view keptBitmapPath_;
   uint32_t nextBitmapIndex_ = kFirstBitmapIndex;

@@ -110,7 +110,7 @@ void SknWriter::reserveImage(size_t capacity) {
 // only costs a reallocation.
 size_t SknWriter::estimateSize() const {
   const SkinContent& content = *content_;
-  auto textBytes = [](const std::u16string& text) { return 2 * text.size(); };
+  auto textBytes = [](std::u16string_view text) { return 2 * text.size(); };
   size_t size = 4096 + 4 * skinName_.size() + textBytes(content.author) +
                 textBytes(content.copyright) + textBytes(content.tool);
   for (const LanguageName& name : content.names()) size += 32 + textBytes(name.name);

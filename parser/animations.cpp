@@ -96,7 +96,7 @@ void DescParser::parseAnimation() {
                                         "ANIMATION has more than 65535 size-bound parameters");
       nextParam(lexer_);
       EffectParam& param = group.params.emplace_back();
-      param.name = token;
+      param.name = content_.keepText(token);
       param.type = kParamInt;
       param.intValue = 0;
       group.id =

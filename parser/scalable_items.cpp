@@ -94,7 +94,7 @@ void DescParser::parseEffectParam(EffectParam& param) {
   if (kind == nullptr) raiseExpectedToken(token, u"STR, INT, BMP, RAW or NAMEDREF");
   param.type = static_cast<EffectParamType>(kind->code);
   nextParam(lexer_);
-  param.name = token;
+  param.name = content_.keepText(token);
 
   switch (param.type) {
     case kParamInt:
@@ -103,7 +103,7 @@ void DescParser::parseEffectParam(EffectParam& param) {
       break;
     case kParamStr:
       readString(lexer_);
-      param.data = token;
+      param.data = content_.keepText(token);
       break;
     case kParamBmp: {
       nextParam(lexer_);
@@ -129,7 +129,7 @@ void DescParser::parseEffectParam(EffectParam& param) {
       break;
     case kParamRaw:
       param.rawCount = static_cast<uint32_t>(readRawData(lexer_));
-      param.data = token;
+      param.data = content_.keepText(token);
       break;
   }
 }
