@@ -1,5 +1,9 @@
 #include "base/real_platform.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -414,6 +418,12 @@ FileSystem::Presence RealFileSystem::doPresence(const std::string& hostPath, std
 bool RealFileSystem::doRemove(const std::string& hostPath) {
   listings_->forget();
   return std::remove(hostPath.c_str()) == 0;
+}
+
+void returnFreedMemory() {
+#if defined(__GLIBC__)
+  ::malloc_trim(0);
+#endif
 }
 
 uint64_t SystemClock::now() {

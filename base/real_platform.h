@@ -45,6 +45,12 @@ class RealFileSystem : public FileSystem {
   std::unique_ptr<Listings> listings_;
 };
 
+// Gives the memory the heap holds free back to the system, where the host's
+// allocator can (glibc); elsewhere it does nothing. A program calls it after
+// letting go of much memory, so that what it allocates next does not add to
+// its peak.
+void returnFreedMemory();
+
 class SystemClock : public Clock {
  public:
   uint64_t now() override;

@@ -381,6 +381,8 @@ bool RealFileSystem::doRemove(const std::string& hostPath) {
   return ::DeleteFileW(path.c_str()) || ::RemoveDirectoryW(path.c_str());
 }
 
+void returnFreedMemory() {}
+
 uint64_t SystemClock::now() {
   // FILETIME counts the same units from the same day as the compiler.
   FILETIME time;

@@ -160,6 +160,8 @@ void Compilation::parseSource() {
   {
     DescParser parser(*content_, lexer_, registry_, sink_);
     parser.dropQuietLines(observer_.dropsQuietLines);
+    // An observer without places has no use for where each item was defined.
+    if (!observer_.wantsPlaces) content_->setDefinitionPlace(nullptr);
     if (request_.allErrors) {
       parser.goOnAfterErrors([this](const CKrvException& error) {
         reportError(error, false);
@@ -177,6 +179,7 @@ void Compilation::parseSource() {
   // big skin writes its outputs in less memory without them.
   content_->finishDefinitions();
   registry_.loadBuiltins();
+  if (afterParse_ != nullptr) afterParse_();
 }
 
 // Applies the force switches, reports the type and refuses system skins.

@@ -92,6 +92,9 @@ class Compilation {
   // The skin model is left to the process's exit instead of being freed
   // when the run ends (for a program that ends right after it).
   void leaveModelToExit() { leaveModel_ = true; }
+  // Called once the parse is done and what only the parse needs is let go,
+  // before the outputs are written (a program gives freed memory back here).
+  void afterParse(void (*hook)()) { afterParse_ = hook; }
 
   // Runs the whole compilation once; the exit code: 0, 2 (an error was
   // reported) or 3 (the extension list is invalid).
@@ -132,6 +135,7 @@ class Compilation {
   bool recordProbed_ = false;
   bool parsing_ = false;
   bool leaveModel_ = false;
+  void (*afterParse_)() = nullptr;
   // Errors of elements the parse went on after (request_.allErrors).
   int parseErrors_ = 0;
   // The image files of each bitmap directory, listed once, for suggestions.

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "base/real_platform.h"
 #include "base/text.h"
 #include "base/version.h"
 #include "driver/command_line.h"
@@ -106,6 +107,7 @@ int runCompile(int argc, const char* const argv[], Platform& platform, ModelAtEn
   Compilation compilation(request, platform.fs, platform.fs, clock, report);
   if (!options.depfile.empty()) compilation.recordProbedFiles();
   if (modelAtEnd == ModelAtEnd::kLeaveToExit) compilation.leaveModelToExit();
+  compilation.afterParse(returnFreedMemory);
   int exitCode = compilation.run();
   if (exitCode == kExitInvalidExtensionList) {
     console.out(options.quiet ? "Item ID extension list is invalid, INITIALIZATION FAILED!\n"

@@ -4,6 +4,7 @@
 #include <memory>
 #include <utility>
 
+#include "base/real_platform.h"
 #include "base/source_lines.h"
 #include "base/version.h"
 #include "compiler/compilation.h"
@@ -118,6 +119,7 @@ int runWithDiagnosticsFormat(const CompileOptions& options, Platform& platform, 
     FileSystem& written = outputs == Outputs::kFiles ? platform.fs : dropped;
     Compilation compilation(request, platform.fs, written, clock, observer);
     if (!options.depfile.empty()) compilation.recordProbedFiles();
+    compilation.afterParse(returnFreedMemory);
     return compilation.run();
   };
   std::vector<Diagnostic> compiled;

@@ -72,13 +72,14 @@ struct LanguageName {
 };
 
 // The texts of a source registered with a skin lie in the skin's text pool.
+// The views lead, so that a source takes no padding (64 bytes).
 struct BitmapSource {
-  uint32_t index = 0;
   std::u16string_view path;  // the bitmap path in force when the source was created
-  uint32_t colorDepth = 0;
   std::u16string_view fileName;
-  uint32_t maskKind = kMaskNone;
   std::u16string_view maskFileName;  // empty for an unnamed mask
+  uint32_t index = 0;
+  uint32_t colorDepth = 0;
+  uint32_t maskKind = kMaskNone;
   uint8_t svgAnim = 0;
 };
 
@@ -139,9 +140,10 @@ struct BmpAnimItem {
   Restriction restriction = 0;
 };
 
+// The text of a string kept by a skin lies in its text pool (keepText).
 struct StringItem {
   ItemId id;
-  std::u16string text;
+  std::u16string_view text;
   Restriction restriction = 0;
 };
 
@@ -360,7 +362,7 @@ class SkinContent {
   std::vector<ScalableItem> scalableItems_;
   std::vector<AnimationItem> animations_;
   std::u16string bitmapPath_;
-  // The texts of the bitmap sources and effect parameters; bitmapPath_ is
+  // The texts of the bitmap sources, effect parameters and strings; bitmapPath_ is
   // kept there once for every source that takes it.
   TextPool texts_;
   std::u16string_view keptBitmapPath_;

@@ -156,7 +156,7 @@ void DescParser::parseStringItem() {
   StringItem item;
   item.id = readItemIdParam("IID parameter expected for SOUND/STRING", item.restriction);
   readString(lexer_);
-  item.text = lexer_.token;
+  item.text = content_.keepText(lexer_.token);
   content_.addString(std::move(item));
 }
 
