@@ -420,6 +420,12 @@ bool RealFileSystem::doRemove(const std::string& hostPath) {
   return std::remove(hostPath.c_str()) == 0;
 }
 
+void prepareHeap() {
+#if defined(__GLIBC__)
+  ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
+}
+
 void returnFreedMemory() {
 #if defined(__GLIBC__)
   ::malloc_trim(0);

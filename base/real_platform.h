@@ -45,6 +45,13 @@ class RealFileSystem : public FileSystem {
   std::unique_ptr<Listings> listings_;
 };
 
+// Sets the heap up for one compile of a possibly big skin, where the host's
+// allocator allows (glibc): every block of 128 KiB or more comes from the
+// system and goes back to it when freed (glibc would otherwise raise that
+// size as big blocks are freed, and keep later ones after they are freed,
+// such as the old copy of a list that grew). Called once, first thing in main.
+void prepareHeap();
+
 // Gives the memory the heap holds free back to the system, where the host's
 // allocator can (glibc); elsewhere it does nothing. A program calls it after
 // letting go of much memory, so that what it allocates next does not add to

@@ -381,6 +381,8 @@ bool RealFileSystem::doRemove(const std::string& hostPath) {
   return ::DeleteFileW(path.c_str()) || ::RemoveDirectoryW(path.c_str());
 }
 
+void prepareHeap() {}
+
 void returnFreedMemory() {}
 
 uint64_t SystemClock::now() {

@@ -35,6 +35,7 @@ int main(int argc, char* argv[]) {
   // run reports it like a full disk and removes its temporaries.
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
+  korvane::prepareHeap();
   korvane::RealFileSystem fs;
   korvane::SystemClock clock;
   korvane::StdConsole console;
