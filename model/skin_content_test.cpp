@@ -346,6 +346,48 @@ TEST_F(SkinContentTest, RecordsAreCopiedOnAdd) {
   EXPECT_EQ(content.animations()[0].values[0].id, 1u);
 }
 
+// The skin keeps its own copies of the texts its sources and parameters name,
+// and once its definitions are finished it keeps its lists and takes no more.
+TEST_F(SkinContentTest, KeptTextsOutliveTheCallersAndFinishedDefinitionsTakeNoMore) {
+  fs.addFile("img/a.bmp", "");
+  fs.addFile("img/m.bmp", "");
+  std::u16string_view path;
+  std::u16string_view name;
+  BitmapSource* source;
+  {
+    std::u16string directory = u".\\img\\";
+    std::u16string fileName = u"a.bmp";
+    std::u16string text = u"kept";
+    content.setBitmapPath(directory);
+    source = content.registerBitmapSource(8, fileName, 0);
+    ASSERT_NE(source, nullptr);
+    content.setMaskFile(*source, kMaskHard, std::u16string(u"m.bmp"));
+    content.setBitmapPath(u"elsewhere\\");
+    path = source->path;
+    name = content.keepText(text);
+    text.assign(text.size(), u'x');
+    fileName.assign(fileName.size(), u'x');
+  }
+  EXPECT_EQ(path, u".\\img\\");
+  EXPECT_EQ(source->fileName, u"a.bmp");
+  EXPECT_EQ(source->maskFileName, u"m.bmp");
+  EXPECT_EQ(name, u"kept");
+
+  StringItem item;
+  item.id = ItemId{1, 1};
+  item.text = name;
+  content.addString(item);
+  content.finishDefinitions();
+  ASSERT_EQ(content.strings().size(), 1u);
+  EXPECT_EQ(content.strings()[0].text, u"kept");
+  EXPECT_EQ(content.bitmapSources().size(), 1u);
+  item.id = ItemId{1, 2};
+  expectError([&] { content.addString(item); }, kErrorInternal,
+              "Internal: item defined after the last");
+  expectError([&] { content.registerBitmapSource(8, u"a.bmp", 0); }, kErrorInternal,
+              "Internal: item defined after the last");
+}
+
 TEST_F(SkinContentTest, FindBitmapReturnsTheFirstBitmapWhateverItsRestriction) {
   const ItemId id{0x10005A26, 0x1000};
   BitmapItem first;
