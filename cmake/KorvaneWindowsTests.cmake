@@ -1,8 +1,8 @@
 # Tests of the Windows cross build, run under Wine. GoogleTest is built from
 # Debian's sources (libgtest-dev) with the cross compiler, never the host's
 # libraries. Every test program is one test entry run by the emulator, in a
-# Wine prefix of the build's own that the first test makes and the last one
-# leaves with no server running.
+# Wine prefix of the build's own with one server for all of them, which the
+# first test makes and starts and the last one stops.
 set(KORVANE_GTEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH
     "GoogleTest sources built for the cross build")
 if(NOT EXISTS "${KORVANE_GTEST_SOURCE_DIR}/CMakeLists.txt")
