@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace korvane {
@@ -20,8 +21,17 @@ class TextPool {
   TextPool() = default;
   TextPool(const TextPool&) = delete;
   TextPool& operator=(const TextPool&) = delete;
-  TextPool(TextPool&&) = default;
-  TextPool& operator=(TextPool&&) = default;
+  // A pool moved from is empty, with no block to write into.
+  TextPool(TextPool&& other) noexcept { *this = std::move(other); }
+  TextPool& operator=(TextPool&& other) noexcept {
+    if (this != &other) {
+      blocks_ = std::move(other.blocks_);
+      current_ = other.current_;
+      used_ = other.used_;
+      other.clear();
+    }
+    return *this;
+  }
 
   // A copy of `text` in the pool (the empty view for an empty text).
   std::u16string_view keep(std::u16string_view text) {

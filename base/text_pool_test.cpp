@@ -26,5 +26,17 @@ TEST(TextPoolTest, ViewsStayValidAsTheBlocksFill) {
   }
 }
 
+// A moved pool keeps its texts where they were; the pool moved from starts afresh.
+TEST(TextPoolTest, AMovedPoolKeepsItsTexts) {
+  TextPool pool;
+  std::u16string_view kept = pool.keep(u"first");
+  TextPool moved(std::move(pool));
+  std::u16string_view other = pool.keep(u"other");
+  std::u16string_view second = moved.keep(u"second");
+  EXPECT_EQ(other, u"other");
+  EXPECT_EQ(second, u"second");
+  EXPECT_EQ(kept, u"first");
+}
+
 }  // namespace
 }  // namespace korvane
