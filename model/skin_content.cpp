@@ -127,7 +127,7 @@ void SkinContent::setBitmapPath(const std::u16string& path) {
     bitmapPath_ = path + u'\\';
     report(sink_, DiagnosticCode::kTrailingBackslash, "Trailing backslash appended to bitmap path");
   }
-  keptBitmapPath_ = std::u16string_view();
+  keptBitmapPath_ = texts_.keep(bitmapPath_);
   bitmapPathHash_ = FoldedHash::append(FoldedHash::kSeed, bitmapPath_);
 }
 
@@ -167,8 +167,6 @@ BitmapSource* SkinContent::registerBitmapSource(uint32_t colorDepth, const std::
   }
   BitmapSource source;
   source.index = nextBitmapIndex_;
-  // The path is kept once, for the first source that takes it.
-  if (keptBitmapPath_.empty() && !bitmapPath_.empty()) keptBitmapPath_ = texts_.keep(bitmapPath_);
   source.path = keptBitmapPath_;
   source.colorDepth = colorDepth;
   source.fileName = texts_.keep(fileName);

@@ -362,10 +362,10 @@ class SkinContent {
   std::vector<ScalableItem> scalableItems_;
   std::vector<AnimationItem> animations_;
   std::u16string bitmapPath_;
-  // The texts of the bitmap sources, effect parameters and strings; bitmapPath_ is
-  // kept there once for every source that takes it.
+  // The texts of the bitmap sources, effect parameters and strings; each
+  // bitmap path is kept there once, for every source that takes it.
   TextPool texts_;
-  std::u16string_view keptBitmapPath_;
+  std::u16string_view keptBitmapPath_;  // bitmapPath_ in texts_
   uint32_t nextBitmapIndex_ = kFirstBitmapIndex;
 
   // The key of every item, in definition order, indexed by identifier and

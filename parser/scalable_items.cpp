@@ -10,8 +10,6 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "parser/desc_parser.h"
-
-#include <iterator>
 #include "parser/element_params.h"
 #include "parser/vocabulary.h"
 #include "source/source_lexer.h"

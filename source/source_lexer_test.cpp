@@ -66,7 +66,7 @@ TEST_F(SourceLexerTest, EightBitBytesAreDeliveredUnchanged) {
   EXPECT_EQ(drain(), u"A\u00E9\u00FFB");
 }
 
-TEST_F(SourceLexerTest, Utf16SkipsTheMarkAndCountsOnlyCharacters) {
+TEST_F(SourceLexerTest, Utf16LeavesOutTheMarkAndCountsOnlyCharacters) {
   open(std::string("\xFF\xFE\x53\x00\x4B\x00", 6));
   EXPECT_TRUE(lexer.unicode);
   EXPECT_EQ(lexer.current, u'S');
