@@ -270,7 +270,7 @@ void Compilation::runPhases() {
                                              content.ahOverrideHigh, content.ahOverrideLow));
   }
   if (content.packageIdHigh == 0 && content.packageIdLow == 0) {
-    generatePackageId(content, lexer_.characterSum, clock_.now());
+    generatePackageId(content, lexer_.characterSum(), clock_.now());
     note(DiagnosticCode::kGeneratedPackageId,
          format("Generated package ID for this skin is 0x%08x 0x%08x", content.packageIdHigh,
                 content.packageIdLow));

@@ -40,9 +40,10 @@ void SourceLexer::open(std::unique_ptr<InputFile> file) {
   atLineStart = false;
   current = kEndOfInput;
   token.clear();
-  characterSum = 0;
+  sum_ = 0;
   encoding_ = Encoding::kEightBit;
   data_.clear();
+  wide_.clear();
   pos_ = 0;
   file_.reset();
   bytesRead_ = 0;
@@ -63,9 +64,11 @@ void SourceLexer::open(std::unique_ptr<InputFile> file) {
   int64_t size = file_->size();
   if (size > 0 && static_cast<uint64_t>(size) > inputLimit) raiseLongInput();
   data_.reserve(kPiece);
+  if (!unicode) wide_.reserve(kPiece);
   if (!unicode && readOn(3) && data_.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     encoding_ = Encoding::kUtf8;
     pos_ = 3;
+    std::u16string().swap(wide_);
   }
 
   atLineStart = true;
@@ -82,6 +85,11 @@ size_t SourceLexer::readPiece(size_t size) {
   // A read error is no end of the input.
   if (file_->readFailed()) raiseReadFailure(*file_);
   data_.resize(have + n);
+  if (encoding_ == Encoding::kEightBit) {
+    wide_.resize(have + n);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
+    for (size_t i = have; i < have + n; ++i) wide_[i] = bytes[i];
+  }
   bytesRead_ += n;
   if (bytesRead_ > inputLimit) raiseLongInput();
   if (n == 0) file_.reset();
@@ -95,7 +103,9 @@ void SourceLexer::raiseReadFailure(const InputFile& file) const {
 bool SourceLexer::readOn(size_t need) {
   while (data_.size() - pos_ < need) {
     if (!file_) return false;
+    sumDeliveredBytes();
     data_.erase(0, pos_);
+    if (!wide_.empty()) wide_.erase(0, pos_);
     consumed_ += pos_;
     pos_ = 0;
     readPiece(kPiece);
@@ -103,7 +113,15 @@ bool SourceLexer::readOn(size_t need) {
   return true;
 }
 
+uint32_t SourceLexer::deliveredByteSum() const {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
+  uint32_t sum = 0;
+  for (size_t i = 0; i < pos_; ++i) sum += bytes[i];
+  return sum;
+}
+
 void SourceLexer::stopReading() {
+  sumDeliveredBytes();
   pos_ = data_.size();
   file_.reset();
 }
@@ -186,7 +204,9 @@ void SourceLexer::raiseLongToken() {
 // the file's bytes are let go: a big description is not held through the
 // output phases.
 bool SourceLexer::endOfInput() {
+  sumDeliveredBytes();
   std::string().swap(data_);
+  std::u16string().swap(wide_);
   consumed_ += pos_;
   pos_ = 0;
   file_.reset();
@@ -218,19 +238,18 @@ bool SourceLexer::readToken(const CharacterSet& skip, const CharacterSet& stop) 
 
 // readToken on 8-bit text, a run of bytes at a time. In a run `current` is
 // data_[pos_ - 1], and the bytes after it up to a line feed are read as
-// nextChar would read them (no line starts, so no comments); the byte that
-// ends a run is read by nextChar itself, which counts lines and skips
-// comments. A run ends at the end of the bytes at hand too: nextChar reads
-// on, and data_ may then hold other bytes.
+// nextChar would read them (no line starts, so no comments). The byte that
+// ends a run is taken as nextChar would take it when it is at hand and no
+// line feed; otherwise nextChar reads it, counting lines, skipping comments
+// and reading on: data_ may then hold other bytes.
 bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet& stop) {
   while (current != kEndOfInput && skip.contains(current)) {
     if (current != u'\n') {
       const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
       const size_t size = data_.size();
       size_t end = pos_;
-      uint32_t sum = 0;
-      for (; end < size && skip.continuesSkipRun(bytes[end]); ++end) sum += bytes[end];
-      characterSum += sum;
+      while (end < size && skip.continuesSkipRun(bytes[end])) ++end;
+      if (takeByteAt(end)) continue;
       pos_ = end;
     }
     nextChar();
@@ -241,19 +260,17 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
   tokenEndColumn = tokenColumn + 1;
   while (current != kEndOfInput && !stop.contains(current)) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
-    const size_t size = data_.size();
     size_t start = pos_ - 1;
     size_t end = pos_;
-    uint32_t sum = 0;
+    // data_ ends in a 0 byte, which belongs to every set.
     if (current != u'\n') {
-      for (; end < size && stop.continuesTokenRun(bytes[end]); ++end) sum += bytes[end];
+      while (stop.continuesTokenRun(bytes[end])) ++end;
     }
+    size_t have = token.size();
     size_t length = end - start;
-    if (token.size() + length > kMaxToken) raiseLongToken();
-    char16_t wide[kMaxToken];
-    for (size_t i = 0; i < length; ++i) wide[i] = bytes[start + i];
-    token.append(wide, length);
-    characterSum += sum;
+    if (have + length > kMaxToken) raiseLongToken();
+    token.append(wide_.data() + start, length);
+    if (current != u'\n' && takeByteAt(end)) continue;
     pos_ = end;
     nextChar();
   }
@@ -272,17 +289,9 @@ bool SourceLexer::appendRun(const CharacterSet& stop, std::u16string& text, size
   size_t start = pos_ - 1;
   size_t limit = std::min(data_.size(), start + (maxSize - text.size()));
   size_t end = pos_;
-  uint32_t sum = 0;
-  for (; end < limit && stop.continuesTokenRun(bytes[end]); ++end) sum += bytes[end];
-  char16_t wide[kMaxToken + 1];
-  size_t length = 0;
-  while (length < end - start) {
-    size_t piece = std::min(end - start - length, sizeof wide / sizeof wide[0]);
-    for (size_t i = 0; i < piece; ++i) wide[i] = bytes[start + length + i];
-    text.append(wide, piece);
-    length += piece;
-  }
-  characterSum += sum;
+  while (end < limit && stop.continuesTokenRun(bytes[end])) ++end;
+  text.append(wide_.data() + start, end - start);
+  if (takeByteAt(end)) return true;
   pos_ = end;
   nextChar();
   return true;

@@ -76,14 +76,18 @@ class SourceLexer {
   // Reads the next unit into `current` and adds it to `characterSum`.
   void getRawChar() {
     if (encoding_ == Encoding::kEightBit) {
-      current = pos_ < data_.size() || readOn(1) ? static_cast<unsigned char>(data_[pos_++])
-                                                 : kEndOfInput;
+      if (pos_ < data_.size() || readOn(1)) {
+        // Bytes of 8-bit text are summed a piece at a time (deliveredByteSum).
+        current = static_cast<unsigned char>(data_[pos_++]);
+        return;
+      }
+      current = kEndOfInput;
     } else if (encoding_ == Encoding::kUtf16) {
       readUnicodeUnit();
     } else {
       readUtf8Unit();
     }
-    characterSum += current;
+    sum_ += current;
   }
   // Reads the next character, skipping comment lines and counting lines.
   bool nextChar() {
@@ -140,7 +144,11 @@ class SourceLexer {
   bool atLineStart = false;
   char16_t current = kEndOfInput;
   std::u16string token;
-  uint32_t characterSum = 0;
+  // The sum of every unit delivered so far (the end of the input, 0xFFFF,
+  // each time it is met).
+  uint32_t characterSum() const {
+    return encoding_ == Encoding::kEightBit ? sum_ + deliveredByteSum() : sum_;
+  }
   // Bytes read at most; an input beyond it is refused. A field so that tests
   // can meet it without a gigabyte.
   uint64_t inputLimit = kMaxInputBytes;
@@ -159,13 +167,32 @@ class SourceLexer {
   [[noreturn]] void raiseReadFailure(const InputFile& file) const;
   void stopReading();
   bool readEightBitToken(const CharacterSet& skip, const CharacterSet& stop);
+  // Takes the byte data_[at] as the next character where nextChar would
+  // only deliver it: a byte at hand that is no line feed, after a character
+  // that started no line.
+  bool takeByteAt(size_t at) {
+    if (atLineStart || at >= data_.size() || data_[at] == '\n') return false;
+    current = static_cast<unsigned char>(data_[at]);
+    pos_ = at + 1;
+    return true;
+  }
   [[noreturn]] static void raiseLongToken();
   [[noreturn]] void raiseLongInput() const;
   [[noreturn]] static void raiseBadUtf8();
 
+  // 8-bit text: the sum of the bytes of data_ delivered so far, added to
+  // sum_ before they are let go.
+  uint32_t deliveredByteSum() const;
+  void sumDeliveredBytes() {
+    if (encoding_ == Encoding::kEightBit) sum_ += deliveredByteSum();
+  }
+
   Encoding encoding_ = Encoding::kEightBit;
+  uint32_t sum_ = 0;
   // The bytes read and not yet let go: the unread part of the last piece.
   std::string data_;
+  // 8-bit text: data_ widened, unit for byte, so that tokens are copied from it.
+  std::u16string wide_;
   size_t pos_ = 0;
   std::string path_;                 // the file being read, for its errors
   std::unique_ptr<InputFile> file_;  // open while more can be read

@@ -72,7 +72,7 @@ TEST_F(SourceLexerTest, Utf16LeavesOutTheMarkAndCountsOnlyCharacters) {
   EXPECT_EQ(lexer.current, u'S');
   lexer.nextChar();
   EXPECT_EQ(lexer.current, u'K');
-  EXPECT_EQ(lexer.characterSum, 0x53u + 0x4Bu);
+  EXPECT_EQ(lexer.characterSum(), 0x53u + 0x4Bu);
 }
 
 TEST_F(SourceLexerTest, Utf16OddByteAndUnitFFFFEndTheInput) {
@@ -81,9 +81,9 @@ TEST_F(SourceLexerTest, Utf16OddByteAndUnitFFFFEndTheInput) {
   open(std::string("\xFF\xFE\x41\x00\xFF\xFF\x42\x00", 8));
   EXPECT_EQ(drain(), u"A");
   // Reads at the end keep returning the end and keep adding 0xFFFF.
-  uint32_t sum = lexer.characterSum;
+  uint32_t sum = lexer.characterSum();
   EXPECT_FALSE(lexer.nextChar());
-  EXPECT_EQ(lexer.characterSum, sum + 0xFFFF);
+  EXPECT_EQ(lexer.characterSum(), sum + 0xFFFF);
 }
 
 TEST_F(SourceLexerTest, BigEndianMarkAndHalfAUtf8MarkAreReadAsEightBit) {
@@ -134,7 +134,7 @@ TEST_F(SourceLexerTest, CharacterSumCoversEveryDeliveredValue) {
   open("AB");
   while (lexer.nextChar()) {
   }
-  EXPECT_EQ(lexer.characterSum, 0x41u + 0x42u + 0xFFFFu);
+  EXPECT_EQ(lexer.characterSum(), 0x41u + 0x42u + 0xFFFFu);
 }
 
 TEST_F(SourceLexerTest, TokensLongerThan511AreRefused) {
@@ -170,7 +170,7 @@ TEST_F(SourceLexerTest, EightBitAndUtf16ReadTheSameTokens) {
       trace += (got ? u"+" : u"-") + lexer.token + u"@" + std::u16string(1, lexer.current) +
                static_cast<char16_t>(u'0' + lexer.currentLine) + u"|";
     }
-    return std::make_pair(trace, lexer.characterSum);
+    return std::make_pair(trace, lexer.characterSum());
   };
   auto eightBit = read(text);
   EXPECT_EQ(eightBit, read(utf16));
@@ -212,8 +212,8 @@ std::u16string tokensOf(SourceLexer& lexer) {
     trace += (got ? u"+" : u"-") + lexer.token + u"@" + std::u16string(1, lexer.current) +
              std::u16string(1, static_cast<char16_t>(u'0' + lexer.currentLine)) + u"|";
   }
-  return trace + u"#" + std::u16string(1, static_cast<char16_t>(lexer.characterSum & 0xFFFF)) +
-         std::u16string(1, static_cast<char16_t>(lexer.characterSum >> 16));
+  return trace + u"#" + std::u16string(1, static_cast<char16_t>(lexer.characterSum() & 0xFFFF)) +
+         std::u16string(1, static_cast<char16_t>(lexer.characterSum() >> 16));
 }
 
 // UTF-8 after its byte-order mark reads as the same characters in UTF-16
@@ -247,6 +247,48 @@ TEST_F(SourceLexerTest, Utf8WithItsMarkReadsLikeUtf16) {
       "A\xEF\xBF\xBF"
       "B");
   EXPECT_EQ(drain(), u"A");
+}
+
+// A description several pieces of the reader long: tokens, strings, comment
+// lines and line feeds meet the end of a piece at every offset, and 8-bit
+// text (read a run at a time, its bytes summed a piece at a time) reads as
+// the same text in UTF-16 does, a character at a time.
+TEST_F(SourceLexerTest, EightBitTextReadsLikeUtf16AcrossPieces) {
+  std::string text;
+  for (int i = 0; text.size() < 3 * 65536 + 1000; ++i) {
+    text += "BITMAP IID=Item" + std::to_string(i) + "\t c16 \xE9pic_" + std::to_string(i % 97) +
+            ".bmp\r\n";
+    if (i % 7 == 0)
+      text += "/ a comment line " + std::string(static_cast<size_t>(i % 13), '#') + "\n";
+    if (i % 5 == 0)
+      text += "STRING \"a string <169> " + std::string(static_cast<size_t>(i % 29), 'x') + "\"\n";
+  }
+  std::string utf16 = "\xFF\xFE";
+  for (char c : text) {
+    utf16.push_back(c);
+    utf16.push_back('\0');
+  }
+  auto read = [&](const std::string& bytes) {
+    open(bytes);
+    std::u16string trace;
+    for (;;) {
+      bool got = nextWord(lexer);
+      if (got && lexer.token == u"STRING") {
+        readString(lexer);
+        trace += u"\"";
+      } else if (got && lexer.token == u"BITMAP") {
+        while (nextParam(lexer)) trace += lexer.token + u",";
+      }
+      if (!got) break;
+      trace += lexer.token + u"@" + std::u16string(1, lexer.current) +
+               std::u16string(1, static_cast<char16_t>(lexer.tokenLine)) +
+               std::u16string(1, static_cast<char16_t>(lexer.tokenColumn)) + u"|";
+    }
+    return std::make_pair(trace, lexer.characterSum());
+  };
+  auto eightBit = read(text);
+  EXPECT_GT(eightBit.first.size(), text.size() / 2);
+  EXPECT_EQ(eightBit, read(utf16));
 }
 
 TEST_F(SourceLexerTest, MalformedUtf8IsAParseErrorOnItsLine) {
@@ -321,7 +363,7 @@ TEST_F(SourceLexerTest, ReopeningResetsTheReader) {
   }
   open("\nB");
   EXPECT_EQ(lexer.currentLine, 2);
-  EXPECT_EQ(lexer.characterSum, 10u);
+  EXPECT_EQ(lexer.characterSum(), 10u);
 }
 
 }  // namespace
