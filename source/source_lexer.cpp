@@ -15,6 +15,9 @@ namespace {
 // A piece of the input: big enough that a description costs few reads, small
 // enough that a big one is never held whole.
 constexpr size_t kPiece = 65536;
+// Unread bytes kept before a piece is read: fewer than the longest UTF-8
+// character.
+constexpr size_t kCarried = 4;
 
 }  // namespace
 
@@ -43,7 +46,7 @@ void SourceLexer::open(std::unique_ptr<InputFile> file) {
   sum_ = 0;
   encoding_ = Encoding::kEightBit;
   data_.clear();
-  wide_.clear();
+  wide_.reset();
   pos_ = 0;
   file_.reset();
   bytesRead_ = 0;
@@ -63,33 +66,33 @@ void SourceLexer::open(std::unique_ptr<InputFile> file) {
   // A file known to be too big is refused before it is read.
   int64_t size = file_->size();
   if (size > 0 && static_cast<uint64_t>(size) > inputLimit) raiseLongInput();
-  data_.reserve(kPiece);
-  if (!unicode) wide_.reserve(kPiece);
+  data_.reserve(kPiece + kCarried);
+  if (!piece_) piece_ = std::make_unique<char[]>(kPiece);
+  if (!unicode) wide_ = std::make_unique<char16_t[]>(kPiece + kCarried);
   if (!unicode && readOn(3) && data_.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     encoding_ = Encoding::kUtf8;
     pos_ = 3;
-    std::u16string().swap(wide_);
+    wide_.reset();
   }
 
   atLineStart = true;
   nextChar();
 }
 
-// Appends up to `size` bytes from the file to data_; 0 at the end of the
-// input, which closes the file.
-size_t SourceLexer::readPiece(size_t size) {
+// Appends up to a piece of bytes from the file to data_ (and, widened, to
+// wide_); 0 at the end of the input, which closes the file. The bytes are
+// read into a piece of their own, so data_ is never filled before it is read.
+size_t SourceLexer::readPiece() {
   if (!file_) return 0;
-  size_t have = data_.size();
-  data_.resize(have + size);
-  size_t n = file_->read(&data_[have], size);
+  size_t n = file_->read(piece_.get(), kPiece);
   // A read error is no end of the input.
   if (file_->readFailed()) raiseReadFailure(*file_);
-  data_.resize(have + n);
-  if (encoding_ == Encoding::kEightBit) {
-    wide_.resize(have + n);
-    const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
-    for (size_t i = have; i < have + n; ++i) wide_[i] = bytes[i];
+  if (wide_) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(piece_.get());
+    char16_t* out = wide_.get() + data_.size();
+    for (size_t i = 0; i < n; ++i) out[i] = bytes[i];
   }
+  data_.append(piece_.get(), n);
   bytesRead_ += n;
   if (bytesRead_ > inputLimit) raiseLongInput();
   if (n == 0) file_.reset();
@@ -104,11 +107,13 @@ bool SourceLexer::readOn(size_t need) {
   while (data_.size() - pos_ < need) {
     if (!file_) return false;
     sumDeliveredBytes();
+    if (wide_) {
+      std::char_traits<char16_t>::move(wide_.get(), wide_.get() + pos_, data_.size() - pos_);
+    }
     data_.erase(0, pos_);
-    if (!wide_.empty()) wide_.erase(0, pos_);
     consumed_ += pos_;
     pos_ = 0;
-    readPiece(kPiece);
+    readPiece();
   }
   return true;
 }
@@ -206,7 +211,8 @@ void SourceLexer::raiseLongToken() {
 bool SourceLexer::endOfInput() {
   sumDeliveredBytes();
   std::string().swap(data_);
-  std::u16string().swap(wide_);
+  wide_.reset();
+  piece_.reset();
   consumed_ += pos_;
   pos_ = 0;
   file_.reset();
@@ -269,7 +275,7 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
     size_t have = token.size();
     size_t length = end - start;
     if (have + length > kMaxToken) raiseLongToken();
-    token.append(wide_.data() + start, length);
+    token.append(wide_.get() + start, length);
     if (current != u'\n' && takeByteAt(end)) continue;
     pos_ = end;
     nextChar();
@@ -290,7 +296,7 @@ bool SourceLexer::appendRun(const CharacterSet& stop, std::u16string& text, size
   size_t limit = std::min(data_.size(), start + (maxSize - text.size()));
   size_t end = pos_;
   while (end < limit && stop.continuesTokenRun(bytes[end])) ++end;
-  text.append(wide_.data() + start, end - start);
+  text.append(wide_.get() + start, end - start);
   if (takeByteAt(end)) return true;
   pos_ = end;
   nextChar();

@@ -163,7 +163,7 @@ class SourceLexer {
   // Reads from the file until `need` unread bytes are at hand; false when the
   // input ends first.
   bool readOn(size_t need);
-  size_t readPiece(size_t size);
+  size_t readPiece();
   [[noreturn]] void raiseReadFailure(const InputFile& file) const;
   void stopReading();
   bool readEightBitToken(const CharacterSet& skip, const CharacterSet& stop);
@@ -191,8 +191,11 @@ class SourceLexer {
   uint32_t sum_ = 0;
   // The bytes read and not yet let go: the unread part of the last piece.
   std::string data_;
-  // 8-bit text: data_ widened, unit for byte, so that tokens are copied from it.
-  std::u16string wide_;
+  // 8-bit text: data_ widened, unit for byte, so that tokens are copied
+  // from it (of the size data_ may reach).
+  std::unique_ptr<char16_t[]> wide_;
+  // The bytes of the last read.
+  std::unique_ptr<char[]> piece_;
   size_t pos_ = 0;
   std::string path_;                 // the file being read, for its errors
   std::unique_ptr<InputFile> file_;  // open while more can be read
