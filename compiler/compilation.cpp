@@ -156,6 +156,7 @@ void Compilation::parseSource() {
     lexer_.open(std::make_unique<BytesInputFile>(request_.sourceBytes));
   }
   observer_.progress("  Parsing file ...\n");
+  content_->expectDescriptionSize(lexer_.inputSize());
   content_->setBitmapPath(u".\\");
   {
     DescParser parser(*content_, lexer_, registry_, sink_);

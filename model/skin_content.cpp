@@ -4,6 +4,7 @@
 
 #include "base/diagnostics.h"
 #include "base/error.h"
+#include "base/expect_records.h"
 
 namespace korvane {
 
@@ -53,6 +54,15 @@ void SkinContent::raiseAlreadyDefined(uint32_t firstKey) const {
   error.related = definitionPlace(firstKey);
   if (error.related.known()) error.relatedMessage = "first defined here";
   throw error;
+}
+
+void SkinContent::expectDescriptionSize(uint64_t bytes) {
+  bitmapSources_.reserve(expectRecords(bytes, 64));
+  bitmaps_.reserve(expectRecords(bytes, 64));
+  itemKeys_.reserve(expectRecords(bytes, 48));
+  animations_.reserve(expectRecords(bytes, 512));
+  scalableItems_.reserve(expectRecords(bytes, 512));
+  strings_.reserve(expectRecords(bytes, 256));
 }
 
 void SkinContent::finishDefinitions() {

@@ -291,6 +291,11 @@ class SkinContent {
   // The first bitmap item with this identifier (any restriction), or null.
   const BitmapItem* findBitmap(const ItemId& id) const;
 
+  // Makes room in the big lists for the items of a description of `bytes`
+  // bytes, so that they are filled in place instead of being copied to new
+  // memory each time they grow (see expectRecords).
+  void expectDescriptionSize(uint64_t bytes);
+
   // Called once every item is defined: lets go of what only definitions and
   // lookups need (the indexes, the identifiers' keys and places), so that the
   // outputs are written with the lists alone. Afterwards the lists stay as

@@ -5,6 +5,7 @@
 
 #include "base/diagnostics.h"
 #include "base/error.h"
+#include "base/expect_records.h"
 #include "source/builtin_item_ids.h"
 #include "source/source_lexer.h"
 #include "source/tokens.h"
@@ -30,6 +31,11 @@ void ItemIdRegistry::append(const ItemIdEntry& entry) {
       FoldedHash()(kept.name), [&](uint32_t r) { return equalsNoCase(row(r).name, kept.name); },
       record);
   appended_.push_back(kept);
+}
+
+void ItemIdRegistry::expectListSize(uint64_t bytes) {
+  // A row takes a line of some 45 bytes, 12 at the least.
+  appended_.reserve(expectRecords(bytes, 24));
 }
 
 const ItemIdEntry* ItemIdRegistry::findByFullName(std::u16string_view name) const {
@@ -75,6 +81,7 @@ void loadItemIds(ItemIdRegistry& registry, FileSystem& fs, DiagnosticSink& sink,
   auto lexer = std::make_unique<SourceLexer>();
   try {
     lexer->open(fs, extensionListFile);
+    registry.expectListSize(lexer->inputSize());
     std::u16string name;  // one buffer for every entry: the registry keeps its own copy
     while (nextWord(*lexer)) {
       if (!equalsNoCase(lexer->token, u"IID")) {

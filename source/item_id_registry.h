@@ -92,6 +92,8 @@ class ItemIdRegistry {
   // Appends one row, keeping a copy of its name; names compare with the rows
   // before it, which win.
   void append(const ItemIdEntry& entry);
+  // Makes room for the rows of an extension list of `bytes` bytes.
+  void expectListSize(uint64_t bytes);
   // The first row whose name equals `name` (A to Z folded), or null.
   const ItemIdEntry* findByFullName(std::u16string_view name) const;
   // The first row whose name equals `prefix` followed by `name`, without

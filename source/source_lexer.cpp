@@ -50,6 +50,7 @@ void SourceLexer::open(std::unique_ptr<InputFile> file) {
   pos_ = 0;
   file_.reset();
   bytesRead_ = 0;
+  inputSize_ = 0;
   pendingLow_ = 0;
 
   unsigned char mark[2];
@@ -66,6 +67,7 @@ void SourceLexer::open(std::unique_ptr<InputFile> file) {
   // A file known to be too big is refused before it is read.
   int64_t size = file_->size();
   if (size > 0 && static_cast<uint64_t>(size) > inputLimit) raiseLongInput();
+  inputSize_ = size > 0 ? static_cast<uint64_t>(size) : 0;
   data_.reserve(kPiece + kCarried);
   if (!piece_) piece_ = std::make_unique<char[]>(kPiece);
   if (!unicode) wide_ = std::make_unique<char16_t[]>(kPiece + kCarried);

@@ -114,6 +114,10 @@ class SourceLexer {
   // read, when `text` is full already.
   bool appendRun(const CharacterSet& stop, std::u16string& text, size_t maxSize);
 
+  // The size of the file being read as known when it was opened (a regular
+  // file), or 0.
+  uint64_t inputSize() const { return inputSize_; }
+
   // Where the last token read starts and ends (readString: its quotation
   // marks included).
   Span tokenSpan() const { return Span{tokenLine, tokenColumn, tokenLine, tokenEndColumn}; }
@@ -200,6 +204,7 @@ class SourceLexer {
   std::string path_;                 // the file being read, for its errors
   std::unique_ptr<InputFile> file_;  // open while more can be read
   uint64_t bytesRead_ = 0;
+  uint64_t inputSize_ = 0;
   char16_t pendingLow_ = 0;  // the second half of a surrogate pair from UTF-8
   // Units delivered so far: for 8-bit text the bytes let go of and those
   // read of data_, for other text a count; and that number where the line
