@@ -14,9 +14,10 @@ namespace {
 // is asked about them.
 const std::string& joinedPath(std::u16string_view directory, std::u16string_view fileName) {
   thread_local std::string joined;
-  joined.clear();
-  for (char16_t c : directory) joined.push_back(static_cast<char>(c & 0xFF));
-  for (char16_t c : fileName) joined.push_back(static_cast<char>(c & 0xFF));
+  joined.resize(directory.size() + fileName.size());
+  char* out = joined.data();
+  for (char16_t c : directory) *out++ = static_cast<char>(c & 0xFF);
+  for (char16_t c : fileName) *out++ = static_cast<char>(c & 0xFF);
   return joined;
 }
 

@@ -34,8 +34,11 @@ const char* maskDepth(uint32_t maskKind) {
 void appendListLine(std::string& line, std::string_view options, const BitmapSource& source,
                     std::u16string_view fileName) {
   line.append(options);
-  for (char16_t c : source.path) line.push_back(static_cast<char>(c & 0xFF));
-  for (char16_t c : fileName) line.push_back(static_cast<char>(c & 0xFF));
+  size_t at = line.size();
+  line.resize(at + source.path.size() + fileName.size());
+  char* out = line.data() + at;
+  for (char16_t c : source.path) *out++ = static_cast<char>(c & 0xFF);
+  for (char16_t c : fileName) *out++ = static_cast<char>(c & 0xFF);
   line.append(kLineEnd);
 }
 

@@ -62,11 +62,13 @@ const ItemIdEntry* ItemIdRegistry::findByFileName(std::u16string_view fileName) 
     return findByPrefixedName(kItemNamePrefix, stem);
   }
   thread_local std::u16string name;
-  name.clear();
+  name.resize(stem.size());
+  char16_t* out = name.data();
   for (char16_t c : stem) {
-    if (c != u'_') name.push_back(c);
+    *out = c;
+    out += c != u'_';
   }
-  return findByPrefixedName(kItemNamePrefix, name);
+  return findByPrefixedName(kItemNamePrefix, std::u16string_view(name.data(), out - name.data()));
 }
 
 void loadItemIds(ItemIdRegistry& registry, FileSystem& fs, DiagnosticSink& sink,
