@@ -69,8 +69,9 @@ void SourceLexer::open(std::unique_ptr<InputFile> file) {
   if (size > 0 && static_cast<uint64_t>(size) > inputLimit) raiseLongInput();
   inputSize_ = size > 0 ? static_cast<uint64_t>(size) : 0;
   data_.reserve(kPiece + kCarried);
-  if (!piece_) piece_ = std::make_unique<char[]>(kPiece);
-  if (!unicode) wide_ = std::make_unique<char16_t[]>(kPiece + kCarried);
+  // Both are written before they are read: no need to fill them first.
+  if (!piece_) piece_.reset(new char[kPiece]);
+  if (!unicode) wide_.reset(new char16_t[kPiece + kCarried]);
   if (!unicode && readOn(3) && data_.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     encoding_ = Encoding::kUtf8;
     pos_ = 3;
