@@ -150,6 +150,16 @@ TEST_F(SourceLexerTest, TokensLongerThan511AreRefused) {
   }
 }
 
+// The same characters as UTF-16 text, byte-order mark first.
+std::string eightBitAsUtf16(const std::string& text) {
+  std::string utf16 = "\xFF\xFE";
+  for (char c : text) {
+    utf16.push_back(c);
+    utf16.push_back('\0');
+  }
+  return utf16;
+}
+
 // 8-bit text is collected a run of bytes at a time, UTF-16 text a character
 // at a time: both must give the same tokens, lines and character sum.
 TEST_F(SourceLexerTest, EightBitAndUtf16ReadTheSameTokens) {
@@ -157,11 +167,7 @@ TEST_F(SourceLexerTest, EightBitAndUtf16ReadTheSameTokens) {
       "/ comment\r\nSKINTYPE scalable\r\n  BITMAP\tIID=A c16 x.bmp\n/x\n\n"
       "A\xE9\xFF" +
       std::string("B\0C", 3) + " last";
-  std::string utf16 = "\xFF\xFE";
-  for (char c : text) {
-    utf16.push_back(c);
-    utf16.push_back('\0');
-  }
+  const std::string utf16 = eightBitAsUtf16(text);
   auto read = [&](const std::string& bytes) {
     open(bytes);
     std::u16string trace;
@@ -263,11 +269,7 @@ TEST_F(SourceLexerTest, EightBitTextReadsLikeUtf16AcrossPieces) {
     if (i % 5 == 0)
       text += "STRING \"a string <169> " + std::string(static_cast<size_t>(i % 29), 'x') + "\"\n";
   }
-  std::string utf16 = "\xFF\xFE";
-  for (char c : text) {
-    utf16.push_back(c);
-    utf16.push_back('\0');
-  }
+  const std::string utf16 = eightBitAsUtf16(text);
   auto read = [&](const std::string& bytes) {
     open(bytes);
     std::u16string trace;
