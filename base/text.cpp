@@ -14,8 +14,8 @@ std::u16string foldedCopy(std::u16string_view text) {
 }
 
 std::string narrowCopy(std::u16string_view text) {
-  std::string out(text.size(), '\0');
-  for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(text[i] & 0xFF);
+  std::string out;
+  appendNarrowed(out, text);
   return out;
 }
 

@@ -45,6 +45,13 @@ std::u16string foldedCopy(std::u16string_view text);
 
 // UTF-16 to 8-bit by keeping the low byte of each unit.
 std::string narrowCopy(std::u16string_view text);
+// The same, appended to `out`.
+inline void appendNarrowed(std::string& out, std::u16string_view text) {
+  size_t at = out.size();
+  out.resize(at + text.size());
+  char* narrowed = out.data() + at;
+  for (char16_t c : text) *narrowed++ = static_cast<char>(c & 0xFF);
+}
 // 8-bit to UTF-16, each byte (0 to 255) becoming one unit.
 std::u16string widenCopy(std::string_view text);
 // UTF-16 to UTF-8 (unpaired surrogates become U+FFFD).

@@ -14,10 +14,9 @@ namespace {
 // is asked about them.
 const std::string& joinedPath(std::u16string_view directory, std::u16string_view fileName) {
   thread_local std::string joined;
-  joined.resize(directory.size() + fileName.size());
-  char* out = joined.data();
-  for (char16_t c : directory) *out++ = static_cast<char>(c & 0xFF);
-  for (char16_t c : fileName) *out++ = static_cast<char>(c & 0xFF);
+  joined.clear();
+  appendNarrowed(joined, directory);
+  appendNarrowed(joined, fileName);
   return joined;
 }
 

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "base/error.h"
+#include "base/text.h"
 
 namespace korvane {
 
@@ -34,11 +35,8 @@ const char* maskDepth(uint32_t maskKind) {
 void appendListLine(std::string& line, std::string_view options, const BitmapSource& source,
                     std::u16string_view fileName) {
   line.append(options);
-  size_t at = line.size();
-  line.resize(at + source.path.size() + fileName.size());
-  char* out = line.data() + at;
-  for (char16_t c : source.path) *out++ = static_cast<char>(c & 0xFF);
-  for (char16_t c : fileName) *out++ = static_cast<char>(c & 0xFF);
+  appendNarrowed(line, source.path);
+  appendNarrowed(line, fileName);
   line.append(kLineEnd);
 }
 

@@ -129,7 +129,7 @@ ItemId DescParser::generateItemId(const std::u16string& fileName, Restriction co
   values.reserve(32 + fileName.size());
   appendIdPair(values, id);
   values.append(" for ");
-  for (char16_t c : fileName) values.push_back(static_cast<char>(c & 0xFF));
+  appendNarrowed(values, fileName);
   if (reports(DiagnosticCode::kGeneratedItemId)) {
     reportAt(sink_, DiagnosticCode::kGeneratedItemId, "Generated IID " + values,
              lexer_.currentLine);
@@ -162,7 +162,7 @@ ItemId DescParser::parseImageReference(uint8_t appIconClass, Restriction compoun
       std::string text = before;
       text.reserve(text.size() + reference.size() + 96);
       text.push_back('(');
-      for (char16_t c : reference) text.push_back(static_cast<char>(c & 0xFF));
+      appendNarrowed(text, reference);
       text.push_back(')');
       text.append(after);
       reportAt(sink_, kind, text, lexer_.currentLine);

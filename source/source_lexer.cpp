@@ -129,7 +129,6 @@ uint32_t SourceLexer::deliveredByteSum() const {
 }
 
 void SourceLexer::stopReading() {
-  sumDeliveredBytes();
   pos_ = data_.size();
   file_.reset();
 }
