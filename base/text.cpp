@@ -81,4 +81,24 @@ std::string format(const char* fmt, ...) {
   return out;
 }
 
+bool equalsFoldedAZLong(std::u16string_view a, std::u16string_view b) {
+  size_t i = 0;
+  for (; i + 4 <= a.size(); i += 4) {
+    uint64_t x = unitWord(a.data() + i);
+    uint64_t y = unitWord(b.data() + i);
+    if (x != y && foldWordAZ(x) != foldWordAZ(y)) return false;
+  }
+  for (; i < a.size(); ++i) {
+    if (a[i] != b[i] && foldAZ(a[i]) != foldAZ(b[i])) return false;
+  }
+  return true;
+}
+
+uint64_t FoldedHash::ofJoinedCopy(std::u16string_view first, std::u16string_view second) {
+  std::u16string joined;
+  joined.reserve(first.size() + second.size());
+  joined.append(first).append(second);
+  return append(kSeed, joined);
+}
+
 }  // namespace korvane

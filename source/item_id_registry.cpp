@@ -44,7 +44,7 @@ const ItemIdEntry* ItemIdRegistry::findByFullName(std::u16string_view name) cons
 
 const ItemIdEntry* ItemIdRegistry::findByPrefixedName(std::u16string_view prefix,
                                                       std::u16string_view name) const {
-  uint64_t hash = FoldedHash::append(FoldedHash::append(FoldedHash::kSeed, prefix), name);
+  uint64_t hash = FoldedHash::ofJoined(prefix, name);
   uint32_t found = index_.find(hash, [&](uint32_t r) {
     std::u16string_view candidate = row(r).name;
     return candidate.size() == prefix.size() + name.size() &&
