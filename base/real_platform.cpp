@@ -22,6 +22,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/large_block.h"
+
 namespace korvane {
 
 namespace {
@@ -245,7 +247,7 @@ class RealFileSystem::Listings {
   struct Directory {
     State state = kAsking;
     size_t questions = 0;
-    std::vector<Slot> slots;
+    std::vector<Slot, LargeBlockAllocator<Slot>> slots;  // megabytes for a big image folder
     std::string longNames;
 
     std::string_view nameOf(const Slot& slot) const {

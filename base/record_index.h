@@ -19,6 +19,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/large_block.h"
+
 namespace korvane {
 
 class RecordIndex {
@@ -145,7 +147,7 @@ class RecordIndex {
   }
 
   void grow() {
-    std::vector<Slot> old;
+    std::vector<Slot, LargeBlockAllocator<Slot>> old;
     old.swap(owned_);
     size_t capacity = old.empty() ? 16 : old.size() * 2;
     owned_.assign(capacity, Slot{0, kNone});
@@ -156,7 +158,8 @@ class RecordIndex {
     }
   }
 
-  std::vector<Slot> owned_;
+  // Slot tables of 2 MiB and more take huge pages where the host has them.
+  std::vector<Slot, LargeBlockAllocator<Slot>> owned_;
   const Slot* table_ = nullptr;  // owned_.data(), or borrowed slots
   size_t mask_ = 0;
   size_t size_ = 0;

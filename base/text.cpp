@@ -7,6 +7,28 @@
 
 namespace korvane {
 
+namespace {
+
+// Four UTF-16 units as one word, the first in the low bits (one load).
+uint64_t unitWord(const char16_t* units) {
+  return uint64_t{units[0]} | uint64_t{units[1]} << 16 | uint64_t{units[2]} << 32 |
+         uint64_t{units[3]} << 48;
+}
+// foldAZ on each of the four units of a word.
+constexpr uint64_t foldWordAZ(uint64_t word) {
+  constexpr uint64_t kLow15 = 0x7FFF7FFF7FFF7FFFull;
+  constexpr uint64_t kTop = 0x8000800080008000ull;
+  uint64_t low = word & kLow15;
+  // The top bit of a unit is set where it is at least 'A', or at least
+  // after 'Z' (no unit carries into the next: each is below 0x8000 here).
+  uint64_t fromA = low + 0x7FBF7FBF7FBF7FBFull;
+  uint64_t afterZ = low + 0x7FA57FA57FA57FA5ull;
+  uint64_t capital = fromA & ~afterZ & ~word & kTop;
+  return word + (capital >> 10);  // 0x8000 >> 10 is 'a' - 'A'
+}
+
+}  // namespace
+
 std::u16string foldedCopy(std::u16string_view text) {
   std::u16string out(text);
   for (char16_t& c : out) c = foldAZ(c);
@@ -92,6 +114,20 @@ bool equalsFoldedAZLong(std::u16string_view a, std::u16string_view b) {
     if (a[i] != b[i] && foldAZ(a[i]) != foldAZ(b[i])) return false;
   }
   return true;
+}
+
+uint64_t FoldedHash::append(uint64_t hash, std::u16string_view text) {
+  const char16_t* units = text.data();
+  size_t size = text.size();
+  size_t i = 0;
+  for (; i + 4 <= size; i += 4) hash = mix(hash, foldWordAZ(unitWord(units + i)));
+  size_t left = size - i;
+  if (left == 0) return hash;
+  uint64_t last = units[i];
+  if (left > 1) last |= uint64_t{units[i + 1]} << 16;
+  if (left > 2) last |= uint64_t{units[i + 2]} << 32;
+  // The tail is told from a whole word of the same units and zeros.
+  return mix(hash ^ 0xA5, foldWordAZ(last));
 }
 
 uint64_t FoldedHash::ofJoinedCopy(std::u16string_view first, std::u16string_view second) {

@@ -19,24 +19,6 @@ constexpr char foldAZ(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
-// Four UTF-16 units as one word, the first in the low bits (one load).
-inline uint64_t unitWord(const char16_t* units) {
-  return uint64_t{units[0]} | uint64_t{units[1]} << 16 | uint64_t{units[2]} << 32 |
-         uint64_t{units[3]} << 48;
-}
-// foldAZ on each of the four units of a word.
-constexpr uint64_t foldWordAZ(uint64_t word) {
-  constexpr uint64_t kLow15 = 0x7FFF7FFF7FFF7FFFull;
-  constexpr uint64_t kTop = 0x8000800080008000ull;
-  uint64_t low = word & kLow15;
-  // The top bit of a unit is set where it is at least 'A', or at least
-  // after 'Z' (no unit carries into the next: each is below 0x8000 here).
-  uint64_t fromA = low + 0x7FBF7FBF7FBF7FBFull;
-  uint64_t afterZ = low + 0x7FA57FA57FA57FA5ull;
-  uint64_t capital = fromA & ~afterZ & ~word & kTop;
-  return word + (capital >> 10);  // 0x8000 >> 10 is 'a' - 'A'
-}
-
 // Defined here, small and inline: keyword tables call them for every token,
 // and most calls end at the length test.
 template <typename View>
@@ -100,19 +82,7 @@ std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 // where the first holds a multiple of four units, needs no joined copy.
 struct FoldedHash {
   static constexpr uint64_t kSeed = 1469598103934665603ull;
-  static uint64_t append(uint64_t hash, std::u16string_view text) {
-    const char16_t* units = text.data();
-    size_t size = text.size();
-    size_t i = 0;
-    for (; i + 4 <= size; i += 4) hash = mix(hash, foldWordAZ(unitWord(units + i)));
-    size_t left = size - i;
-    if (left == 0) return hash;
-    uint64_t last = units[i];
-    if (left > 1) last |= uint64_t{units[i + 1]} << 16;
-    if (left > 2) last |= uint64_t{units[i + 2]} << 32;
-    // The tail is told from a whole word of the same units and zeros.
-    return mix(hash ^ 0xA5, foldWordAZ(last));
-  }
+  static uint64_t append(uint64_t hash, std::u16string_view text);
   // The hash of `first` followed by `second`.
   static uint64_t ofJoined(std::u16string_view first, std::u16string_view second) {
     if (first.size() % 4 == 0) return append(append(kSeed, first), second);

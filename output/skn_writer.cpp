@@ -90,15 +90,16 @@ void SknWriter::releaseImage() {
 // The guess is only a guess: when the host will not reserve that much, the
 // image grows as it is written instead.
 void SknWriter::reserveGuess(size_t capacity) {
-  std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[capacity]);
-  if (block == nullptr) return;
+  LargeBlock block(capacity);
+  if (block.get() == nullptr) return;
   image_ = std::move(block);
   capacity_ = capacity;
 }
 
 void SknWriter::reserveImage(size_t capacity) {
   if (capacity <= capacity_) return;
-  std::unique_ptr<uint8_t[]> larger(new uint8_t[capacity]);
+  LargeBlock larger(capacity);
+  if (larger.get() == nullptr) throw std::bad_alloc();
   if (size_ > 0) std::memcpy(larger.get(), image_.get(), size_);
   image_ = std::move(larger);
   capacity_ = capacity;

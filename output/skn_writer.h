@@ -21,6 +21,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/large_block.h"
 #include "base/platform.h"
 #include "model/skin_content.h"
 #include "output/skn_format.h"
@@ -155,7 +156,7 @@ class SknWriter {
   const SkinContent* content_ = nullptr;
   std::string skinName_;
   // The image: bytes [0, size_) of a block of capacity_ bytes.
-  std::unique_ptr<uint8_t[]> image_;
+  LargeBlock image_;
   size_t size_ = 0;
   size_t capacity_ = 0;
   size_t cursor_ = 0;
