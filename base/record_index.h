@@ -79,6 +79,17 @@ class RecordIndex {
     }
   }
 
+  // Starts loading the slot a lookup of this hash reads first, so that the
+  // wait for memory overlaps other work (a hint that changes nothing).
+  void prefetch(uint64_t hash) const {
+    if (table_ == nullptr) return;
+    const Slot* slot = &table_[tagOf(hash) & mask_];
+    __builtin_prefetch(slot);
+    // A function that only prefetches looks to the compiler as if it did
+    // nothing, and calls to it would be dropped: the empty asm is an effect.
+    asm volatile("" : : "r"(slot));
+  }
+
   // The record with this hash that `matches` accepts; when there is none,
   // `record` is inserted and kNone returned. One probe for both.
   template <typename Matches>

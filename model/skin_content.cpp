@@ -83,13 +83,17 @@ void SkinContent::refuseFinished() const {
 void SkinContent::claimItem(const ItemId& id, Restriction restriction) {
   refuseFinished();
   auto record = static_cast<uint32_t>(itemKeys_.size());
+  // Both indexes load at once.
+  uint64_t keyHash = hashOf(id, restriction);
+  uint64_t idHash = hashOf(id);
+  firstKeys_.prefetch(idHash);
   uint32_t defined = definedKeys_.findOrInsert(
-      hashOf(id, restriction),
+      keyHash,
       [&](uint32_t k) { return itemKeys_[k].id == id && itemKeys_[k].restriction == restriction; },
       record);
   if (defined != kNoKey) raiseAlreadyDefined(defined);
   firstKeys_.findOrInsert(
-      hashOf(id), [&](uint32_t k) { return itemKeys_[k].id == id; }, record);
+      idHash, [&](uint32_t k) { return itemKeys_[k].id == id; }, record);
   itemKeys_.push_back(ItemKey{id, restriction});
   if (const Span& place = *definitionPlace_; place.known()) {
     auto held = [](int32_t value) { return static_cast<uint16_t>(std::clamp(value, 0, 0xFFFF)); };
@@ -229,9 +233,11 @@ const BitmapItem* SkinContent::findBitmap(const ItemId& id) const {
 }
 
 void SkinContent::addBitmap(const BitmapItem& item) {
+  uint64_t idHash = hashOf(item.id);
+  firstBitmap_.prefetch(idHash);  // loads while the item is claimed
   claimItem(item.id, item.restriction);
   firstBitmap_.findOrInsert(
-      hashOf(item.id), [&](uint32_t b) { return bitmaps_[b].id == item.id; },
+      idHash, [&](uint32_t b) { return bitmaps_[b].id == item.id; },
       static_cast<uint32_t>(bitmaps_.size()));
   bitmaps_.push_back(item);
 }

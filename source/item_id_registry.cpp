@@ -24,12 +24,11 @@ void ItemIdRegistry::loadBuiltins() {
   index_ = RecordIndex::borrow(kBuiltinItemIdSlots, kBuiltinItemIdSlotCount, kBuiltinItemIdIndexed);
 }
 
-void ItemIdRegistry::append(const ItemIdEntry& entry) {
+void ItemIdRegistry::append(const ItemIdEntry& entry, uint64_t nameHash) {
   auto record = static_cast<uint32_t>(builtinCount_ + appended_.size());
   ItemIdEntry kept{names_.keep(entry.name), entry.major, entry.minor};
   index_.findOrInsert(
-      FoldedHash()(kept.name), [&](uint32_t r) { return equalsNoCase(row(r).name, kept.name); },
-      record);
+      nameHash, [&](uint32_t r) { return equalsNoCase(row(r).name, kept.name); }, record);
   appended_.push_back(kept);
 }
 
@@ -44,7 +43,10 @@ const ItemIdEntry* ItemIdRegistry::findByFullName(std::u16string_view name) cons
 
 const ItemIdEntry* ItemIdRegistry::findByPrefixedName(std::u16string_view prefix,
                                                       std::u16string_view name) const {
-  uint64_t hash = FoldedHash::ofJoined(prefix, name);
+  // Most names follow the item-name prefix, whose hash is made once.
+  static const uint64_t kItemNamePrefixHash = FoldedHash()(kItemNamePrefix);
+  uint64_t hash = prefix == kItemNamePrefix ? FoldedHash::append(kItemNamePrefixHash, name)
+                                            : FoldedHash::ofJoined(prefix, name);
   uint32_t found = index_.find(hash, [&](uint32_t r) {
     std::u16string_view candidate = row(r).name;
     return candidate.size() == prefix.size() + name.size() &&
@@ -91,6 +93,7 @@ void loadItemIds(ItemIdRegistry& registry, FileSystem& fs, DiagnosticSink& sink,
       }
       readString(*lexer);
       name = lexer->token;
+      uint64_t nameHash = registry.prepareAppend(name);
       if (name.size() > ItemIdRegistry::kMaxName) {
         throw CKrvException(kErrorParse, "Item ID name longer than 255 characters");
       }
@@ -98,7 +101,7 @@ void loadItemIds(ItemIdRegistry& registry, FileSystem& fs, DiagnosticSink& sink,
       uint32_t major = static_cast<uint32_t>(parseNumber(lexer->token));
       nextParam(*lexer);
       uint32_t minor = static_cast<uint32_t>(parseNumber(lexer->token));
-      registry.append(ItemIdEntry{name, major, minor});
+      registry.append(ItemIdEntry{name, major, minor}, nameHash);
     }
   } catch (CKrvException& e) {
     if (!e.span.known() && lexer->tokenLine > 0) e.span = lexer->tokenSpan();

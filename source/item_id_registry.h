@@ -91,7 +91,16 @@ class ItemIdRegistry {
   void loadBuiltins();
   // Appends one row, keeping a copy of its name; names compare with the rows
   // before it, which win.
-  void append(const ItemIdEntry& entry);
+  void append(const ItemIdEntry& entry) { append(entry, FoldedHash()(entry.name)); }
+  // The same with the hash of the name, from prepareAppend.
+  void append(const ItemIdEntry& entry, uint64_t nameHash);
+  // The hash of a name to append; the index slot it reads starts loading,
+  // so that the wait for memory overlaps the reading of the rest of the row.
+  uint64_t prepareAppend(std::u16string_view name) const {
+    uint64_t hash = FoldedHash()(name);
+    index_.prefetch(hash);
+    return hash;
+  }
   // Makes room for the rows of an extension list of `bytes` bytes.
   void expectListSize(uint64_t bytes);
   // The first row whose name equals `name` (A to Z folded), or null.
