@@ -271,9 +271,7 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
     size_t start = pos_ - 1;
     size_t end = pos_;
     // data_ ends in a 0 byte, which belongs to every set.
-    if (current != u'\n') {
-      while (stop.continuesTokenRun(bytes[end])) ++end;
-    }
+    if (current != u'\n') end = stop.tokenRunEnd(bytes, end, data_.size());
     size_t have = token.size();
     size_t length = end - start;
     if (have + length > kMaxToken) raiseLongToken();

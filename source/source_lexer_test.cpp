@@ -262,8 +262,11 @@ TEST_F(SourceLexerTest, Utf8WithItsMarkReadsLikeUtf16) {
 TEST_F(SourceLexerTest, EightBitTextReadsLikeUtf16AcrossPieces) {
   std::string text;
   for (int i = 0; text.size() < 3 * 65536 + 1000; ++i) {
+    // Tokens of every length up to some fifty bytes, with controls that are
+    // no separators and bytes above 127 inside them.
     text += "BITMAP IID=Item" + std::to_string(i) + "\t c16 \xE9pic_" + std::to_string(i % 97) +
-            ".bmp\r\n";
+            ".bmp LONG" + std::string(static_cast<size_t>(i % 41), 'y') + "\x01\x7F\x1F\xFF" +
+            std::to_string(i) + "\r\n";
     if (i % 7 == 0)
       text += "/ a comment line " + std::string(static_cast<size_t>(i % 13), '#') + "\n";
     if (i % 5 == 0)
