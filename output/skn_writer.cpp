@@ -196,10 +196,15 @@ void SknWriter::putCountedText(std::u16string_view text) {
   put16(static_cast<uint32_t>(text.size()));
   checkRoom(2 * text.size());
   uint8_t* out = image_.get() + cursor_;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  // The units lie in memory as the file holds them.
+  if (!text.empty()) std::memcpy(out, text.data(), 2 * text.size());
+#else
   for (char16_t unit : text) {
     *out++ = static_cast<uint8_t>(unit & 0xFF);
     *out++ = static_cast<uint8_t>(unit >> 8);
   }
+#endif
   cursor_ += 2 * text.size();
 }
 

@@ -58,17 +58,22 @@ class SknWriter {
     checkRoom(1);
     image_[cursor_++] = static_cast<uint8_t>(value & 0xFF);
   }
+  // The bytes of a value go in with one copy: a store of a byte at a time
+  // may change any member for all the compiler knows, which it would then
+  // read again before the next.
   void put16(uint32_t value) {
     checkRoom(2);
-    image_[cursor_] = static_cast<uint8_t>(value & 0xFF);
-    image_[cursor_ + 1] = static_cast<uint8_t>((value >> 8) & 0xFF);
+    const uint8_t bytes[2] = {static_cast<uint8_t>(value & 0xFF),
+                              static_cast<uint8_t>((value >> 8) & 0xFF)};
+    std::memcpy(image_.get() + cursor_, bytes, sizeof bytes);
     cursor_ += 2;
   }
   void put32(uint32_t value) {
     checkRoom(4);
-    for (size_t i = 0; i < 4; ++i) {
-      image_[cursor_ + i] = static_cast<uint8_t>((value >> (8 * i)) & 0xFF);
-    }
+    const uint8_t bytes[4] = {
+        static_cast<uint8_t>(value & 0xFF), static_cast<uint8_t>((value >> 8) & 0xFF),
+        static_cast<uint8_t>((value >> 16) & 0xFF), static_cast<uint8_t>((value >> 24) & 0xFF)};
+    std::memcpy(image_.get() + cursor_, bytes, sizeof bytes);
     cursor_ += 4;
   }
 
