@@ -77,7 +77,8 @@ std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // A hash for text folded in A to Z only, so that names equal but for the case
 // of those letters share a bucket. It takes four units at a time (a multiply
-// and a rotation each), so a name costs a few steps, not one per unit.
+// and a rotation each), so a name costs a few steps, not one per unit; texts
+// that differ only in the case bit of other units may share a hash too.
 // `append` continues a hash: the hash of two texts one after the other,
 // where the first holds a multiple of four units, needs no joined copy.
 struct FoldedHash {
