@@ -59,18 +59,16 @@ const ItemIdEntry* ItemIdRegistry::findByPrefixedName(std::u16string_view prefix
 const ItemIdEntry* ItemIdRegistry::findByFileName(std::u16string_view fileName) const {
   size_t percent = fileName.find(u'%');
   if (percent != std::u16string_view::npos) fileName.remove_prefix(percent + 1);
-  std::u16string_view stem = fileName.substr(0, fileName.find(u'.'));
-  if (stem.find(u'_') == std::u16string_view::npos) {
-    return findByPrefixedName(kItemNamePrefix, stem);
+  // The stem without "_", in one pass; no row has a longer name.
+  char16_t name[kMaxName];
+  size_t length = 0;
+  for (char16_t c : fileName) {
+    if (c == u'.') break;
+    if (c == u'_') continue;
+    if (length == kMaxName) return nullptr;
+    name[length++] = c;
   }
-  thread_local std::u16string name;
-  name.resize(stem.size());
-  char16_t* out = name.data();
-  for (char16_t c : stem) {
-    *out = c;
-    out += c != u'_';
-  }
-  return findByPrefixedName(kItemNamePrefix, std::u16string_view(name.data(), out - name.data()));
+  return findByPrefixedName(kItemNamePrefix, std::u16string_view(name, length));
 }
 
 void loadItemIds(ItemIdRegistry& registry, FileSystem& fs, DiagnosticSink& sink,

@@ -127,6 +127,11 @@ TEST_F(ItemIdRegistryTest, FileNamesDropUnderscoresAndStopAtTheFirstDot) {
   EXPECT_EQ(findItemIdByFileName(registry, sink, u"qsn_bg_screen_x.bmp"), nullptr);
   EXPECT_EQ(findItemIdByFileName(registry, sink, u".qsn_bg_screen"), nullptr);
   EXPECT_EQ(findItemIdByFileName(registry, sink, u"qsn.bg_screen.bmp"), nullptr);
+  // Longer than any name, underscores or not.
+  EXPECT_EQ(findItemIdByFileName(registry, sink, std::u16string(400, u'q') + u".bmp"), nullptr);
+  EXPECT_EQ(
+      idOf(findItemIdByFileName(registry, sink, std::u16string(400, u'_') + u"qsn_bg_screen")),
+      kQsnBgScreen);
   EXPECT_EQ(console.both, "");
 }
 
