@@ -229,9 +229,7 @@ bool SourceLexer::readToken(std::u16string_view skipSet, std::u16string_view sto
   return readToken(CharacterSet(skipSet), CharacterSet(stopSet));
 }
 
-bool SourceLexer::readToken(const CharacterSet& skip, const CharacterSet& stop) {
-  token.clear();
-  if (encoding_ == Encoding::kEightBit) return readEightBitToken(skip, stop);
+bool SourceLexer::readUnicodeToken(const CharacterSet& skip, const CharacterSet& stop) {
   while (current != kEndOfInput && skip.contains(current)) nextChar();
   if (current == kEndOfInput) return endOfInput();
   markTokenStart();

@@ -142,7 +142,11 @@ class SourceLexer {
   // Skips characters of `skipSet`, then collects characters up to one of
   // `stopSet` into `token`. The character 0 belongs to every set.
   bool readToken(std::u16string_view skipSet, std::u16string_view stopSet);
-  bool readToken(const CharacterSet& skip, const CharacterSet& stop);
+  bool readToken(const CharacterSet& skip, const CharacterSet& stop) {
+    token.clear();
+    if (encoding_ == Encoding::kEightBit) return readEightBitToken(skip, stop);
+    return readUnicodeToken(skip, stop);
+  }
   // Appends `current` and the characters after it, up to one of `stop`, a
   // line feed or the end of input, to `text`, reading them as nextChar does,
   // but lets `text` grow to `maxSize` units at most. False, with nothing
@@ -206,6 +210,8 @@ class SourceLexer {
   [[noreturn]] void raiseReadFailure(const InputFile& file) const;
   void stopReading();
   bool readEightBitToken(const CharacterSet& skip, const CharacterSet& stop);
+  // readToken on UTF-16 and UTF-8 text, a character at a time.
+  bool readUnicodeToken(const CharacterSet& skip, const CharacterSet& stop);
   // Takes the byte data_[at] as the next character where nextChar would
   // only deliver it: a byte at hand that is no line feed, after a character
   // that started no line.

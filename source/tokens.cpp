@@ -9,8 +9,6 @@ namespace korvane {
 
 namespace {
 
-constexpr CharacterSet kBlanks(u" \t");
-constexpr CharacterSet kSeparators(u" \t\r\n");
 // What ends a run of plain characters in a string.
 constexpr CharacterSet kStringStops(u"\"<\r\n");
 
@@ -35,14 +33,6 @@ void skipBlanks(SourceLexer& lexer) {
 }
 
 }  // namespace
-
-bool nextWord(SourceLexer& lexer) {
-  return lexer.readToken(kSeparators, kSeparators);
-}
-
-bool nextParam(SourceLexer& lexer) {
-  return lexer.readToken(kBlanks, kSeparators);
-}
 
 bool readString(SourceLexer& lexer) {
   std::u16string& token = lexer.token;

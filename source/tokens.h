@@ -13,10 +13,19 @@ namespace korvane {
 // The most items one raw-data sequence holds.
 constexpr size_t kMaxRawItems = 512;
 
+// Blanks, and blanks with line ends: what the two token readers skip and
+// what ends their tokens.
+inline constexpr CharacterSet kBlanks(u" \t");
+inline constexpr CharacterSet kSeparators(u" \t\r\n");
+
 // Next token anywhere in the file (skips blanks and line ends).
-bool nextWord(SourceLexer& lexer);
+inline bool nextWord(SourceLexer& lexer) {
+  return lexer.readToken(kSeparators, kSeparators);
+}
 // Next token on the current line; false at a line end or at the end of input.
-bool nextParam(SourceLexer& lexer);
+inline bool nextParam(SourceLexer& lexer) {
+  return lexer.readToken(kBlanks, kSeparators);
+}
 // A double-quoted string on the current line with <number> escapes; true when non-empty.
 bool readString(SourceLexer& lexer);
 // A bracketed, space-separated list of numbers; the items (16 bits each) are
