@@ -58,8 +58,9 @@ FileSystem::Presence FileSystem::presence(std::string_view path, std::string& re
   if (namesNoFile(path)) return Presence::kMissing;
   thread_local std::string host;
   host.assign(path);
-  for (char& c : host) {
-    if (c == '\\') c = '/';
+  // Found with memchr: most paths hold one backslash or none.
+  for (size_t at = host.find('\\'); at != std::string::npos; at = host.find('\\', at + 1)) {
+    host[at] = '/';
   }
   return doPresence(host, reason);
 }
