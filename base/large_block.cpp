@@ -8,9 +8,8 @@ namespace korvane {
 
 namespace {
 
-constexpr size_t kHugePage = size_t{2} << 20;
-
-// Builds with a sanitizer keep to the heap, whose blocks they watch.
+// Blocks are mapped on Linux; builds with a sanitizer keep to the heap,
+// whose blocks they watch.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define KORVANE_SANITIZED 1
 #elif defined(__has_feature)
@@ -19,22 +18,13 @@ constexpr size_t kHugePage = size_t{2} << 20;
 #endif
 #endif
 #if defined(__linux__) && !defined(KORVANE_SANITIZED)
-constexpr bool kMapsLargeBlocks = true;
-#else
-constexpr bool kMapsLargeBlocks = false;
-#endif
+#define KORVANE_MAPS_LARGE_BLOCKS 1
 
-bool mapped(size_t bytes) {
-  return kMapsLargeBlocks && bytes >= kHugePage;
-}
+constexpr size_t kHugePage = size_t{2} << 20;
 
-}  // namespace
-
-void* allocateLargeBlock(size_t bytes) noexcept {
-  if (!mapped(bytes)) return ::operator new(bytes == 0 ? 1 : bytes, std::nothrow);
-#if defined(__linux__)
-  // Map a huge page more than asked for, then give back what lies before
-  // the first 2 MiB boundary and after the block.
+// Maps a huge page more than asked for, then gives back what lies before
+// the first 2 MiB boundary and after the block.
+void* mapAligned(size_t bytes) noexcept {
   if (bytes > SIZE_MAX - kHugePage) return nullptr;
   size_t length = bytes + kHugePage;
   void* start = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -47,20 +37,29 @@ void* allocateLargeBlock(size_t bytes) noexcept {
   // Only a hint: without huge pages the block is ordinary memory.
   ::madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
   return reinterpret_cast<void*>(aligned);
-#else
-  return nullptr;
+}
 #endif
+
+}  // namespace
+
+void* allocateLargeBlock(size_t bytes) noexcept {
+#if defined(KORVANE_MAPS_LARGE_BLOCKS)
+  if (bytes >= kHugePage) return mapAligned(bytes);
+#endif
+  return ::operator new(bytes == 0 ? 1 : bytes, std::nothrow);
 }
 
 void freeLargeBlock(void* block, size_t bytes) noexcept {
   if (block == nullptr) return;
-  if (!mapped(bytes)) {
-    ::operator delete(block);
+#if defined(KORVANE_MAPS_LARGE_BLOCKS)
+  if (bytes >= kHugePage) {
+    ::munmap(block, bytes);
     return;
   }
-#if defined(__linux__)
-  ::munmap(block, bytes);
+#else
+  (void)bytes;
 #endif
+  ::operator delete(block);
 }
 
 }  // namespace korvane

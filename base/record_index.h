@@ -158,7 +158,7 @@ class RecordIndex {
   }
 
   void grow() {
-    std::vector<Slot, LargeBlockAllocator<Slot>> old;
+    decltype(owned_) old;
     old.swap(owned_);
     size_t capacity = old.empty() ? 16 : old.size() * 2;
     owned_.assign(capacity, Slot{0, kNone});

@@ -58,24 +58,8 @@ class SknWriter {
     checkRoom(1);
     image_[cursor_++] = static_cast<uint8_t>(value & 0xFF);
   }
-  // The bytes of a value go in with one copy: a store of a byte at a time
-  // may change any member for all the compiler knows, which it would then
-  // read again before the next.
-  void put16(uint32_t value) {
-    checkRoom(2);
-    const uint8_t bytes[2] = {static_cast<uint8_t>(value & 0xFF),
-                              static_cast<uint8_t>((value >> 8) & 0xFF)};
-    std::memcpy(image_.get() + cursor_, bytes, sizeof bytes);
-    cursor_ += 2;
-  }
-  void put32(uint32_t value) {
-    checkRoom(4);
-    const uint8_t bytes[4] = {
-        static_cast<uint8_t>(value & 0xFF), static_cast<uint8_t>((value >> 8) & 0xFF),
-        static_cast<uint8_t>((value >> 16) & 0xFF), static_cast<uint8_t>((value >> 24) & 0xFF)};
-    std::memcpy(image_.get() + cursor_, bytes, sizeof bytes);
-    cursor_ += 4;
-  }
+  void put16(uint32_t value) { putLittleEndian<2>(value); }
+  void put32(uint32_t value) { putLittleEndian<4>(value); }
 
  private:
   enum class ItemKind : uint8_t {
@@ -100,6 +84,17 @@ class SknWriter {
   void reserveImage(size_t capacity);
   void reserveGuess(size_t capacity);
   void growImage(size_t count);
+  // The low `n` bytes of a value go in with one copy: a store of a byte at
+  // a time may change any member for all the compiler knows, which it would
+  // then read again before the next.
+  template <size_t n>
+  void putLittleEndian(uint32_t value) {
+    checkRoom(n);
+    uint8_t bytes[n];
+    for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>((value >> (8 * i)) & 0xFF);
+    std::memcpy(image_.get() + cursor_, bytes, n);
+    cursor_ += n;
+  }
   // Raises the internal error unless `n` reserved bytes follow the cursor.
   void checkRoom(size_t n) const {
     if (size_ - cursor_ < n || cursor_ > size_) raiseBeyondReserved();
