@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -56,7 +57,11 @@ class StdioInputFile : public InputFile {
 
 class StdioOutputFile : public OutputFile {
  public:
-  explicit StdioOutputFile(std::FILE* file) : file_(file) {}
+  // Writes go out in pieces of 64 KiB rather than the stream's default, a
+  // quarter of the system calls for a big generation list.
+  explicit StdioOutputFile(std::FILE* file) : file_(file), buffer_(new char[kBuffer]) {
+    std::setvbuf(file_, buffer_.get(), _IOFBF, kBuffer);
+  }
   ~StdioOutputFile() override {
     if (file_ != nullptr) std::fclose(file_);
   }
@@ -71,7 +76,9 @@ class StdioOutputFile : public OutputFile {
   }
 
  private:
+  static constexpr size_t kBuffer = size_t{1} << 16;
   std::FILE* file_;
+  std::unique_ptr<char[]> buffer_;  // outlives the stream: fclose runs first
 };
 
 // Writes a temporary file beside the target and renames it over the target

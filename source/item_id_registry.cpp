@@ -71,6 +71,69 @@ const ItemIdEntry* ItemIdRegistry::findByFileName(std::u16string_view fileName) 
   return findByPrefixedName(kItemNamePrefix, std::u16string_view(name, length));
 }
 
+namespace {
+
+bool isBlankByte(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// The line feed after a line ahead ends each scan: it is no blank, no token
+// byte and no plain name byte.
+size_t tokenEnd(const char* bytes, size_t at) {
+  while (static_cast<unsigned char>(bytes[at]) > ' ') ++at;
+  return at;
+}
+
+size_t skipBlankBytes(const char* bytes, size_t at) {
+  while (isBlankByte(bytes[at])) ++at;
+  return at;
+}
+
+// The rest of a row after its "IID", read straight from the line at hand
+// when the row is plain: one line of 8-bit text holding a quoted name of 1
+// to 255 characters with no escape or control, then two numbers, separated
+// by blanks, with a blank or a line end after the last. Every such row reads
+// as the general token readers read it; anything else (where those readers
+// may differ or raise an error) is left to them, with nothing read.
+bool readPlainRow(SourceLexer& lexer, ItemIdRegistry& registry) {
+  const SourceLexer::LineAhead line = lexer.lineAhead();
+  const char* bytes = line.bytes.data();
+  const size_t size = line.bytes.size();
+  if (size == 0 || !isBlankByte(bytes[0])) return false;
+  size_t at = skipBlankBytes(bytes, 0);
+  if (bytes[at] != '"') return false;
+  const size_t nameStart = ++at;
+  while (static_cast<unsigned char>(bytes[at]) >= ' ' && bytes[at] != '"' && bytes[at] != '<') ++at;
+  const size_t nameLength = at - nameStart;
+  if (bytes[at] != '"' || nameLength == 0 || nameLength > ItemIdRegistry::kMaxName) return false;
+  const std::u16string_view name(line.units + nameStart, nameLength);
+  const uint64_t nameHash = registry.prepareAppend(name);
+
+  int32_t numbers[2] = {};
+  size_t start = at + 1;
+  size_t end = start;
+  for (int32_t& number : numbers) {
+    start = skipBlankBytes(bytes, end);
+    end = tokenEnd(bytes, start);
+    if (end == start) return false;
+    if (readNumber(std::u16string_view(line.units + start, end - start), number)) return false;
+    // The first number must have its second on the line; the second, no
+    // control after it but a line end.
+    const bool last = &number == &numbers[1];
+    if (end == size ? !last
+                            : !isBlankByte(bytes[end]) && !(last && bytes[end] == '\r')) {
+      return false;
+    }
+  }
+  registry.append(ItemIdEntry{name, static_cast<uint32_t>(numbers[0]),
+                              static_cast<uint32_t>(numbers[1])},
+                  nameHash);
+  lexer.tokenReadAhead(start, end);
+  return true;
+}
+
+}  // namespace
+
 void loadItemIds(ItemIdRegistry& registry, FileSystem& fs, DiagnosticSink& sink,
                  const std::string& extensionListFile) {
   registry.loadBuiltins();
@@ -89,6 +152,7 @@ void loadItemIds(ItemIdRegistry& registry, FileSystem& fs, DiagnosticSink& sink,
       if (!equalsNoCase(lexer->token, u"IID")) {
         throw CKrvException(kErrorParse, "IID token expected", DiagnosticCode::kExtensionListEntry);
       }
+      if (readPlainRow(*lexer, registry)) continue;
       readString(*lexer);
       name = lexer->token;
       uint64_t nameHash = registry.prepareAppend(name);

@@ -294,6 +294,52 @@ TEST_F(ItemIdRegistryTest, MalformedEntriesAreParseErrors) {
   }
 }
 
+TEST_F(ItemIdRegistryTest, RowsOfEveryShapeReadAlikeAndKeepTheirPlaces) {
+  // Rows a line at hand reads directly and rows left to the token readers
+  // (an escape, a 0 byte, a comment, a row split by a piece boundary) give
+  // the same rows, and the reader stands where the token readers would leave
+  // it: an error in the row after them has its line and column.
+  std::string rows =
+      "IID \"KTavsIIDA1\" 1 2\n"
+      "IID\t\"KTavsIIDA2\"\t0x10\t-3\r\n"
+      "IID \"KTavsIIDA3\" 3 4 \r\n"
+      "IID \"KTavsIID<65>4\" 5 6\n"
+      "IID  \"KTavsIIDA\xE9"
+      "5\" 7 8\n"
+      "IID \"KTavsIIDA6\"9 10\r\r\n"
+      "/ IID \"KTavsIIDCommented\" 1 2\n"
+      "IID \"KTavsIIDA7\" 11";
+  rows += std::string(1, '\0') + " 12\n";
+  // Enough rows that one of them straddles the reader's first piece.
+  for (int i = 0; i < 2000; ++i) {
+    rows += "IID \"KTavsIIDPiece" + std::to_string(i) + "\" 0x20 " + std::to_string(i) + "\r\n";
+  }
+  const int lines = 8 + 2000;
+  const ItemId expected[] = {{1, 2}, {0x10, 0xFFFFFFFD}, {3, 4}, {5, 6}, {7, 8}, {9, 10}, {11, 12}};
+  const std::u16string names[] = {u"A1", u"A2", u"A3", u"A4", u"A\u00E95", u"A6", u"A7"};
+
+  loadList(rows + "IID \"KTavsIIDLast\" 13 14");
+  ASSERT_EQ(registry.rows().size(), kBuiltinRows + 7 + 2000 + 1);
+  for (size_t i = 0; i < 7; ++i) EXPECT_EQ(idOf(findItemId(registry, names[i])), expected[i]) << i;
+  for (int i = 0; i < 2000; ++i) {
+    ASSERT_EQ(idOf(findItemId(registry, u"Piece" + widenCopy(std::to_string(i)))),
+              (ItemId{0x20, static_cast<uint32_t>(i)}));
+  }
+  EXPECT_EQ(idOf(findItemId(registry, u"Last")), (ItemId{13, 14}));
+  EXPECT_EQ(findItemId(registry, u"Commented"), nullptr);
+
+  CKrvException e = listFailure(rows + "IID \"KTavsIIDBad\" 1 x\n");
+  EXPECT_EQ(e.message, "Non-numeric character in number token");
+  EXPECT_EQ(e.span.line, lines + 1);
+  EXPECT_EQ(e.span.column, 21);
+  EXPECT_EQ(e.span.endColumn, 22);
+  // A fourth token after a row read directly starts the next row.
+  e = listFailure(rows + "IID \"KTavsIIDBad\" 1 2\tjunk\n");
+  EXPECT_EQ(e.message, "IID token expected");
+  EXPECT_EQ(e.span.line, lines + 1);
+  EXPECT_EQ(e.span.column, 23);
+}
+
 TEST_F(ItemIdRegistryTest, NamesLongerThan255CharactersAreRefused) {
   std::string name255 = "KTavsIID" + std::string(247, 'n');
   loadList("IID \"" + name255 + "\" 1 2\n");

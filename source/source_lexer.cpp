@@ -1,6 +1,7 @@
 #include "source/source_lexer.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/error.h"
 #include "base/text.h"
@@ -280,6 +281,29 @@ bool SourceLexer::readEightBitToken(const CharacterSet& skip, const CharacterSet
   }
   tokenEndColumn = tokenColumn + static_cast<int32_t>(token.size());
   return !token.empty();
+}
+
+SourceLexer::LineAhead SourceLexer::lineAhead() const {
+  if (encoding_ != Encoding::kEightBit || atLineStart || current == u'\n' ||
+      current == kEndOfInput || pos_ == 0) {
+    return LineAhead{};
+  }
+  const size_t from = pos_ - 1;
+  const char* start = data_.data() + from;
+  const auto* lineFeed = static_cast<const char*>(std::memchr(start, '\n', data_.size() - from));
+  if (lineFeed == nullptr) return LineAhead{};
+  return LineAhead{std::string_view(start, static_cast<size_t>(lineFeed - start)),
+                   wide_.get() + from};
+}
+
+void SourceLexer::tokenReadAhead(size_t start, size_t end) {
+  const size_t from = pos_ - 1;
+  // `current` is inside its line: no line feed, so the line starts at lineStart_.
+  tokenLine = currentLine;
+  tokenColumn = static_cast<int32_t>(consumed_ + from + start + 1 - lineStart_);
+  tokenEndColumn = tokenColumn + static_cast<int32_t>(end - start);
+  pos_ = from + end;
+  nextChar();
 }
 
 bool SourceLexer::appendRun(const CharacterSet& stop, std::u16string& text, size_t maxSize) {

@@ -153,6 +153,22 @@ class SourceLexer {
   // read, when `text` is full already.
   bool appendRun(const CharacterSet& stop, std::u16string& text, size_t maxSize);
 
+  // 8-bit text: the rest of the line `current` stands on, from `current` up
+  // to the line feed that ends the line (not included), as bytes and as the
+  // units a token read delivers for them, when that line feed has been read
+  // and `current` is a byte inside the line; otherwise empty. The line feed
+  // follows the bytes (bytes.data()[bytes.size()]), so a scan may stop at it.
+  // The view holds until the reader moves on.
+  struct LineAhead {
+    std::string_view bytes;
+    const char16_t* units = nullptr;
+  };
+  LineAhead lineAhead() const;
+  // Moves on as a token read ends that took bytes [start, end) of
+  // lineAhead() as its token: `current` is then the byte at `end` (the line
+  // feed where `end` is the size of the view).
+  void tokenReadAhead(size_t start, size_t end);
+
   // The size of the file being read as known when it was opened (a regular
   // file), or 0.
   uint64_t inputSize() const { return inputSize_; }

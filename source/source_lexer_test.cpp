@@ -6,6 +6,7 @@
 
 #include "base/error.h"
 #include "base/memory_platform.h"
+#include "base/text.h"
 #include "source/tokens.h"
 
 namespace korvane {
@@ -294,6 +295,46 @@ TEST_F(SourceLexerTest, EightBitTextReadsLikeUtf16AcrossPieces) {
   auto eightBit = read(text);
   EXPECT_GT(eightBit.first.size(), text.size() / 2);
   EXPECT_EQ(eightBit, read(utf16));
+}
+
+TEST_F(SourceLexerTest, ATokenTakenFromTheLineAheadLeavesTheReaderAsReadingIt) {
+  // Each line: "key <token>"; the token is read once by readToken and
+  // once from the line ahead, and both readers then agree on everything.
+  const std::string text = "key abc\t\r\nkey 0x1F\n/ comment\nkey last";
+  SourceLexer other;
+  fs.addFile("other.txt", text);
+  open(text);
+  other.open(fs, "other.txt");
+  for (int line = 0; line < 2; ++line) {
+    ASSERT_TRUE(nextWord(lexer));
+    ASSERT_TRUE(nextWord(other));
+    SourceLexer::LineAhead ahead = lexer.lineAhead();
+    ASSERT_FALSE(ahead.bytes.empty());
+    size_t start = ahead.bytes.find_first_not_of(' ');
+    size_t end = ahead.bytes.find_first_of("\t\r", start);
+    if (end == std::string_view::npos) end = ahead.bytes.size();
+    EXPECT_EQ(std::u16string(ahead.units + start, end - start),
+              widenCopy(std::string(ahead.bytes.substr(start, end - start))));
+    lexer.tokenReadAhead(start, end);
+    ASSERT_TRUE(nextParam(other));
+    EXPECT_EQ(lexer.current, other.current) << line;
+    EXPECT_EQ(lexer.currentLine, other.currentLine) << line;
+    EXPECT_EQ(lexer.tokenColumn, other.tokenColumn) << line;
+    EXPECT_EQ(lexer.tokenEndColumn, other.tokenEndColumn) << line;
+    EXPECT_EQ(lexer.tokenLine, other.tokenLine) << line;
+  }
+  // The rest reads alike, comment and line counts included; the last line
+  // has no line feed, so nothing lies ahead.
+  ASSERT_TRUE(nextWord(lexer));
+  ASSERT_TRUE(nextWord(other));
+  EXPECT_TRUE(lexer.lineAhead().bytes.empty());
+  for (SourceLexer* reader : {&lexer, &other}) {
+    ASSERT_TRUE(nextWord(*reader));
+    EXPECT_EQ(reader->token, u"last");
+    EXPECT_EQ(reader->tokenLine, 4);
+    EXPECT_EQ(reader->tokenColumn, 5);
+  }
+  EXPECT_EQ(lexer.characterSum(), other.characterSum());
 }
 
 TEST_F(SourceLexerTest, MalformedUtf8IsAParseErrorOnItsLine) {

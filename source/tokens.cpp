@@ -107,14 +107,14 @@ size_t readRawData(SourceLexer& lexer) {
   }
 }
 
-int32_t parseNumber(std::u16string_view text) {
+const char* readNumber(std::u16string_view text, int32_t& number) {
   size_t i = 0;
   bool hex = false;
   if (text.size() >= 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
     hex = true;
     i = 2;
   }
-  if (i == text.size()) parseError("Number token is empty");
+  if (i == text.size()) return "Number token is empty";
   bool negative = false;
   if (text[i] == u'-') {
     negative = true;
@@ -124,24 +124,28 @@ int32_t parseNumber(std::u16string_view text) {
   for (; i < text.size(); ++i) {
     char16_t c = text[i];
     if (hex) {
-      uint32_t digit;
-      if (c >= u'0' && c <= u'9') {
-        digit = c - u'0';
-      } else if (c >= u'A' && c <= u'F') {
-        digit = c - u'A' + 10;
-      } else if (c >= u'a' && c <= u'f') {
-        digit = c - u'a' + 10;
-      } else {
-        parseError("Non-hexadecimal character in number token");
+      uint32_t digit = static_cast<uint32_t>(c) - u'0';
+      if (digit > 9) {
+        // Setting bit 5 takes A to F, and only those, onto a to f.
+        digit = (static_cast<uint32_t>(c) | 0x20) - u'a';
+        if (digit > 5) return "Non-hexadecimal character in number token";
+        digit += 10;
       }
       value = value * 16 + digit;
     } else {
-      if (c < u'0' || c > u'9') parseError("Non-numeric character in number token");
+      if (c < u'0' || c > u'9') return "Non-numeric character in number token";
       value = value * 10 + static_cast<uint32_t>(c - u'0');
     }
   }
   if (negative) value = 0u - value;
-  return static_cast<int32_t>(value);
+  number = static_cast<int32_t>(value);
+  return nullptr;
+}
+
+int32_t parseNumber(std::u16string_view text) {
+  int32_t number = 0;
+  if (const char* fault = readNumber(text, number)) parseError(fault);
+  return number;
 }
 
 uint32_t parseColorDepth(std::u16string_view text) {

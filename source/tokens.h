@@ -32,7 +32,12 @@ bool readString(SourceLexer& lexer);
 // left in `token` and their count returned.
 size_t readRawData(SourceLexer& lexer);
 
+// A decimal or 0x-hexadecimal number, optionally negative, wrapping to 32
+// bits; a text that is none raises the parse error readNumber names.
 int32_t parseNumber(std::u16string_view text);
+// The same without raising: the message of the fault (and `number` left as it
+// was), or null with `number` set.
+const char* readNumber(std::u16string_view text, int32_t& number);
 uint32_t parseColorDepth(std::u16string_view text);
 uint32_t parseLayer(std::u16string_view text);
 bool isSvgName(std::u16string_view text);
