@@ -37,6 +37,8 @@ bool SkinContent::itemDefined(const ItemId& id, Restriction restriction) const {
 }
 
 uint32_t SkinContent::definedKey(const ItemId& id, Restriction restriction) const {
+  uint32_t first = firstKey(id);
+  if (first == kNoKey || itemKeys_[first].restriction == restriction) return first;
   return definedKeys_.find(hashOf(id, restriction), [&](uint32_t k) {
     return itemKeys_[k].id == id && itemKeys_[k].restriction == restriction;
   });
@@ -83,17 +85,18 @@ void SkinContent::refuseFinished() const {
 void SkinContent::claimItem(const ItemId& id, Restriction restriction) {
   refuseFinished();
   auto record = static_cast<uint32_t>(itemKeys_.size());
-  // Both indexes load at once.
-  uint64_t keyHash = hashOf(id, restriction);
-  uint64_t idHash = hashOf(id);
-  firstKeys_.prefetch(idHash);
-  uint32_t defined = definedKeys_.findOrInsert(
-      keyHash,
-      [&](uint32_t k) { return itemKeys_[k].id == id && itemKeys_[k].restriction == restriction; },
-      record);
-  if (defined != kNoKey) raiseAlreadyDefined(defined);
-  firstKeys_.findOrInsert(
-      idHash, [&](uint32_t k) { return itemKeys_[k].id == id; }, record);
+  // The first key of an identifier is found through firstKeys_ alone; only
+  // the keys after it are in definedKeys_, so a new identifier costs one probe.
+  uint32_t first = firstKeys_.findOrInsert(
+      hashOf(id), [&](uint32_t k) { return itemKeys_[k].id == id; }, record);
+  if (first != kNoKey) {
+    if (itemKeys_[first].restriction == restriction) raiseAlreadyDefined(first);
+    uint32_t defined = definedKeys_.findOrInsert(
+        hashOf(id, restriction),
+        [&](uint32_t k) { return itemKeys_[k].id == id && itemKeys_[k].restriction == restriction; },
+        record);
+    if (defined != kNoKey) raiseAlreadyDefined(defined);
+  }
   itemKeys_.push_back(ItemKey{id, restriction});
   if (const Span& place = *definitionPlace_; place.known()) {
     auto held = [](int32_t value) { return static_cast<uint16_t>(std::clamp(value, 0, 0xFFFF)); };

@@ -373,10 +373,10 @@ class SkinContent {
   std::u16string_view keptBitmapPath_;  // bitmapPath_ in texts_
   uint32_t nextBitmapIndex_ = kFirstBitmapIndex;
 
-  // The key of every item, in definition order, indexed by identifier and
-  // restriction (one identifier may hold thousands of language restrictions,
-  // so no walk over an identifier's keys) and by the first key of each
-  // identifier.
+  // The key of every item, in definition order, indexed by the first key of
+  // each identifier and, for the keys after an identifier's first, by
+  // identifier and restriction (one identifier may hold thousands of
+  // language restrictions, so no walk over an identifier's keys).
   std::vector<ItemKey> itemKeys_;
   // Where each key's item was defined, in 8 bytes (a big skin has hundreds
   // of thousands): the line, the column and the width of its keyword, held
