@@ -22,9 +22,12 @@ namespace {
 // Major of generated identifiers when the skin has no UID of its own.
 constexpr uint32_t kGeneratedMajor = 0xFFFFFFFC;
 
-std::u16string readFileName(SourceLexer& lexer) {
+// The next token, copied into `kept` (whose room is reused from one image
+// to the next) before later tokens replace it.
+const std::u16string& readFileName(SourceLexer& lexer, std::u16string& kept) {
   nextParam(lexer);
-  return lexer.token;
+  kept = lexer.token;
+  return kept;
 }
 
 // An empty name would make the bitmap path itself pass for an image file.
@@ -98,7 +101,7 @@ void DescParser::parseBitmapElement() {
     nextParam(lexer_);
   }
   uint32_t depth = parseColorDepth(token);
-  std::u16string fileName = readFileName(lexer_);
+  const std::u16string& fileName = readFileName(lexer_, fileName_);
   if (!named) {
     const ItemIdEntry* entry = findItemIdByFileName(registry_, sink_, fileName);
     if (entry == nullptr) raiseNoItemMatch(fileName);
@@ -187,7 +190,7 @@ ItemId DescParser::parseImageReference(uint8_t appIconClass, Restriction compoun
   item.restriction = compoundRestriction;
   item.appIcon = appIconClass;
   uint32_t depth = parseColorDepth(token);
-  std::u16string fileName = readFileName(lexer_);
+  const std::u16string& fileName = readFileName(lexer_, fileName_);
   requireFileName(fileName);
   if (const ItemIdEntry* entry = findItemIdByFileName(registry_, sink_, fileName)) {
     item.id = entry->id();

@@ -136,6 +136,8 @@ class DescParser {
   // The parameters of the effect or group being read: each list is then
   // given its exact size once, instead of growing parameter by parameter.
   std::vector<EffectParam> paramScratch_;
+  // The image file name of the bitmap element or image reference being read.
+  std::u16string fileName_;
   void keepScratchParams(std::vector<EffectParam>& params);
   std::function<bool(const CKrvException&)> errorHandler_;
 };
