@@ -41,8 +41,10 @@ bool DescParser::nextBodyToken(const char* missingEndMessage) {
 void DescParser::parseColorTable() {
   ColorTableItem item;
   item.id = readItemIdParam("IID parameter expected for COLORTABLE", item.restriction);
+  std::vector<ColorEntry>& entries = scratch_.colorEntries;
+  entries.clear();
   while (nextBodyToken("No END token for COLORTABLE")) {
-    checkEntryCount(item.entries.size(), "COLORTABLE has more than 255 entries");
+    checkEntryCount(entries.size(), "COLORTABLE has more than 255 entries");
     std::u16string_view token = lexer_.token;
     ColorEntry entry;
     if (startsWithNoCase(token, u"IDX=")) {
@@ -54,8 +56,9 @@ void DescParser::parseColorTable() {
     } else {
       throw CKrvException(kErrorParse, "Unknown token inside COLORTABLE");
     }
-    item.entries.push_back(entry);
+    entries.push_back(entry);
   }
+  item.entries.assign(entries.begin(), entries.end());
   content_.addColorTable(std::move(item));
 }
 
@@ -93,6 +96,8 @@ void DescParser::parseBmpAnim() {
     if (mode->code == kAnimModeSvgAnim) animated = 1;
   }
 
+  std::vector<BmpAnimFrame>& frames = scratch_.bmpAnimFrames;
+  frames.clear();
   BmpAnimFrame next;
   while (nextBodyToken("No END token for BMPANIM")) {
     std::u16string_view token = lexer_.token;
@@ -107,12 +112,13 @@ void DescParser::parseBmpAnim() {
       next.posX = parseNumber(position.substr(0, comma));
       next.posY = parseNumber(position.substr(comma + 1));
     } else {
-      checkEntryCount(item.frames.size(), "BMPANIM has more than 255 frames");
+      checkEntryCount(frames.size(), "BMPANIM has more than 255 frames");
       next.id = parseImageReference(0, item.restriction, animated);
-      item.frames.push_back(next);
+      frames.push_back(next);
       next = BmpAnimFrame();
     }
   }
+  item.frames.assign(frames.begin(), frames.end());
   content_.addBmpAnim(std::move(item));
 }
 
@@ -125,10 +131,12 @@ void DescParser::parseAppIcon() {
   AppIconItem item;
   item.id = ItemId{kAppIconMajor, static_cast<uint32_t>(parseNumber(token.substr(4)))};
   item.restriction = content_.currentRestriction;
+  std::vector<ItemId>& bitmaps = scratch_.appIconBitmaps;
+  bitmaps.clear();
   while (nextBodyToken("No END token for APPICON")) {
-    checkEntryCount(item.bitmaps.size(), "APPICON has more than 255 elements");
+    checkEntryCount(bitmaps.size(), "APPICON has more than 255 elements");
     ItemId id = parseImageReference(1, item.restriction, 0);
-    item.bitmaps.push_back(id);
+    bitmaps.push_back(id);
     const BitmapItem* bitmap = content_.findBitmap(id);
     if (bitmap == nullptr) {
       reportAt(sink_, DiagnosticCode::kAppIconOutsideClass,
@@ -138,6 +146,7 @@ void DescParser::parseAppIcon() {
                "Application icon uses a bitmap outside its class", lexer_.currentLine);
     }
   }
+  item.bitmaps.assign(bitmaps.begin(), bitmaps.end());
   content_.addAppIcon(std::move(item));
 }
 

@@ -138,6 +138,13 @@ class DescParser {
   std::vector<EffectParam> paramScratch_;
   // The image file name of the bitmap element or image reference being read.
   std::u16string fileName_;
+  // The entries of the compound being read, likewise given their exact size
+  // at its END.
+  struct CompoundScratch {
+    std::vector<ColorEntry> colorEntries;
+    std::vector<BmpAnimFrame> bmpAnimFrames;
+    std::vector<ItemId> appIconBitmaps;
+  } scratch_;
   void keepScratchParams(std::vector<EffectParam>& params);
   std::function<bool(const CKrvException&)> errorHandler_;
 };
