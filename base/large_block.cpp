@@ -21,6 +21,14 @@ namespace {
 #define KORVANE_MAPS_LARGE_BLOCKS 1
 
 constexpr size_t kHugePage = size_t{2} << 20;
+// From a quarter of a huge page up a block is mapped, rounded up to whole
+// huge pages: one fault and one clearing of 2 MiB cost less than 128 to 512
+// faults of 4 KiB on the hosts measured.
+constexpr size_t kSmallestMapped = kHugePage / 4;
+
+size_t mappedSize(size_t bytes) {
+  return bytes > SIZE_MAX - kHugePage ? bytes : (bytes + kHugePage - 1) & ~(kHugePage - 1);
+}
 
 // Maps a huge page more than asked for, then gives back what lies before
 // the first 2 MiB boundary and after the block.
@@ -44,7 +52,7 @@ void* mapAligned(size_t bytes) noexcept {
 
 void* allocateLargeBlock(size_t bytes) noexcept {
 #if defined(KORVANE_MAPS_LARGE_BLOCKS)
-  if (bytes >= kHugePage) return mapAligned(bytes);
+  if (bytes >= kSmallestMapped) return mapAligned(mappedSize(bytes));
 #endif
   return ::operator new(bytes == 0 ? 1 : bytes, std::nothrow);
 }
@@ -52,8 +60,8 @@ void* allocateLargeBlock(size_t bytes) noexcept {
 void freeLargeBlock(void* block, size_t bytes) noexcept {
   if (block == nullptr) return;
 #if defined(KORVANE_MAPS_LARGE_BLOCKS)
-  if (bytes >= kHugePage) {
-    ::munmap(block, bytes);
+  if (bytes >= kSmallestMapped) {
+    ::munmap(block, mappedSize(bytes));
     return;
   }
 #else

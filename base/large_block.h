@@ -1,13 +1,14 @@
 // Memory for big blocks: a hash table filled whole as it is made, or an
-// output image filled from its start. From 2 MiB up a block comes straight
-// from the system, aligned to 2 MiB and marked for huge pages where the
-// system has them (Linux), so that it takes one page fault per 2 MiB it
-// uses instead of 512, and a table read at random one TLB entry per 2 MiB.
-// Smaller blocks, and every block elsewhere, come from the heap.
+// output image filled from its start. From 512 KiB up a block comes
+// straight from the system, rounded up to whole 2 MiB, aligned to 2 MiB and
+// marked for huge pages where the system has them (Linux), so that it takes
+// one page fault per 2 MiB it uses instead of 512, and a table read at
+// random one TLB entry per 2 MiB. Smaller blocks, and every block
+// elsewhere, come from the heap.
 //
 // Only what is touched is resident, as with the heap; a huge page is
-// resident whole once touched, so a block filled from its start holds at
-// most 2 MiB it does not use.
+// resident whole once touched, so a block holds at most 2 MiB it does not
+// use (a table of 512 KiB, grown past soon after, takes 2 MiB meanwhile).
 #ifndef KORVANE_BASE_LARGE_BLOCK_H
 #define KORVANE_BASE_LARGE_BLOCK_H
 

@@ -9,10 +9,12 @@
 namespace korvane {
 namespace {
 
-// Blocks below and above the huge-page size hold every byte written to
-// them, and a moved block is owned once.
+// Blocks below, at and above the smallest mapped size (512 KiB, rounded up
+// to huge pages) and the huge-page size hold every byte written to them,
+// and a moved block is owned once.
 TEST(LargeBlock, HoldsWhatIsWrittenAndMovesOwnership) {
-  for (size_t size : {size_t{2}, size_t{4096}, size_t{2} << 20, (size_t{5} << 20) + 3}) {
+  for (size_t size : {size_t{2}, size_t{4096}, (size_t{512} << 10) - 1, size_t{512} << 10,
+                      (size_t{512} << 10) + 1, size_t{2} << 20, (size_t{5} << 20) + 3}) {
     LargeBlock block(size);
     ASSERT_NE(block.get(), nullptr) << size;
     ASSERT_EQ(block.size(), size);
