@@ -93,7 +93,9 @@ void SkinContent::claimItem(const ItemId& id, Restriction restriction) {
     if (itemKeys_[first].restriction == restriction) raiseAlreadyDefined(first);
     uint32_t defined = definedKeys_.findOrInsert(
         hashOf(id, restriction),
-        [&](uint32_t k) { return itemKeys_[k].id == id && itemKeys_[k].restriction == restriction; },
+        [&](uint32_t k) {
+          return itemKeys_[k].id == id && itemKeys_[k].restriction == restriction;
+        },
         record);
     if (defined != kNoKey) raiseAlreadyDefined(defined);
   }

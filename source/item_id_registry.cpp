@@ -120,14 +120,13 @@ bool readPlainRow(SourceLexer& lexer, ItemIdRegistry& registry) {
     // The first number must have its second on the line; the second, no
     // control after it but a line end.
     const bool last = &number == &numbers[1];
-    if (end == size ? !last
-                            : !isBlankByte(bytes[end]) && !(last && bytes[end] == '\r')) {
+    if (end == size ? !last : !isBlankByte(bytes[end]) && !(last && bytes[end] == '\r')) {
       return false;
     }
   }
-  registry.append(ItemIdEntry{name, static_cast<uint32_t>(numbers[0]),
-                              static_cast<uint32_t>(numbers[1])},
-                  nameHash);
+  registry.append(
+      ItemIdEntry{name, static_cast<uint32_t>(numbers[0]), static_cast<uint32_t>(numbers[1])},
+      nameHash);
   lexer.tokenReadAhead(start, end);
   return true;
 }
