@@ -157,6 +157,18 @@ TEST(ParseNumber, Errors) {
   EXPECT_EQ(message(u"+5"), "Non-numeric character in number token");
   EXPECT_EQ(message(u"1.5"), "Non-numeric character in number token");
   EXPECT_EQ(message(u"0x1G"), "Non-hexadecimal character in number token");
+  // Only 0-9, A-F and a-f are hexadecimal digits: not their neighbours, nor
+  // units that match them but for bit 5 or a high byte.
+  for (char16_t c : {u'@', u'`', u'G', u'g', u'/', u':', u'\u00E1', u'\u0141', u'\uFF41'}) {
+    EXPECT_EQ(message(std::u16string(u"0x1") + c), "Non-hexadecimal character in number token")
+        << static_cast<int>(c);
+  }
+  // The reader that does not raise leaves the number as it was on a fault.
+  int32_t number = 7;
+  EXPECT_STREQ(readNumber(u"12x", number), "Non-numeric character in number token");
+  EXPECT_EQ(number, 7);
+  EXPECT_EQ(readNumber(u"0xaF", number), nullptr);
+  EXPECT_EQ(number, 0xAF);
 }
 
 TEST(ValueParsers, ColorDepthsLayersAndSvgNames) {
