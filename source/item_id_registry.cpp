@@ -73,37 +73,28 @@ const ItemIdEntry* ItemIdRegistry::findByFileName(std::u16string_view fileName) 
 
 namespace {
 
-bool isBlankByte(char c) {
-  return c == ' ' || c == '\t';
-}
-
-// The line feed after a line ahead ends each scan: it is no blank, no token
-// byte and no plain name byte.
-size_t tokenEnd(const char* bytes, size_t at) {
-  while (static_cast<unsigned char>(bytes[at]) > ' ') ++at;
-  return at;
-}
-
-size_t skipBlankBytes(const char* bytes, size_t at) {
-  while (isBlankByte(bytes[at])) ++at;
-  return at;
-}
-
 // The rest of a row after its "IID", read straight from the line at hand
 // when the row is plain: one line of 8-bit text holding a quoted name of 1
 // to 255 characters with no escape or control, then two numbers, separated
-// by blanks, with a blank or a line end after the last. Every such row reads
-// as the general token readers read it; anything else (where those readers
-// may differ or raise an error) is left to them, with nothing read.
+// by blanks (0 bytes among them), with a blank or a line end after the last.
+// Every such row reads as the general token readers read it; anything else
+// (where those readers may differ or raise an error) is left to them, with
+// nothing read.
 bool readPlainRow(SourceLexer& lexer, ItemIdRegistry& registry) {
   const SourceLexer::LineAhead line = lexer.lineAhead();
-  const char* bytes = line.bytes.data();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(line.bytes.data());
   const size_t size = line.bytes.size();
-  if (size == 0 || !isBlankByte(bytes[0])) return false;
-  size_t at = skipBlankBytes(bytes, 0);
+  // The blanks and token ends of nextParam. The line feed after the line
+  // ends every scan: it is no blank, no token byte and no plain name byte.
+  auto skipBlanks = [&](size_t at) {
+    while (kBlanks.continuesSkipRun(bytes[at])) ++at;
+    return at;
+  };
+  if (size == 0 || !kBlanks.continuesSkipRun(bytes[0])) return false;
+  size_t at = skipBlanks(0);
   if (bytes[at] != '"') return false;
   const size_t nameStart = ++at;
-  while (static_cast<unsigned char>(bytes[at]) >= ' ' && bytes[at] != '"' && bytes[at] != '<') ++at;
+  while (bytes[at] >= ' ' && bytes[at] != '"' && bytes[at] != '<') ++at;
   const size_t nameLength = at - nameStart;
   if (bytes[at] != '"' || nameLength == 0 || nameLength > ItemIdRegistry::kMaxName) return false;
   const std::u16string_view name(line.units + nameStart, nameLength);
@@ -113,14 +104,15 @@ bool readPlainRow(SourceLexer& lexer, ItemIdRegistry& registry) {
   size_t start = at + 1;
   size_t end = start;
   for (int32_t& number : numbers) {
-    start = skipBlankBytes(bytes, end);
-    end = tokenEnd(bytes, start);
+    start = skipBlanks(end);
+    end = kSeparators.tokenRunEnd(bytes, start, size);
     if (end == start) return false;
     if (readNumber(std::u16string_view(line.units + start, end - start), number)) return false;
     // The first number must have its second on the line; the second, no
     // control after it but a line end.
     const bool last = &number == &numbers[1];
-    if (end == size ? !last : !isBlankByte(bytes[end]) && !(last && bytes[end] == '\r')) {
+    if (end == size ? !last
+                    : !kBlanks.continuesSkipRun(bytes[end]) && !(last && bytes[end] == '\r')) {
       return false;
     }
   }

@@ -295,10 +295,11 @@ TEST_F(ItemIdRegistryTest, MalformedEntriesAreParseErrors) {
 }
 
 TEST_F(ItemIdRegistryTest, RowsOfEveryShapeReadAlikeAndKeepTheirPlaces) {
-  // Rows a line at hand reads directly and rows left to the token readers
-  // (an escape, a 0 byte, a comment, a row split by a piece boundary) give
-  // the same rows, and the reader stands where the token readers would leave
-  // it: an error in the row after them has its line and column.
+  // Rows a line at hand reads directly (tabs, CR LF, a 0 byte among the
+  // blanks) and rows left to the token readers (an escape, a comment, a row
+  // split by a piece boundary, a last row without a line feed) give the same
+  // rows, and the reader stands where the token readers would leave it: an
+  // error in the row after them has its line and column.
   std::string rows =
       "IID \"KTavsIIDA1\" 1 2\n"
       "IID\t\"KTavsIIDA2\"\t0x10\t-3\r\n"
