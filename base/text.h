@@ -56,11 +56,16 @@ std::u16string foldedCopy(std::u16string_view text);
 // UTF-16 to 8-bit by keeping the low byte of each unit.
 std::string narrowCopy(std::u16string_view text);
 // The same, appended to `out`.
+// Narrowed a piece at a time on the stack, so that `out` grows by a copy
+// and not by filling with zeros first.
 inline void appendNarrowed(std::string& out, std::u16string_view text) {
-  size_t at = out.size();
-  out.resize(at + text.size());
-  char* narrowed = out.data() + at;
-  for (char16_t c : text) *narrowed++ = static_cast<char>(c & 0xFF);
+  char piece[256];
+  while (!text.empty()) {
+    size_t n = text.size() < sizeof piece ? text.size() : sizeof piece;
+    for (size_t i = 0; i < n; ++i) piece[i] = static_cast<char>(text[i] & 0xFF);
+    out.append(piece, n);
+    text.remove_prefix(n);
+  }
 }
 // 8-bit to UTF-16, each byte (0 to 255) becoming one unit.
 std::u16string widenCopy(std::string_view text);

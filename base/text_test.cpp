@@ -53,5 +53,23 @@ TEST(FoldedText, JoinedHashNeedsNoJoinedCopy) {
   EXPECT_NE(FoldedHash()(std::u16string_view(u"ab\0\0", 4)), FoldedHash()(u"ab"));
 }
 
+// Narrowing keeps the low byte of every unit, after what the output already
+// holds, for texts shorter and longer than the piece it narrows at a time.
+TEST(NarrowedText, KeepsTheLowByteOfEveryUnitAfterWhatIsThere) {
+  for (size_t size : {size_t{0}, size_t{1}, size_t{255}, size_t{256}, size_t{257}, size_t{700}}) {
+    std::u16string text;
+    std::string expected = "images\\";
+    for (size_t i = 0; i < size; ++i) {
+      auto unit = static_cast<char16_t>((i * 0x0123 + 0x41) & 0xFFFF);
+      text.push_back(unit);
+      expected.push_back(static_cast<char>(unit & 0xFF));
+    }
+    std::string out = "images\\";
+    appendNarrowed(out, text);
+    EXPECT_EQ(out, expected) << size;
+    EXPECT_EQ(narrowCopy(text), expected.substr(7)) << size;
+  }
+}
+
 }  // namespace
 }  // namespace korvane

@@ -94,7 +94,17 @@ size_t SourceLexer::readPiece() {
   if (wide_) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(piece_.get());
     char16_t* out = wide_.get() + data_.size();
-    for (size_t i = 0; i < n; ++i) out[i] = bytes[i];
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: each byte beside a zero byte is its unit.
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+      __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(block, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(block, zero));
+    }
+#endif
+    for (; i < n; ++i) out[i] = bytes[i];
   }
   data_.append(piece_.get(), n);
   bytesRead_ += n;
@@ -125,7 +135,20 @@ bool SourceLexer::readOn(size_t need) {
 uint32_t SourceLexer::deliveredByteSum() const {
   const auto* bytes = reinterpret_cast<const unsigned char*>(data_.data());
   uint32_t sum = 0;
-  for (size_t i = 0; i < pos_; ++i) sum += bytes[i];
+  size_t i = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time, summed in two halves against zero; the bytes
+  // at hand are far too few for a half to pass 32 bits.
+  const __m128i zero = _mm_setzero_si128();
+  __m128i sums = zero;
+  for (; i + 16 <= pos_; i += 16) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+    sums = _mm_add_epi64(sums, _mm_sad_epu8(block, zero));
+  }
+  sum = static_cast<uint32_t>(_mm_cvtsi128_si32(sums)) +
+        static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
+#endif
+  for (; i < pos_; ++i) sum += bytes[i];
   return sum;
 }
 

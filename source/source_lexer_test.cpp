@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "base/error.h"
 #include "base/memory_platform.h"
@@ -136,6 +137,31 @@ TEST_F(SourceLexerTest, CharacterSumCoversEveryDeliveredValue) {
   while (lexer.nextChar()) {
   }
   EXPECT_EQ(lexer.characterSum(), 0x41u + 0x42u + 0xFFFFu);
+}
+
+// A long 8-bit text of every byte value but the separators, over several
+// pieces of reading: each token holds its bytes as units, and the sum is
+// that of every byte.
+TEST_F(SourceLexerTest, EightBitUnitsAndSumHoldOverManyPieces) {
+  std::string text;
+  std::vector<std::string> words;
+  uint32_t sum = 0;
+  for (size_t i = 0; text.size() < 200000; ++i) {
+    std::string word(1 + i % 37, 'x');
+    for (size_t k = 0; k < word.size(); ++k)
+      word[k] = static_cast<char>(0x21 + (i * 7 + k * 13) % 0xDE);
+    if (word[0] == '/') word[0] = 'w';
+    words.push_back(word);
+    text += word + (i % 5 == 4 ? "\n" : " ");
+  }
+  for (unsigned char c : text) sum += c;
+  open(text);
+  for (const std::string& word : words) {
+    ASSERT_TRUE(nextWord(lexer));
+    ASSERT_EQ(lexer.token, widenCopy(word));
+  }
+  EXPECT_FALSE(nextWord(lexer));
+  EXPECT_EQ(lexer.characterSum(), sum + 0xFFFFu);
 }
 
 TEST_F(SourceLexerTest, TokensLongerThan511AreRefused) {
