@@ -55,9 +55,8 @@ std::u16string foldedCopy(std::u16string_view text);
 
 // UTF-16 to 8-bit by keeping the low byte of each unit.
 std::string narrowCopy(std::u16string_view text);
-// The same, appended to `out`.
-// Narrowed a piece at a time on the stack, so that `out` grows by a copy
-// and not by filling with zeros first.
+// The same, appended to `out`: narrowed a piece at a time on the stack, so
+// that `out` grows by a copy and not by filling with zeros first.
 inline void appendNarrowed(std::string& out, std::u16string_view text) {
   char piece[256];
   while (!text.empty()) {
