@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "base/large_block.h"
+#include "base/text.h"
 
 namespace korvane {
 
@@ -250,26 +251,8 @@ class RealFileSystem::Listings {
   static constexpr uint8_t kLong = 255;
   static constexpr size_t kInline = sizeof(Slot::text);
 
-  // Eight bytes at a time; the tail, shorter, is told from a whole word of
-  // the same bytes and zeros by the length mixed in first.
   static uint32_t hashOf(std::string_view name) {
-    auto mix = [](uint64_t hash, uint64_t word) {
-      hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
-      return hash ^ (hash >> 29);
-    };
-    uint64_t hash = mix(0x243F6A8885A308D3ull, name.size());
-    size_t at = 0;
-    for (; at + 8 <= name.size(); at += 8) {
-      uint64_t word;
-      std::memcpy(&word, name.data() + at, 8);
-      hash = mix(hash, word);
-    }
-    if (at < name.size()) {
-      uint64_t word = 0;
-      std::memcpy(&word, name.data() + at, name.size() - at);
-      hash = mix(hash, word);
-    }
-    return static_cast<uint32_t>(hash >> 32);
+    return static_cast<uint32_t>((hashBytes(name) * 0x9E3779B97F4A7C15ull) >> 32);
   }
 
   struct Directory {

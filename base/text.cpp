@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace korvane {
@@ -126,14 +127,30 @@ uint64_t FoldedHash::append(uint64_t hash, std::u16string_view text) {
   const char16_t* units = text.data();
   size_t size = text.size();
   size_t i = 0;
-  for (; i + 4 <= size; i += 4) hash = mix(hash, unitWord(units + i) | kCaseBits);
+  for (; i + 4 <= size; i += 4) hash = mixHashWord(hash, unitWord(units + i) | kCaseBits);
   size_t left = size - i;
   if (left == 0) return hash;
   uint64_t last = units[i];
   if (left > 1) last |= uint64_t{units[i + 1]} << 16;
   if (left > 2) last |= uint64_t{units[i + 2]} << 32;
   // The tail is told from a whole word of the same units and zeros.
-  return mix(hash ^ 0xA5, last | kCaseBits);
+  return mixHashWord(hash ^ 0xA5, last | kCaseBits);
+}
+
+uint64_t hashBytes(std::string_view bytes) {
+  uint64_t hash = FoldedHash::kSeed;
+  size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes.data() + i, 8);
+    hash = mixHashWord(hash, word);
+  }
+  if (i == bytes.size()) return hash;
+  uint64_t last = 0;
+  std::memcpy(&last, bytes.data() + i, bytes.size() - i);
+  // The tail's length goes in with it, so that it is told from a longer
+  // tail or a whole word of the same bytes and zeros.
+  return mixHashWord(hash ^ (0xA0 | (bytes.size() - i)), last);
 }
 
 uint64_t FoldedHash::ofJoinedCopy(std::u16string_view first, std::u16string_view second) {

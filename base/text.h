@@ -79,6 +79,12 @@ std::string format(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 #endif
 
+// One step of the word-at-a-time hashes below: a multiply and a rotation.
+inline uint64_t mixHashWord(uint64_t hash, uint64_t word) {
+  hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
+  return (hash << 27) | (hash >> 37);
+}
+
 // A hash for text folded in A to Z only, so that names equal but for the case
 // of those letters share a bucket. It takes four units at a time (a multiply
 // and a rotation each), so a name costs a few steps, not one per unit; texts
@@ -99,11 +105,11 @@ struct FoldedHash {
 
  private:
   static uint64_t ofJoinedCopy(std::u16string_view first, std::u16string_view second);
-  static uint64_t mix(uint64_t hash, uint64_t word) {
-    hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
-    return (hash << 27) | (hash >> 37);
-  }
 };
+
+// A hash for bytes as they are (file names), eight at a time, the same
+// steps as FoldedHash.
+uint64_t hashBytes(std::string_view bytes);
 
 }  // namespace korvane
 

@@ -53,21 +53,36 @@ TEST(FoldedText, JoinedHashNeedsNoJoinedCopy) {
   EXPECT_NE(FoldedHash()(std::u16string_view(u"ab\0\0", 4)), FoldedHash()(u"ab"));
 }
 
+// The byte hash takes every byte of a word and of the tail, and tells a text
+// from the same text followed by zeros.
+TEST(ByteHash, EveryByteCountsAndZerosAreNotPadding) {
+  const std::string name = "bench_pic_000123.bmp";
+  for (size_t at = 0; at < name.size(); ++at) {
+    std::string changed = name;
+    changed[at] = static_cast<char>(changed[at] ^ 0x01);
+    EXPECT_NE(hashBytes(changed), hashBytes(name)) << at;
+  }
+  EXPECT_NE(hashBytes(std::string_view("ab\0\0", 4)), hashBytes("ab"));
+  EXPECT_NE(hashBytes(std::string_view("abcdefgh\0", 9)), hashBytes("abcdefgh"));
+  EXPECT_NE(hashBytes(std::string(8, '\0')), hashBytes(""));
+}
+
 // Narrowing keeps the low byte of every unit, after what the output already
 // holds, for texts shorter and longer than the piece it narrows at a time.
 TEST(NarrowedText, KeepsTheLowByteOfEveryUnitAfterWhatIsThere) {
+  const std::string prefix = "images\\";
   for (size_t size : {size_t{0}, size_t{1}, size_t{255}, size_t{256}, size_t{257}, size_t{700}}) {
     std::u16string text;
-    std::string expected = "images\\";
+    std::string expected = prefix;
     for (size_t i = 0; i < size; ++i) {
       auto unit = static_cast<char16_t>((i * 0x0123 + 0x41) & 0xFFFF);
       text.push_back(unit);
       expected.push_back(static_cast<char>(unit & 0xFF));
     }
-    std::string out = "images\\";
+    std::string out = prefix;
     appendNarrowed(out, text);
     EXPECT_EQ(out, expected) << size;
-    EXPECT_EQ(narrowCopy(text), expected.substr(7)) << size;
+    EXPECT_EQ(narrowCopy(text), expected.substr(prefix.size())) << size;
   }
 }
 
